@@ -1,0 +1,294 @@
+#pragma once
+// The database engine: databases of table definitions, text fields and
+// indexes, walked through table recordsets, stored as plain SQLite files.
+//
+// A database is one SQLite file in rollback-journal mode, addressed by the
+// name it was given (a bare name is relative to the current folder). Tables
+// are real SQLite tables with NOCASE text columns, so any SQLite tool can
+// read them; what SQLite cannot express (locale, format option, an index's
+// Primary and Unique flags) lives in a hidden system table.
+//
+// Every failure is a dao::Error carrying a number and a text.
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace SQLite {
+class Database;
+class Statement;
+}
+
+namespace dao {
+
+// Error numbers, kept stable so callers can tell failures apart.
+enum ErrorCode : int {
+    errInvalidUseOfNull = 94,
+    errNoCurrentRecord = 3021,
+    errDuplicateKey = 3022,
+    errFileNotFound = 3024,
+    errObjectNotFound = 3011,
+    errUpdateWithoutEdit = 3020,
+    errNotADatabase = 3343,
+    errDamaged = 3049,
+    errFieldTooSmall = 3163,
+    errDatabaseExists = 3204,
+    errItemNotFound = 3265,
+    errNullInKey = 3058,
+    errAlreadyExists = 3010,
+    errInvalidArgument = 3001,
+    errIllegalOperation = 3219,
+    errTransaction = 3034,
+    errRepairFailed = 3017,
+    errDiskIO = 3040,
+};
+
+class Error : public std::runtime_error {
+public:
+    Error(int number, const std::string& text)
+        : std::runtime_error(text)
+        , number_(number)
+    {
+    }
+    int Number() const { return number_; }
+    std::string Description() const { return what(); }
+
+private:
+    int number_;
+};
+
+enum class FieldType : int { Text = 10 };
+
+// A field's value: text, or Null.
+using Value = std::optional<std::string>;
+
+// Creation options and locales as the program passes them.
+inline constexpr int dbVersion30 = 32;
+inline constexpr const char* dbLangGeneral = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+
+struct Field {
+    std::string Name;
+    FieldType Type = FieldType::Text;
+    int Size = 0; // characters; 0 for an index field
+};
+
+class Index {
+public:
+    std::string Name;
+    bool Primary = false;
+    bool Unique = false;
+    std::vector<Field> Fields;
+
+    Field CreateField(const std::string& name) const { return Field { name, FieldType::Text, 0 }; }
+};
+
+// Index.Fields.Append and TableDef.Fields.Append are plain push_backs.
+class TableDef {
+public:
+    std::string Name;
+    std::vector<Field> Fields;
+    std::vector<Index> Indexes;
+
+    Field CreateField(const std::string& name, FieldType type, int size) const { return Field { name, type, size }; }
+    Index CreateIndex(const std::string& name) const
+    {
+        Index i;
+        i.Name = name;
+        return i;
+    }
+    // Field and index lookups ignore letter case; nullptr when absent.
+    const Field* FindField(const std::string& name) const;
+    const Index* FindIndex(const std::string& name) const;
+};
+
+class Database;
+
+// A table recordset: a cursor that walks a table in the order of its current
+// index (rows with equal keys in the order they were added), or in insertion
+// order before an index is chosen. The cursor is a position in that order,
+// so it survives the deletion of the current row.
+class Recordset {
+public:
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    // Choose the index to walk; moves to the first row in its order.
+    void SetIndex(const std::string& indexName);
+    const std::string& GetIndex() const;
+
+    // comparison is one of "=", ">=", ">", "<=", "<"; keys give values for the
+    // first keys.size() fields of the current index. "=", ">=" and ">" land on
+    // the first matching row in index order, "<=" and "<" on the last.
+    // Without a match NoMatch() is true and the recordset is at EOF.
+    void Seek(const std::string& comparison, const std::vector<std::string>& keys);
+    bool NoMatch() const { return noMatch_; }
+
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+    void MovePrevious();
+    bool BOF() const;
+    bool EOF_() const;
+    bool Eof() const { return EOF_(); }
+    bool Bof() const { return BOF(); }
+
+    // Number of rows in the table.
+    long RecordCount() const;
+
+    // The current row's field (case-insensitive name). Throws "no current
+    // record" without one. During AddNew/Edit the edit buffer is read.
+    Value GetValue(const std::string& field) const;
+    // The value as text; Null raises errInvalidUseOfNull.
+    std::string Text(const std::string& field) const;
+    // Set a field in the edit buffer (AddNew or Edit must be pending).
+    void SetValue(const std::string& field, const Value& value);
+
+    void AddNew();
+    void Edit();
+    // Writes the edit buffer: appends after AddNew, rewrites the row after
+    // Edit. A text longer than its field's size fails, changing nothing.
+    void Update();
+    void CancelUpdate();
+    bool EditPending() const { return editMode_ != EditMode::None; }
+    // Deletes the current row; afterwards nothing is current, but MoveNext and
+    // MovePrevious go to its neighbours.
+    void Delete();
+
+    void Close();
+    bool IsOpen() const { return open_; }
+
+    const TableDef& Definition() const { return def_; }
+
+private:
+    friend class Database;
+    Recordset(Database& db, TableDef def);
+
+    enum class State { Row, Bof, Eof, Deleted };
+    enum class EditMode { None, AddNew, Edit };
+
+    void requireOpen() const;
+    void requireCurrent() const;
+    void release();
+    bool fetch(SQLite::Statement& st);
+    void bindPosition(SQLite::Statement& st);
+    void positionFirst(bool mustExist);
+    void loadStatements();
+    int fieldIndex(const std::string& name) const;
+    std::vector<std::string> orderColumns() const;
+
+    Database* db_;
+    TableDef def_;
+    bool open_ = true;
+    std::string indexName_;
+    std::vector<int> keyFields_; // field positions of the current index
+    bool primaryKey_ = false;
+    State state_ = State::Bof;
+    bool bothEnds_ = false; // an empty table: BOF and EOF at once
+    bool noMatch_ = false;
+    long long rowid_ = 0;
+    std::vector<Value> row_;
+    EditMode editMode_ = EditMode::None;
+    std::vector<Value> buffer_;
+    // Prepared statements for the current index, made on first use.
+    std::string selectSql_, ascSql_, descSql_;
+    std::unique_ptr<SQLite::Statement> first_, last_, next_, prev_, insert_;
+    std::map<std::string, std::unique_ptr<SQLite::Statement>> seeks_;
+    long long lastInserted_ = 0;
+};
+
+class Workspace;
+
+class Database {
+public:
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const std::string& Name() const { return name_; }
+    std::string Locale() const;
+    int Version() const;
+
+    TableDef CreateTableDef(const std::string& name) const
+    {
+        TableDef t;
+        t.Name = name;
+        return t;
+    }
+    // TableDefs.Append: creates the table with its fields and indexes.
+    void AppendTableDef(const TableDef& def);
+    // The user tables with their fields (in order) and indexes; the system
+    // table is not listed.
+    std::vector<TableDef> TableDefs() const;
+    // One table's definition; errObjectNotFound when absent.
+    TableDef GetTableDef(const std::string& name) const;
+
+    // A table recordset on an existing table (case-insensitive name).
+    std::unique_ptr<Recordset> OpenRecordset(const std::string& table);
+
+    void Close();
+    bool IsOpen() const { return conn_ != nullptr; }
+
+    SQLite::Database& connection();
+
+private:
+    friend class Workspace;
+    friend class Recordset;
+    Database(Workspace& ws, std::string name, std::unique_ptr<SQLite::Database> conn);
+
+    void beginSavepoint(int depth);
+    void endSavepoint(int depth, bool commit);
+
+    Workspace* ws_;
+    std::string name_;
+    std::unique_ptr<SQLite::Database> conn_;
+    std::vector<Recordset*> recordsets_;
+    int txDepth_ = 0;
+};
+
+class Workspace {
+public:
+    Workspace() = default;
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    // Creates a new, empty database file; errDatabaseExists when the file is
+    // there already. A failure removes what this call made.
+    std::unique_ptr<Database> CreateDatabase(const std::string& name, const std::string& locale, int option = 0);
+    // Opens an existing database of this program; never creates a file.
+    // errFileNotFound, errNotADatabase (garbage or another program's file) or
+    // errDamaged.
+    std::unique_ptr<Database> OpenDatabase(const std::string& name);
+
+    // Writes a compacted copy of a closed database; the target must not exist.
+    void CompactDatabase(const std::string& source, const std::string& target, const std::string& locale = "");
+    // Checks a closed database and rebuilds what it can; throws
+    // errRepairFailed when the file cannot be made whole.
+    void RepairDatabase(const std::string& name);
+
+    // Transactions span every database open on the workspace (and those
+    // opened while one is pending). They nest.
+    void BeginTrans();
+    void CommitTrans();
+    void Rollback();
+    int TransactionDepth() const { return txDepth_; }
+
+private:
+    friend class Database;
+    void attach(Database* db);
+    void detach(Database* db);
+
+    std::vector<Database*> open_;
+    int txDepth_ = 0;
+};
+
+// The engine's default workspace (the first of its Workspaces).
+Workspace& DefaultWorkspace();
+
+// Removes a file if present; used where a partial file must not survive.
+void RemoveFile(const std::string& name);
+bool FileExists(const std::string& name);
+
+} // namespace dao
