@@ -1,0 +1,5 @@
+#include "register.h"
+
+namespace tellora {
+void RegisterChartWindows() {}
+} // namespace tellora

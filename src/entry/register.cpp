@@ -1,0 +1,5 @@
+#include "register.h"
+
+namespace tellora {
+void RegisterEntryWindows() {}
+} // namespace tellora

@@ -1,0 +1,5 @@
+#include "register.h"
+
+namespace tellora {
+void RegisterListingWindows() {}
+} // namespace tellora

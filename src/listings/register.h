@@ -1,0 +1,6 @@
+#pragma once
+
+namespace tellora {
+// Registers this subsystem's windows and commands by name with the registry.
+void RegisterListingWindows();
+} // namespace tellora
