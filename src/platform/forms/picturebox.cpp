@@ -1,0 +1,235 @@
+#include "picturebox.h"
+
+#include "form.h"
+
+#include <QFocusEvent>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace forms {
+
+namespace {
+
+constexpr double twipsPerPixel = TwipsPerPixel;
+
+// Twips in one unit of a fixed scale mode, across and down.
+double twipsAcross(PictureBox::ScaleMode mode)
+{
+    switch (mode) {
+    case PictureBox::ScaleMode::Points:
+        return 20;
+    case PictureBox::ScaleMode::Pixels:
+        return twipsPerPixel;
+    case PictureBox::ScaleMode::Characters:
+        return 120;
+    default:
+        return 1;
+    }
+}
+
+double twipsDown(PictureBox::ScaleMode mode)
+{
+    return mode == PictureBox::ScaleMode::Characters ? 240 : twipsAcross(mode);
+}
+
+} // namespace
+
+PictureBox::PictureBox(QWidget* parent)
+    : QFrame(parent)
+{
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(2);
+    setFocusPolicy(Qt::StrongFocus);
+    // We paint every pixel of the interior ourselves, from the display list.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PictureBox::SetScaleMode(ScaleMode mode)
+{
+    if (mode == ScaleMode::User) {
+        // Keep the present scale as the user's own.
+        width_ = ScaleWidth();
+        height_ = ScaleHeight();
+        mode_ = mode;
+        return;
+    }
+    mode_ = mode;
+    left_ = 0;
+    top_ = 0;
+}
+
+void PictureBox::Scale(double x1, double y1, double x2, double y2)
+{
+    if (x2 == x1 || y2 == y1) return; // no scale can be zero units across
+    mode_ = ScaleMode::User;
+    left_ = x1;
+    top_ = y1;
+    width_ = x2 - x1;
+    height_ = y2 - y1;
+}
+
+double PictureBox::ScaleWidth() const
+{
+    if (mode_ == ScaleMode::User) return width_;
+    return contentsRect().width() * twipsPerPixel / twipsAcross(mode_);
+}
+
+double PictureBox::ScaleHeight() const
+{
+    if (mode_ == ScaleMode::User) return height_;
+    return contentsRect().height() * twipsPerPixel / twipsDown(mode_);
+}
+
+void PictureBox::SetScaleWidth(double width)
+{
+    if (width == 0) return;
+    SetScaleMode(ScaleMode::User);
+    width_ = width;
+}
+
+void PictureBox::SetScaleHeight(double height)
+{
+    if (height == 0) return;
+    SetScaleMode(ScaleMode::User);
+    height_ = height;
+}
+
+void PictureBox::SetBackColor(const QColor& color)
+{
+    backColor_ = color;
+    update();
+}
+
+void PictureBox::SetFontSize(double points)
+{
+    if (points > 0) fontSize_ = points;
+}
+
+double PictureBox::pixelsPerUnitX() const
+{
+    if (mode_ != ScaleMode::User) return twipsAcross(mode_) / twipsPerPixel;
+    return width_ == 0 ? 0 : contentsRect().width() / width_;
+}
+
+double PictureBox::pixelsPerUnitY() const
+{
+    if (mode_ != ScaleMode::User) return twipsDown(mode_) / twipsPerPixel;
+    return height_ == 0 ? 0 : contentsRect().height() / height_;
+}
+
+QPointF PictureBox::toPixels(double x, double y) const
+{
+    const QRect r = contentsRect();
+    return QPointF(r.left() + (x - left_) * pixelsPerUnitX(), r.top() + (y - top_) * pixelsPerUnitY());
+}
+
+QFont PictureBox::fontOf(const QString& name, double size, bool bold) const
+{
+    // The face the program names, as installed here; the list keeps the name.
+    QFont f(installedFamily(name));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(size);
+    f.setBold(bold);
+    return f;
+}
+
+double PictureBox::TextWidth(const QString& text) const
+{
+    const double perUnit = pixelsPerUnitX();
+    return perUnit == 0 ? 0 : QFontMetricsF(currentFont(), this).horizontalAdvance(text) / perUnit;
+}
+
+double PictureBox::TextHeight(const QString& text) const
+{
+    const double perUnit = pixelsPerUnitY();
+    const int lines = std::max<qsizetype>(1, text.count(QLatin1Char('\n')) + 1);
+    return perUnit == 0 ? 0 : QFontMetricsF(currentFont(), this).height() * lines / perUnit;
+}
+
+void PictureBox::Print(const QString& text, bool newline)
+{
+    drawn_.push_back({ currentX_, currentY_, text, foreColor_, fontName_, fontSize_, fontBold_ });
+    if (newline) {
+        currentY_ += TextHeight();
+        currentX_ = left_;
+    } else {
+        currentX_ += TextWidth(text);
+    }
+    update();
+}
+
+void PictureBox::Cls()
+{
+    drawn_.clear();
+    currentX_ = left_;
+    currentY_ = top_;
+    update();
+}
+
+std::optional<QString> PictureBox::TextAt(double x, double y) const
+{
+    for (auto it = drawn_.rbegin(); it != drawn_.rend(); ++it)
+        if (it->x == x && it->y == y) return it->text;
+    return std::nullopt;
+}
+
+QString PictureBox::VisibleText(const DrawnText& item) const
+{
+    const double room = contentsRect().right() + 1 - toPixels(item.x, item.y).x();
+    if (room <= 0) return QString();
+    const QFontMetricsF metrics(fontOf(item.fontName, item.fontSize, item.fontBold), this);
+    qsizetype shown = item.text.size();
+    while (shown > 0 && metrics.horizontalAdvance(item.text.left(shown)) > room)
+        --shown;
+    return item.text.left(shown);
+}
+
+void PictureBox::paintEvent(QPaintEvent* event)
+{
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    const QRect interior = contentsRect();
+    painter.setClipRect(interior);
+    painter.fillRect(interior, backColor_);
+    for (const DrawnText& item : drawn_) {
+        const QFont font = fontOf(item.fontName, item.fontSize, item.fontBold);
+        painter.setFont(font);
+        painter.setPen(item.color);
+        const QPointF at = toPixels(item.x, item.y);
+        painter.drawText(QPointF(at.x(), at.y() + QFontMetricsF(font, this).ascent()), item.text);
+    }
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* event)
+{
+    if (dispatchKeyPress(this, *this, event)) return;
+    QFrame::keyPressEvent(event);
+}
+
+void PictureBox::focusInEvent(QFocusEvent* event)
+{
+    QFrame::focusInEvent(event);
+    if (GotFocus && event->reason() != Qt::PopupFocusReason) GotFocus();
+}
+
+void PictureBox::focusOutEvent(QFocusEvent* event)
+{
+    QFrame::focusOutEvent(event);
+    dispatchFocusOut(this, *this, event->reason());
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    QFrame::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && Click) Click();
+}
+
+void PictureBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QFrame::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && DblClick) DblClick();
+}
+
+} // namespace forms
