@@ -1,0 +1,160 @@
+#include "form.h"
+
+#include "events.h"
+#include "registry.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+
+#include <algorithm>
+#include <vector>
+
+namespace forms {
+
+QString installedFamily(const QString& family)
+{
+    static const QStringList windowsFaces { "MS Sans Serif", "Microsoft Sans Serif", "Arial", "Tahoma",
+        "MS Shell Dlg", "MS Shell Dlg 2", "Verdana" };
+    if (!windowsFaces.contains(family, Qt::CaseInsensitive))
+        return family;
+    const QStringList installed = QFontDatabase::families();
+    for (const char* candidate : { "Liberation Sans", "Arimo", "DejaVu Sans", "FreeSans" })
+        if (installed.contains(candidate))
+            return candidate;
+    return QStringLiteral("Sans Serif");
+}
+
+QFont makeFont(const FontSpec& spec)
+{
+    QFont f(installedFamily(spec.family));
+    f.setPointSizeF(spec.points);
+    f.setBold(spec.bold);
+    f.setUnderline(spec.underline);
+    return f;
+}
+
+Form::Form(const QString& name, BorderStyle border)
+    : name_(name)
+    , border_(border)
+{
+    setObjectName(name);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    Qt::WindowFlags flags = Qt::Window;
+    switch (border) {
+    case BorderStyle::None:
+        flags |= Qt::FramelessWindowHint;
+        break;
+    case BorderStyle::FixedDialog:
+        flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+            | Qt::CustomizeWindowHint;
+        break;
+    case BorderStyle::Sizable:
+        break;
+    }
+    setWindowFlags(flags);
+    setFont(makeFont(FontSpec {}));
+    setWindowTitle(name);
+}
+
+Form::~Form() = default;
+
+void Form::CentreOnScreen()
+{
+    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    const QRect g = s->geometry();
+    move(g.x() + g.width() / 2 - width() / 2, g.y() + g.height() / 2 - height() / 2);
+}
+
+void Form::Unload() { Forms::Unload(this); }
+
+void Form::SetClientSize(int widthTwips, int heightTwips)
+{
+    const QSize size(pixels(widthTwips), pixels(heightTwips));
+    if (border_ == BorderStyle::Sizable)
+        resize(size);
+    else
+        setFixedSize(size);
+}
+
+void Form::SetBackColor(const QColor& color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, color);
+    setPalette(p);
+    setAutoFillBackground(true);
+}
+
+void Form::SetFormFont(const FontSpec& font) { setFont(makeFont(font)); }
+
+void Form::Layout(std::initializer_list<ControlSpec> controls)
+{
+    std::vector<const ControlSpec*> tabbed;
+    for (const ControlSpec& c : controls) {
+        QWidget* w = c.control;
+        w->setParent(this);
+        w->setObjectName(QString::fromUtf8(c.name));
+        w->setGeometry(pixels(c.rect.left), pixels(c.rect.top), pixels(c.rect.width), pixels(c.rect.height));
+        if (c.font)
+            w->setFont(makeFont(*c.font));
+        if (!c.caption.isEmpty()) {
+            if (auto* label = qobject_cast<QLabel*>(w))
+                label->setText(c.caption);
+            else if (auto* button = qobject_cast<QAbstractButton*>(w))
+                button->setText(c.caption);
+            else if (auto* edit = qobject_cast<QLineEdit*>(w))
+                edit->setText(c.caption);
+        }
+        if (!c.toolTip.isEmpty())
+            w->setToolTip(c.toolTip);
+        if (auto* events = dynamic_cast<ControlEvents*>(w))
+            events->HelpContextID = c.help;
+        // Screen readers name a control by its caption, or a box by its label.
+        QString accessible = c.caption;
+        if (c.label) {
+            if (auto* label = qobject_cast<QLabel*>(c.label))
+                accessible = label->text();
+        }
+        accessible.remove(QLatin1Char('&'));
+        if (!accessible.isEmpty())
+            w->setAccessibleName(accessible);
+        else if (w->accessibleName().isEmpty())
+            w->setAccessibleName(QString::fromUtf8(c.name));
+        if (c.tab >= 0)
+            tabbed.push_back(&c);
+        else if (w->focusPolicy() != Qt::NoFocus)
+            w->setFocusPolicy(Qt::ClickFocus);
+        w->setVisible(c.visible);
+    }
+    std::stable_sort(tabbed.begin(), tabbed.end(), [](auto* a, auto* b) { return a->tab < b->tab; });
+    for (std::size_t i = 1; i < tabbed.size(); ++i)
+        QWidget::setTabOrder(tabbed[i - 1]->control, tabbed[i]->control);
+}
+
+void Form::closeEvent(QCloseEvent* event)
+{
+    // The close box unloads the window; the registry deletes it later.
+    event->ignore();
+    Forms::Unload(this);
+}
+
+void Form::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            wasActive_ = true;
+        else if (wasActive_ && IsLoaded()) {
+            wasActive_ = false;
+            Form_LostFocus();
+        }
+    }
+    QWidget::changeEvent(event);
+}
+
+} // namespace forms

@@ -1,0 +1,349 @@
+#include "displayrecord.h"
+
+#include "bloodmenu.h"
+#include "creation.h"
+#include "format.h"
+#include "mdistart.h"
+#include "selectdbase.h"
+#include "shell.h"
+
+#include "platform/dao/dao.h"
+#include "platform/forms/desktop.h"
+#include "platform/forms/registry.h"
+
+#include <array>
+
+namespace tellora {
+
+using forms::Forms;
+
+namespace {
+const forms::FontSpec HelpFont { QStringLiteral("MS Sans Serif"), 12, true };
+const forms::FontSpec HeadingFont { QStringLiteral("MS Sans Serif"), 9.75, true, true };
+const forms::FontSpec DefaultFont {};
+
+// Column and row positions, in twips.
+constexpr int labelL = 240, labelW = 1815, boxL = 2160, boxW = 2415;
+constexpr int rlabelL = 5880, rlabelW = 1935, rboxL = 7920, rboxW = 2535;
+constexpr int boxH = 375, labelH = 255;
+constexpr int row(int i) { return 1200 + 480 * i; }
+constexpr int buttonH = 615;
+} // namespace
+
+DisplayRecord::DisplayRecord()
+    : Form(FormName)
+{
+    SetCaption("Current Reading");
+    SetClientSize(10710, 7155);
+    HelpContextID = 30;
+    SetFormFont(forms::SansBold975);
+    // Five stepping buttons across, then two rows of three.
+    constexpr int smallW = 1095, wideW = 2295, gap = 120;
+    constexpr int row1 = 4680, row2 = 5460, row3 = 6240;
+    constexpr int x0 = (10710 - (2 * smallW + 3 * wideW + 4 * gap)) / 2;
+    constexpr int bigW = 2895, bigGap = 240, x1 = (10710 - (3 * bigW + 2 * bigGap)) / 2;
+    Layout({
+        { .control = &Label9, .name = "Label9", .caption = "Press the F1 key if you need Help",
+            .rect = { 2400, 120, 5910, 375 }, .font = HelpFont },
+        { &lblDatabase, "lblDatabase", "Database now open:", { 2160, 645, 2295, labelH } },
+        { .control = &DatabaseName, .name = "DatabaseName", .rect = { 4560, 600, 3615, boxH }, .label = &lblDatabase },
+
+        { &lblDate, "lblDate", "Date:", { labelL, row(0) + 45, labelW, labelH } },
+        { .control = &Bdates, .name = "Bdates", .rect = { boxL, row(0), boxW, boxH }, .label = &lblDate },
+        { .control = &Bdate, .name = "Bdate", .rect = { 4680, row(0), 1095, boxH }, .font = DefaultFont,
+            .visible = false },
+        { &lblTime, "lblTime", "Time:", { labelL, row(1) + 45, labelW, labelH } },
+        { .control = &Btime, .name = "Btime", .rect = { boxL, row(1), boxW, boxH }, .label = &lblTime },
+        { &lblSugar, "lblSugar", "Blood Sugar:", { labelL, row(2) + 45, labelW, labelH } },
+        { .control = &Bsugar, .name = "Bsugar", .rect = { boxL, row(2), boxW, boxH }, .label = &lblSugar },
+        { &lblPressure, "lblPressure", "Blood Pressure:", { labelL, row(3) + 45, labelW, labelH } },
+        { .control = &Bpressure, .name = "Bpressure", .rect = { boxL, row(3), 735, boxH }, .label = &lblPressure },
+        { &lblSystolic, "lblSystolic", "systolic", { 2955, row(3) + 45, 855, labelH } },
+        { .control = &Dpressure, .name = "Dpressure", .rect = { 3840, row(3), 735, boxH }, .label = &lblDiastolic },
+        { &lblDiastolic, "lblDiastolic", "diastolic", { 4620, row(3) + 45, 1095, labelH } },
+        { &lblPulse, "lblPulse", "Pulse:", { labelL, row(4) + 45, labelW, labelH } },
+        { .control = &Bpulse, .name = "Bpulse", .rect = { boxL, row(4), boxW, boxH }, .label = &lblPulse },
+        { &lblWeight, "lblWeight", "Weight:", { labelL, row(5) + 45, labelW, labelH } },
+        { .control = &Bweight, .name = "Bweight", .rect = { boxL, row(5), boxW, boxH }, .label = &lblWeight },
+        { &lblComments, "lblComments", "Comments:", { labelL, row(6) + 45, labelW, labelH } },
+        { .control = &Bcomm, .name = "Bcomm", .rect = { boxL, row(6), 8295, boxH }, .label = &lblComments },
+
+        { &lblTemp, "lblTemp", "Temperature:", { rlabelL, row(0) + 45, rlabelW, labelH } },
+        { .control = &Temp, .name = "Temp", .rect = { rboxL, row(0), rboxW, boxH }, .tab = 12, .label = &lblTemp },
+        { &lblSpo2, "lblSpo2", "SPO2:", { rlabelL, row(1) + 45, rlabelW, labelH } },
+        { .control = &Spo2, .name = "Spo2", .rect = { rboxL, row(1), rboxW, boxH }, .tab = 13, .label = &lblSpo2 },
+        { .control = &lblInsulin, .name = "lblInsulin", .caption = "Insulin Dosage Information",
+            .rect = { rlabelL, row(2) + 45, 4575, labelH }, .font = HeadingFont },
+        { &lblInstype, "lblInstype", "Insulin Injected:", { rlabelL, row(3) + 45, rlabelW, labelH } },
+        { .control = &Instype, .name = "Instype", .rect = { rboxL, row(3), rboxW, boxH }, .label = &lblInstype },
+        { &lblInsamt, "lblInsamt", "Dosage:", { rlabelL, row(4) + 45, rlabelW, labelH } },
+        { .control = &Insamt, .name = "Insamt", .rect = { rboxL, row(4), rboxW, boxH }, .label = &lblInsamt },
+        { &lblSite, "lblSite", "Injection Site:", { rlabelL, row(5) + 45, rlabelW, labelH } },
+        { .control = &Site, .name = "Site", .rect = { rboxL, row(5), rboxW, boxH }, .label = &lblSite },
+
+        { &FirstRecord, "FirstRecord", "<<", { x0, row1, smallW, buttonH }, 11, 0, {},
+            "Show the first reading in the database." },
+        { &PreviousRecord, "PreviousRecord", "Previous Record", { x0 + smallW + gap, row1, wideW, buttonH }, 3, 0,
+            {}, "Display the previous record." },
+        { &Search, "Search", "Search", { x0 + smallW + wideW + 2 * gap, row1, wideW, buttonH }, 2, 90, {},
+            "Search by date." },
+        { &NextRecord, "NextRecord", "Next Record", { x0 + smallW + 2 * wideW + 3 * gap, row1, wideW, buttonH }, 1,
+            0, {}, "Display the next reading." },
+        { &LastRecord, "LastRecord", ">>", { x0 + smallW + 3 * wideW + 4 * gap, row1, smallW, buttonH }, 10, 0, {},
+            "Show the last reading in the database." },
+        { &Edit, "Edit", "Edit Reading", { x1, row2, bigW, buttonH }, 6, 60, {}, "Edit the displayed record." },
+        { &Delete, "Delete", "Delete Reading", { x1 + bigW + bigGap, row2, bigW, buttonH }, 5, 80, {},
+            "Delete the current record." },
+        { &AddReadings, "AddReadings", "Add Readings", { x1 + 2 * (bigW + bigGap), row2, bigW, buttonH }, 4, 50, {},
+            "Add new readings to the database." },
+        { &PrintToScreen, "PrintToScreen", "Print To Screen", { x1, row3, bigW, buttonH }, 9, 100, {},
+            "Print all records, from the one displayed, to the screen." },
+        { &Command1, "Command1", "Close Database", { x1 + bigW + bigGap, row3, bigW, buttonH }, 8, 110, {},
+            "Close the current database." },
+        { &PrintReport, "PrintReport", "Print Report", { x1 + 2 * (bigW + bigGap), row3, bigW, buttonH }, 7, 200,
+            {}, "Prints the report from the record displayed." },
+    });
+    Label9.SetForeColor(forms::RGB(0, 0, 192));
+    Label9.SetCentred(true);
+    lblInsulin.SetCentred(true);
+    const QColor buttonFace = palette().color(QPalette::Button);
+    for (forms::TextBox* box : { &DatabaseName, &Bdates, &Bdate, &Btime, &Bsugar, &Bpressure, &Dpressure, &Bpulse,
+             &Bweight, &Bcomm, &Temp, &Spo2, &Instype, &Insamt, &Site }) {
+        box->SetLocked(true);
+        if (box != &Bdate)
+            box->SetBackColor(buttonFace);
+    }
+    Instype.SetMaxLength(20);
+    Insamt.SetMaxLength(6);
+    Site.SetMaxLength(20);
+
+    FirstRecord.Click = [this] { FirstRecord_Click(); };
+    LastRecord.Click = [this] { LastRecord_Click(); };
+    PreviousRecord.Click = [this] { PreviousRecord_Click(); };
+    NextRecord.Click = [this] { NextRecord_Click(); };
+    Delete.Click = [this] { Delete_Click(); };
+    Command1.Click = [this] { Command1_Click(); };
+    AddReadings.Click = [this] { AddReadings_Click(); };
+    Edit.Click = [this] { Edit_Click(); };
+    Search.Click = [this] { Search_Click(); };
+    PrintToScreen.Click = [this] { PrintToScreen_Click(); };
+    PrintReport.Click = [this] { PrintReport_Click(); };
+}
+
+void DisplayRecord::SetMenuState(bool databaseOpen)
+{
+    auto* main = Forms::Find<MDIStart>();
+    if (!main)
+        return;
+    for (const auto& entry : MDIStart::StateEntries())
+        main->Menu[entry.name].SetEnabled(databaseOpen ? entry.enabledWhenOpen : !entry.enabledWhenOpen);
+}
+
+void DisplayRecord::Form_Load()
+{
+    try {
+        SetStartPanelVisible(false);
+        SetMenuState(true);
+        auto* select = Forms::Find<SelectDbase>();
+        if (!select)
+            throw dao::Error(dao::errInvalidArgument, "no database chosen");
+        {
+            auto db = dao::DefaultWorkspace().OpenDatabase(select->File1.FileName().toStdString());
+            // A file of an older layout (or another program's) takes the
+            // failure path, whose message points to the converter.
+            if (!HasCurrentLayout(*db))
+                throw dao::Error(dao::errNotADatabase, "not a readings database of the current layout");
+            auto rs = db->OpenRecordset("BLOOD");
+            rs->SetIndex("Readings");
+            if (!rs->EOF_()) {
+                rs->MoveLast();
+                ShowRecord(*rs);
+            }
+            rs->Close();
+            db->Close();
+        }
+        CentreOnScreen();
+        Show();
+        NextRecord.setFocus();
+        select->Hide();
+    } catch (const std::exception&) {
+        // Database and recordset were released as the block above unwound.
+        forms::MsgBox(OpenFailureMessage);
+        Unload();
+    }
+}
+
+void DisplayRecord::Form_Unload()
+{
+    Forms::Unload(SelectDbase::FormName);
+    auto* main = Forms::Find<MDIStart>();
+    if (main) {
+        main->mnuFileConfigureBackup.SetEnabled(true);
+        main->mnuUtilitiesRestore.SetEnabled(true);
+    }
+    SetStartPanelVisible(true);
+    if (main)
+        for (const auto& entry : MDIStart::StateEntries())
+            if (QLatin1String(entry.name) != "mnuFileConfigureBackup" && QLatin1String(entry.name) != "mnuUtilitiesRestore")
+                main->Menu[entry.name].SetEnabled(!entry.enabledWhenOpen);
+}
+
+void DisplayRecord::ShowRecord(dao::Recordset& rs)
+{
+    const QString time = QString::fromStdString(rs.Text("Btime"));
+    const QString date = QString::fromStdString(rs.Text("Bdate"));
+    static constexpr std::array<const char*, 11> fields { "Bsugar", "Bpressure", "Dpressure", "Bpulse", "Bweight",
+        "Bcomm", "Instype", "Insamt", "Site", "Temp", "SPO2" };
+    std::array<QString, 11> values;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        values[i] = QString::fromStdString(rs.Text(fields[i]));
+
+    Bdates.SetText(FormatShortDate(date));
+    Bdate.SetText(date);
+    Btime.SetText(FormatMediumTime(time));
+    forms::TextBox* boxes[] = { &Bsugar, &Bpressure, &Dpressure, &Bpulse, &Bweight, &Bcomm, &Instype, &Insamt, &Site,
+        &Temp, &Spo2 };
+    for (std::size_t i = 0; i < values.size(); ++i)
+        boxes[i]->SetText(values[i]);
+}
+
+void DisplayRecord::ClearRecord()
+{
+    for (forms::TextBox* box : { &Bdates, &Bdate, &Btime, &Bsugar, &Bpressure, &Dpressure, &Bpulse, &Bweight, &Bcomm,
+             &Instype, &Insamt, &Site, &Temp, &Spo2 })
+        box->SetText(QString());
+}
+
+void DisplayRecord::WithReadings(const std::function<void(dao::Recordset&)>& work)
+{
+    if (Btime.Text().isEmpty())
+        return;
+    try {
+        auto db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
+        auto rs = db->OpenRecordset("BLOOD");
+        rs->SetIndex("Readings");
+        work(*rs);
+        rs->Close();
+        db->Close();
+    } catch (const dao::Error& e) {
+        // The shown reading stays as it was; the engine's reason is shown.
+        forms::Beep();
+        forms::MsgBox(QString::fromStdString(e.Description()), forms::Buttons::OK, forms::Icon::Exclamation);
+    }
+}
+
+bool DisplayRecord::FindCurrent(dao::Recordset& rs)
+{
+    rs.Seek("=", { Bdate.Text().toStdString(), FormatShortTime(Btime.Text()).toStdString() });
+    if (rs.NoMatch()) {
+        // The shown reading is no longer stored: change nothing.
+        forms::Beep();
+        return false;
+    }
+    return true;
+}
+
+void DisplayRecord::FirstRecord_Click()
+{
+    WithReadings([this](dao::Recordset& rs) {
+        if (!rs.BOF())
+            rs.MoveFirst();
+        if (!rs.BOF() && !rs.EOF_())
+            ShowRecord(rs);
+    });
+}
+
+void DisplayRecord::LastRecord_Click()
+{
+    WithReadings([this](dao::Recordset& rs) {
+        if (!rs.EOF_())
+            rs.MoveLast();
+        if (!rs.BOF() && !rs.EOF_())
+            ShowRecord(rs);
+    });
+}
+
+void DisplayRecord::NextRecord_Click()
+{
+    WithReadings([this](dao::Recordset& rs) {
+        if (!FindCurrent(rs))
+            return;
+        rs.MoveNext();
+        if (!rs.EOF_()) {
+            ShowRecord(rs);
+            return;
+        }
+        // The end of the data: a beep, and the newest reading shown again.
+        forms::Beep();
+        rs.MovePrevious();
+        ShowRecord(rs);
+    });
+}
+
+void DisplayRecord::PreviousRecord_Click()
+{
+    WithReadings([this](dao::Recordset& rs) {
+        if (!FindCurrent(rs))
+            return;
+        rs.MovePrevious();
+        if (!rs.BOF()) {
+            ShowRecord(rs);
+            return;
+        }
+        forms::Beep();
+        rs.MoveFirst();
+        ShowRecord(rs);
+    });
+}
+
+void DisplayRecord::Delete_Click()
+{
+    WithReadings([this](dao::Recordset& rs) {
+        if (forms::MsgBox("Are You Sure?", forms::Buttons::OKCancel, forms::Icon::Question, "Delete Reading", 1)
+            != forms::vbOK)
+            return;
+        if (!FindCurrent(rs))
+            return;
+        rs.Delete();
+        ClearRecord();
+        rs.MoveNext();
+        if (!rs.EOF_()) {
+            ShowRecord(rs);
+            return;
+        }
+        rs.MovePrevious();
+        if (!rs.BOF())
+            ShowRecord(rs);
+    });
+}
+
+void DisplayRecord::Command1_Click() { Unload(); }
+
+void DisplayRecord::AddReadings_Click()
+{
+    forms::SetMousePointer(forms::vbHourglass);
+    Forms::Load("AddRds");
+    forms::SetMousePointer(forms::vbArrow);
+}
+
+void DisplayRecord::Edit_Click()
+{
+    if (!Btime.Text().isEmpty())
+        Forms::Load("EditRds");
+}
+
+void DisplayRecord::Search_Click()
+{
+    if (!Btime.Text().isEmpty())
+        Forms::Load("SearchRds");
+}
+
+void DisplayRecord::PrintToScreen_Click()
+{
+    if (!Btime.Text().isEmpty())
+        Forms::Load("DisplayScreen");
+}
+
+void DisplayRecord::PrintReport_Click() { Forms::Load("PrintReports"); }
+
+} // namespace tellora

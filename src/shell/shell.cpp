@@ -1,0 +1,64 @@
+#include "shell.h"
+
+#include "about.h"
+#include "bloodmenu.h"
+#include "displayrecord.h"
+#include "makedatabase.h"
+#include "mdistart.h"
+#include "selectdbase.h"
+
+#include "platform/forms/registry.h"
+
+namespace tellora {
+
+using forms::Forms;
+
+void RegisterShellWindows()
+{
+    Forms::Register(MDIStart::FormName, [] { return new MDIStart; });
+    Forms::Register(BloodMenu::FormName, [] { return new BloodMenu; });
+    Forms::Register(MakeDatabase::FormName, [] { return new MakeDatabase; });
+    Forms::Register(SelectDbase::FormName, [] { return new SelectDbase; });
+    Forms::Register(DisplayRecord::FormName, [] { return new DisplayRecord; });
+    Forms::Register(About::FormName, [] { return new About; });
+}
+
+bool StartProgram()
+{
+    forms::Form* main = Forms::Load(MDIStart::FormName);
+    if (!main)
+        return false;
+    // The main window shows once its load step has ended.
+    main->Show();
+    return true;
+}
+
+QString OpenDatabaseName()
+{
+    auto* select = Forms::Find<SelectDbase>();
+    return select ? select->File1.FileName() : QString();
+}
+
+bool ReadingShown()
+{
+    auto* record = Forms::Find<DisplayRecord>();
+    return record && !record->Btime.Text().isEmpty();
+}
+
+void SetTopMenus(std::initializer_list<const char*> names, bool enabled)
+{
+    auto* main = Forms::Find<MDIStart>();
+    if (!main)
+        return;
+    for (const char* name : names)
+        if (forms::MenuItem* item = main->Menu.Find(name))
+            item->SetEnabled(enabled);
+}
+
+void SetStartPanelVisible(bool visible)
+{
+    if (forms::Form* panel = Forms::Find(BloodMenu::FormName))
+        panel->SetVisible(visible);
+}
+
+} // namespace tellora

@@ -1,0 +1,42 @@
+#pragma once
+// The application shell: its windows, their registration and the shared
+// state every other subsystem reads and writes.
+//
+// Shared state, always reached through the registry of loaded windows
+// (forms::Forms, platform/forms/registry.h), never through kept pointers:
+//
+//   open database      Forms::Find<SelectDbase>()->File1.FileName()   (bare file name; see OpenDatabaseName())
+//   base name          Forms::Find<DisplayRecord>()->DatabaseName.Text()
+//   current reading    Forms::Find<DisplayRecord>()->Bdates, Bdate (stored date, hidden), Btime (time as shown),
+//                      Bsugar, Bpressure, Dpressure, Bpulse, Bweight, Bcomm, Instype, Insamt, Site, Temp, Spo2;
+//                      DisplayRecord::ShowRecord(recordset) fills them from a row, ClearRecord() empties them
+//   window lock        Forms::Find<DisplayRecord>()->SetEnabled(false / true)
+//   start panel        Forms::Find("BloodMenu")->SetVisible(false / true)
+//   menus              Forms::Find<MDIStart>()->mnuFile.SetEnabled(...), ->Menu["barchart6"]
+//
+// A later subsystem registers its windows by name (Forms::Register("AddRds",
+// ...)) and its procedures (Forms::RegisterCommand("BackupDbase", ...)); the
+// shell's menu commands and buttons load them by name.
+#include <QString>
+
+#include <initializer_list>
+
+namespace tellora {
+
+// Registers MDIStart, BloodMenu, MakeDatabase, SelectDbase, DisplayRecord and About.
+void RegisterShellWindows();
+// Loads the main window (which loads the start panel) and shows it.
+// Returns false when the main window did not load.
+bool StartProgram();
+
+// The open database's bare file name; empty when SelectDbase is not loaded.
+QString OpenDatabaseName();
+// The reading-shown test: DisplayRecord is loaded and its Btime box is not empty.
+bool ReadingShown();
+// Enables or disables top menus of the main window by name (the top-menu
+// locks: "mnuFile", "mnuUtilities", "mnuGraphs", "mnuHelp"); not counted.
+void SetTopMenus(std::initializer_list<const char*> names, bool enabled);
+// Shows or hides the start panel.
+void SetStartPanelVisible(bool visible);
+
+} // namespace tellora

@@ -1,0 +1,230 @@
+// The window runtime: loading at most once, unloading once, deletion after the
+// handler, self-unload in the load step, geometry and fonts.
+#include "platform/forms/desktop.h"
+#include "platform/forms/form.h"
+#include "platform/forms/registry.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontInfo>
+#include <QPointer>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+using forms::Form;
+using forms::Forms;
+
+namespace {
+
+struct Counts {
+    int made = 0, loads = 0, unloads = 0;
+};
+
+class Probe : public Form {
+public:
+    static constexpr const char* FormName = "Probe";
+    Probe(Counts& c, bool unloadInLoad, bool showInLoad)
+        : Form(FormName)
+        , counts(c)
+        , unloadInLoad_(unloadInLoad)
+        , showInLoad_(showInLoad)
+    {
+        ++counts.made;
+        SetClientSize(7335, 3180);
+    }
+    Counts& counts;
+    // Unloads itself from inside a "handler" and touches itself afterwards.
+    bool UnloadFromHandler()
+    {
+        Unload();
+        return Name() == FormName && state() == State::Unloaded;
+    }
+
+protected:
+    void Form_Load() override
+    {
+        ++counts.loads;
+        if (showInLoad_)
+            Show();
+        if (unloadInLoad_)
+            Unload();
+    }
+    void Form_Unload() override { ++counts.unloads; }
+
+private:
+    bool unloadInLoad_, showInLoad_;
+};
+
+void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+class Runtime : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        Forms::Reset();
+        Forms::Unregister(Probe::FormName);
+        flushDeletes();
+    }
+    void registerProbe(bool unloadInLoad = false, bool showInLoad = true)
+    {
+        Forms::Register(Probe::FormName, [this, unloadInLoad, showInLoad] {
+            return new Probe(counts, unloadInLoad, showInLoad);
+        });
+    }
+    Counts counts;
+    forms::RecordingDesktop desk;
+};
+
+TEST_F(Runtime, LoadingALoadedWindowDoesNothing)
+{
+    registerProbe();
+    Form* first = Forms::Load("Probe");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(Forms::Load("Probe"), first);
+    EXPECT_EQ(counts.made, 1);
+    EXPECT_EQ(counts.loads, 1);
+    EXPECT_EQ(Forms::Find<Probe>(), first);
+}
+
+TEST_F(Runtime, UnknownWindowLoadsNothing)
+{
+    EXPECT_EQ(Forms::Load("NoSuchWindow"), nullptr);
+    EXPECT_FALSE(Forms::IsLoaded("NoSuchWindow"));
+}
+
+TEST_F(Runtime, UnloadRunsOnceAndDeletesLater)
+{
+    registerProbe();
+    QPointer<Form> f = Forms::Load("Probe");
+    Forms::Unload("Probe");
+    Forms::Unload(f.data());
+    EXPECT_EQ(counts.unloads, 1);
+    EXPECT_FALSE(Forms::IsLoaded("Probe"));
+    EXPECT_FALSE(f->isVisible());
+    ASSERT_FALSE(f.isNull()); // still alive until the handler returns
+    flushDeletes();
+    EXPECT_TRUE(f.isNull());
+}
+
+TEST_F(Runtime, CloseBoxUnloadsOnce)
+{
+    registerProbe();
+    QPointer<Form> f = Forms::Load("Probe");
+    f->close();
+    f->close();
+    EXPECT_EQ(counts.unloads, 1);
+    EXPECT_FALSE(Forms::IsLoaded("Probe"));
+}
+
+TEST_F(Runtime, WindowMayUnloadItselfInsideItsHandler)
+{
+    registerProbe();
+    auto* p = Forms::Load<Probe>();
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(p->UnloadFromHandler());
+    EXPECT_EQ(counts.unloads, 1);
+}
+
+TEST_F(Runtime, UnloadInsideLoadStepIsVisibleToTheCaller)
+{
+    registerProbe(true);
+    EXPECT_EQ(Forms::Load("Probe"), nullptr);
+    EXPECT_EQ(counts.loads, 1);
+    EXPECT_EQ(counts.unloads, 1);
+    EXPECT_FALSE(Forms::IsLoaded("Probe"));
+    // A new load makes a new window.
+    flushDeletes();
+    EXPECT_EQ(Forms::Load("Probe"), nullptr);
+    EXPECT_EQ(counts.made, 2);
+}
+
+TEST_F(Runtime, FindNeverLoads)
+{
+    registerProbe();
+    EXPECT_EQ(Forms::Find("Probe"), nullptr);
+    EXPECT_EQ(counts.made, 0);
+    Forms::Load("Probe");
+    Forms::Unload("Probe");
+    EXPECT_EQ(Forms::Find<Probe>(), nullptr);
+    EXPECT_EQ(counts.made, 1);
+}
+
+TEST_F(Runtime, LoadedButHiddenIsARealState)
+{
+    registerProbe(false, false);
+    Form* f = Forms::Load("Probe");
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(Forms::IsLoaded("Probe"));
+    EXPECT_FALSE(f->Visible());
+    f->Show();
+    f->Hide();
+    EXPECT_TRUE(Forms::IsLoaded("Probe"));
+}
+
+TEST_F(Runtime, ResetForgetsWithoutUnloadSteps)
+{
+    registerProbe();
+    Forms::Load("Probe");
+    Forms::Reset();
+    EXPECT_EQ(counts.unloads, 0);
+    EXPECT_TRUE(Forms::Loaded().isEmpty());
+}
+
+TEST_F(Runtime, GeometryIsInTwipsAndCentredByTheFormula)
+{
+    registerProbe();
+    Form* f = Forms::Load("Probe");
+    EXPECT_EQ(f->width(), 489); // 7335 / 15
+    EXPECT_EQ(f->height(), 212);
+    EXPECT_EQ(f->Width(), 7335);
+    f->Move(1500, 3000);
+    EXPECT_EQ(f->pos(), QPoint(100, 200));
+    EXPECT_EQ(f->Left(), 1500);
+    f->CentreOnScreen();
+    const QRect screen = f->screen()->geometry();
+    EXPECT_EQ(f->x(), screen.width() / 2 - f->width() / 2);
+    EXPECT_EQ(f->y(), screen.height() / 2 - f->height() / 2);
+}
+
+TEST_F(Runtime, FixedBorderWindowsDoNotResize)
+{
+    registerProbe();
+    Form* f = Forms::Load("Probe");
+    EXPECT_EQ(f->minimumSize(), f->maximumSize());
+}
+
+TEST_F(Runtime, WindowsFontsMapToAnInstalledFace)
+{
+    const QFont f = forms::makeFont(forms::SansBold975);
+    EXPECT_EQ(f.family(), "Liberation Sans");
+    EXPECT_DOUBLE_EQ(f.pointSizeF(), 9.75);
+    EXPECT_TRUE(f.bold());
+    EXPECT_EQ(QFontInfo(f).family(), "Liberation Sans");
+    EXPECT_EQ(forms::installedFamily("Courier New"), "Courier New");
+}
+
+TEST_F(Runtime, WindowsLoadedAfterTheMainFormOpenOverIt)
+{
+    Counts mainCounts;
+    auto* main = new Probe(mainCounts, false, false);
+    Forms::SetMainForm(main);
+    registerProbe();
+    Form* f = Forms::Load("Probe");
+    EXPECT_EQ(f->parentWidget(), main);
+    EXPECT_TRUE(f->isWindow());
+    Forms::Unload(f);
+    flushDeletes();
+    Forms::SetMainForm(nullptr);
+    delete main;
+}
+
+TEST_F(Runtime, CommandsRunByName)
+{
+    int runs = 0;
+    EXPECT_FALSE(Forms::RunCommand("BackupDbase"));
+    Forms::RegisterCommand("BackupDbase", [&] { ++runs; });
+    EXPECT_TRUE(Forms::RunCommand("BackupDbase"));
+    EXPECT_EQ(runs, 1);
+}
+
+} // namespace
