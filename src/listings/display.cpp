@@ -1,0 +1,77 @@
+#include "display.h"
+
+#include "shell/format.h"
+
+#include "readingcursor.h"
+
+namespace tellora {
+
+namespace {
+
+void PrintStandardRow(forms::PictureBox& page, const ReadingCursor& row, int line)
+{
+    PrintAt(page, 0, line, FormatShortDate(FieldText(row, "Bdate")));
+    PrintAt(page, 11, line, FormatMediumTime(FieldText(row, "Btime")));
+    PrintAt(page, 23, line, FieldText(row, "Bsugar"));
+    PrintAt(page, 34, line,
+        TrimTrailing(FieldText(row, "Bpressure")) + QStringLiteral(" / ") + TrimTrailing(FieldText(row, "Dpressure")));
+    PrintAt(page, 46, line, FieldText(row, "Bpulse"));
+    PrintAt(page, 56, line, FieldText(row, "Bweight"));
+    PrintAt(page, 65, line, FieldText(row, "Temp"));
+    PrintAt(page, 73, line, FieldText(row, "Spo2"));
+    PrintAt(page, 0, line + 1, QStringLiteral("Comments:"));
+    PrintAt(page, 12, line + 1, FieldText(row, "Bcomm"));
+}
+
+} // namespace
+
+const ListingDescription& Display::Description()
+{
+    static const ListingDescription description {
+        .testedFields = { "Bsugar", "Bpressure", "Dpressure", "Bpulse", "Bweight", "Temp", "Spo2" },
+        .printRow = PrintStandardRow,
+        .ink = forms::RGB(255, 255, 0),
+    };
+    return description;
+}
+
+Display::Display()
+    : ListingWindow(FormName, Description())
+{
+    SetCaption("Display Database");
+    SetClientSize(11325, 6675);
+    HelpContextID = 100;
+    SetFormFont(forms::SansBold975);
+    Layout({
+        { .control = &Picture1,
+            .name = "Picture1",
+            .caption = "Display Database",
+            .rect = { 300, 780, 10695, 4935 },
+            .tab = 0 },
+        { &NextPage, "NextPage", "Next Page", { 7080, 5880, 2055, 615 }, 1 },
+        { &Previous, "Previous", "Previous Page", { 4560, 5880, 2055, 615 }, 10 },
+        { &CloseDisplay, "CloseDisplay", "Exit Display", { 2040, 5880, 2055, 615 }, 11 },
+        { &Label1, "Label1", "Date:", { 360, 480, 855, 255 } },
+        { &Label2, "Label2", "Time:", { 1860, 480, 975, 255 } },
+        { &Label3, "Label3", "Blood", { 3120, 240, 1095, 255 } },
+        { &Label4, "Label4", "Sugar", { 3240, 480, 855, 255 } },
+        { &Label5, "Label5", "Blood", { 4680, 240, 855, 255 } },
+        { &Label6, "Label6", "Pressure", { 4560, 480, 1095, 255 } },
+        { &Label7, "Label7", "Pulse", { 5940, 480, 975, 255 } },
+        { &Label8, "Label8", "Weight", { 7140, 480, 1095, 255 } },
+        { &Label9, "Label9", "Temperature", { 8340, 480, 1395, 375 } },
+        { &Label10, "Label10", "SPO2", { 9960, 480, 735, 195 } },
+        { .control = &LastDate, .name = "LastDate", .visible = false },
+        { .control = &LastTime, .name = "LastTime", .visible = false },
+        { .control = &LineCount, .name = "LineCount", .visible = false },
+        { .control = &FirstDate, .name = "FirstDate", .visible = false },
+        { .control = &FirstTime, .name = "FirstTime", .visible = false },
+    });
+    for (forms::Label* label : { &Label1, &Label2, &Label3, &Label4, &Label5, &Label6, &Label7, &Label8 })
+        label->SetCentred(true);
+    NextPage.Click = [this] { NextPage_Click(); };
+    Previous.Click = [this] { Previous_Click(); };
+    CloseDisplay.Click = [this] { CloseDisplay_Click(); };
+}
+
+} // namespace tellora

@@ -1,0 +1,69 @@
+#include "displaylog.h"
+
+#include "shell/format.h"
+
+#include "readingcursor.h"
+
+namespace tellora {
+
+namespace {
+
+void PrintLogRow(forms::PictureBox& page, const ReadingCursor& row, int line)
+{
+    PrintAt(page, 0, line, FormatShortDate(FieldText(row, "Bdate")));
+    PrintAt(page, 11, line, FormatMediumTime(FieldText(row, "Btime")));
+    PrintAt(page, 22, line, FieldText(row, "Bsugar"));
+    PrintAt(page, 30, line, TrimTrailing(FieldText(row, "Instype")));
+    PrintAt(page, 51, line, TrimTrailing(FieldText(row, "Insamt")));
+    PrintAt(page, 57, line, TrimTrailing(FieldText(row, "Site")));
+    PrintAt(page, 0, line + 1, QStringLiteral("Comments: ") + FieldText(row, "Bcomm"));
+}
+
+} // namespace
+
+const ListingDescription& DisplayLog::Description()
+{
+    static const ListingDescription description {
+        .testedFields = { "Instype", "Insamt", "Site" },
+        .printRow = PrintLogRow,
+        .ink = forms::RGB(255, 255, 255),
+    };
+    return description;
+}
+
+DisplayLog::DisplayLog()
+    : ListingWindow(FormName, Description())
+{
+    SetCaption("Injection Log Readings");
+    SetClientSize(11295, 6615);
+    SetFormFont(forms::SansBold975);
+    Layout({
+        { .control = &Picture1,
+            .name = "Picture1",
+            .caption = "Injection Log Readings",
+            .rect = { 240, 720, 10935, 4875 },
+            .tab = 0 },
+        { &Next, "Next", "Next", { 7260, 5760, 2055, 615 }, 1 },
+        { &Previous, "Previous", "Previous", { 4500, 5760, 2055, 615 }, 2 },
+        { &Cancel, "Cancel", "Exit Display", { 1740, 5760, 2055, 615 }, 3 },
+        { &Label1, "Label1", "Date", { 600, 420, 555, 195 } },
+        { &Label2, "Label2", "Time", { 2040, 420, 675, 255 } },
+        { &Label3, "Label3", "Blood", { 3240, 180, 675, 255 } },
+        { &Label4, "Label4", "Sugar", { 3240, 420, 675, 255 } },
+        { &Label5, "Label5", "Insulin Injected", { 4740, 420, 1755, 315 } },
+        { &Label6, "Label6", "Dosage", { 6900, 420, 855, 255 } },
+        { &Label7, "Label7", "Injection Site", { 8520, 420, 1455, 195 } },
+        { .control = &LastDate, .name = "LastDate", .visible = false },
+        { .control = &LastTime, .name = "LastTime", .visible = false },
+        { .control = &LineCount, .name = "LineCount", .visible = false },
+        { .control = &FirstDate, .name = "FirstDate", .visible = false },
+        { .control = &FirstTime, .name = "FirstTime", .visible = false },
+    });
+    Label3.SetCentred(true);
+    Label4.SetCentred(true);
+    Next.Click = [this] { Next_Click(); };
+    Previous.Click = [this] { Previous_Click(); };
+    Cancel.Click = [this] { Cancel_Click(); };
+}
+
+} // namespace tellora

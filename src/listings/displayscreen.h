@@ -1,0 +1,35 @@
+#pragma once
+// The listing chooser: standard readings or the injection log. It opens the
+// chosen listing and closes, leaving the locks to the listing.
+#include "optionbutton.h"
+
+#include "platform/forms/controls.h"
+#include "platform/forms/form.h"
+
+namespace tellora {
+
+class DisplayScreen : public forms::Form {
+    Q_OBJECT
+public:
+    static constexpr const char* FormName = "DisplayScreen";
+    DisplayScreen();
+
+    OptionButton Option1;
+    OptionButton Option2;
+    forms::Label Label1;
+    forms::CommandButton DisplayRpt;
+    forms::CommandButton Cancel;
+
+protected:
+    void Form_Load() override;
+    void Form_Unload() override;
+
+private:
+    void DisplayRpt_Click();
+    void Cancel_Click() { Unload(); }
+
+    // A listing window opened: it holds the locks from now on.
+    bool openedListing_ = false;
+};
+
+} // namespace tellora

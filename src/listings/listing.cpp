@@ -1,0 +1,213 @@
+#include "listing.h"
+
+#include "readingcursor.h"
+
+#include "shell/displayrecord.h"
+#include "shell/format.h"
+#include "shell/shell.h"
+
+#include "platform/dao/dao.h"
+#include "platform/forms/desktop.h"
+#include "platform/forms/registry.h"
+
+namespace tellora {
+
+using forms::Forms;
+
+namespace {
+const char* const MissingMark = "-";
+const QColor PageColour(0, 0, 0);
+
+void SetLocks(bool enabled)
+{
+    if (auto* record = Forms::Find<DisplayRecord>()) record->SetEnabled(enabled);
+    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, enabled);
+}
+} // namespace
+
+QString FieldText(const ReadingCursor& row, const char* field)
+{
+    const dao::Value value = row.GetValue(field);
+    return value ? QString::fromStdString(*value) : QString();
+}
+
+QString TrimTrailing(const QString& text)
+{
+    qsizetype n = text.size();
+    while (n > 0 && text.at(n - 1) == QLatin1Char(' '))
+        --n;
+    return text.left(n);
+}
+
+void PrintAt(forms::PictureBox& page, double x, double y, const QString& text)
+{
+    page.SetCurrentX(x);
+    page.SetCurrentY(y);
+    page.Print(text);
+}
+
+ListingWindow::ListingWindow(const char* name, ListingDescription description)
+    : Form(QString::fromUtf8(name))
+    , description_(std::move(description))
+{
+    Picture1.SetBackColor(PageColour);
+    Picture1.SetForeColor(description_.ink);
+    Picture1.SetFontName(QStringLiteral("MS Sans Serif"));
+    Picture1.SetFontSize(12);
+    Picture1.SetFontBold(true);
+}
+
+bool ListingWindow::Qualifies(const ReadingCursor& row) const
+{
+    // The whole stored text against the mark, before any trimming. A Null
+    // field holds no value either.
+    for (const std::string& field : description_.testedFields) {
+        const dao::Value value = row.GetValue(field);
+        if (value && *value != MissingMark) return true;
+    }
+    return false;
+}
+
+template<class Work> bool ListingWindow::WithReadings(Work&& work)
+{
+    try {
+        auto db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
+        {
+            // The cursor's statements end before the database closes.
+            ReadingCursor rs(*db, "BLOOD", "Readings");
+            work(rs);
+        }
+        db->Close();
+        return true;
+    } catch (const dao::Error& e) {
+        // Cursor and database were released as the block unwound; the
+        // page stays as it was and the engine's reason is shown.
+        forms::MsgBox(QString::fromStdString(e.Description()), forms::Buttons::OK, forms::Icon::Exclamation);
+        return false;
+    }
+}
+
+void ListingWindow::PageSetUp()
+{
+    Picture1.SetScaleMode(forms::PictureBox::ScaleMode::Characters);
+    Picture1.Scale(0, 0, 80, 16);
+}
+
+int ListingWindow::PageFill(ReadingCursor& rs)
+{
+    int n = 0;
+    while (!rs.EOF_() && n < RowsPerPage) {
+        if (Qualifies(rs)) {
+            description_.printRow(Picture1, rs, 2 * n);
+            const QString date = FieldText(rs, "Bdate");
+            const QString time = FieldText(rs, "Btime");
+            if (n == 0) {
+                FirstDate.SetText(date);
+                FirstTime.SetText(time);
+            }
+            ++n;
+            LastDate.SetText(date);
+            LastTime.SetText(time);
+            LineCount.SetText(QString::number(n));
+        }
+        rs.MoveNext();
+    }
+    return n;
+}
+
+int ListingWindow::WalkBack(ReadingCursor& rs, int limit) const
+{
+    int count = 0;
+    while (!rs.BOF() && count != limit) {
+        if (Qualifies(rs)) ++count;
+        rs.MovePrevious();
+    }
+    return count;
+}
+
+int ListingWindow::LineCountValue() const
+{
+    return int(NumberValue(LineCount.Text()));
+}
+
+void ListingWindow::Form_Load()
+{
+    SetLocks(false);
+    auto* record = Forms::Find<DisplayRecord>();
+    const QString date = record ? record->Bdate.Text() : QString();
+    const QString time = record ? FormatShortTime(record->Btime.Text()) : QString();
+    const bool read = WithReadings([&](ReadingCursor& rs) {
+        rs.Seek({ date.toStdString(), time.toStdString() });
+        // The current reading always names a stored one; should it be gone,
+        // the page lists nothing and Previous still finds the last page.
+        LastDate.SetText(rs.NoMatch() ? date : FieldText(rs, "Bdate"));
+        LastTime.SetText(rs.NoMatch() ? time : FieldText(rs, "Btime"));
+        LineCount.SetText(QStringLiteral("0"));
+        PageSetUp();
+        PageFill(rs);
+        if (LineCountValue() == 0) PrintAt(Picture1, 0, 0, QStringLiteral("Click Previous"));
+    });
+    if (!read) {
+        Unload();
+        return;
+    }
+    CentreOnScreen();
+    Show();
+}
+
+void ListingWindow::Form_Unload()
+{
+    SetLocks(true);
+}
+
+void ListingWindow::PageForward()
+{
+    if (!ReadingShown() || LineCountValue() < RowsPerPage) return;
+    WithReadings([&](ReadingCursor& rs) {
+        rs.Seek({ LastDate.Text().toStdString(), LastTime.Text().toStdString() });
+        if (rs.NoMatch()) return;
+        rs.MoveNext();
+        // The last reading printed is the last in the index: no signal.
+        if (rs.EOF_()) return;
+        Picture1.Cls();
+        PageSetUp();
+        if (PageFill(rs) == 0) {
+            LineCount.SetText(QStringLiteral("0"));
+            forms::Beep();
+            PrintAt(Picture1, 0, 0, QStringLiteral("There are no additional readings."));
+            FirstDate.SetText(QString());
+            FirstTime.SetText(QString());
+            LastDate.SetText(QString());
+            LastTime.SetText(QString());
+        }
+    });
+}
+
+void ListingWindow::PageBack()
+{
+    WithReadings([&](ReadingCursor& rs) {
+        int limit = 0;
+        if (FirstDate.Text().isEmpty()) {
+            // Past the end: the last page of the listing.
+            rs.MoveLast();
+            limit = RowsPerPage;
+        } else {
+            rs.Seek({ FirstDate.Text().toStdString(), FirstTime.Text().toStdString() });
+            if (rs.NoMatch()) return;
+            // The page's own first reading is counted too.
+            limit = RowsPerPage + 1;
+        }
+        // The walk leaves the cursor just before the last reading it counted.
+        // Reaching the limit, that reading starts the new page; otherwise the
+        // walk ran off the start and the listing's first reading does.
+        if (WalkBack(rs, limit) == limit)
+            rs.MoveNext();
+        else
+            rs.MoveFirst();
+        Picture1.Cls();
+        PageSetUp();
+        PageFill(rs);
+    });
+}
+
+} // namespace tellora

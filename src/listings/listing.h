@@ -1,0 +1,94 @@
+#pragma once
+// The on-screen listing: readings from the current one on, in index order,
+// eight to a page of a picture box, paged forward and back. One behaviour;
+// each listing window is a short description of which readings it lists
+// and how it prints one.
+//
+// Where the page stands lives in five hidden boxes (FirstDate, FirstTime:
+// the first reading on the page, empty when past the end; LastDate,
+// LastTime: the last reading printed; LineCount: how many the page holds),
+// so nothing is held between clicks: every step opens the database, walks
+// the index with one cursor and closes it again.
+#include "platform/forms/controls.h"
+#include "platform/forms/form.h"
+#include "platform/forms/picturebox.h"
+
+#include <QColor>
+#include <QString>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace tellora {
+
+class ReadingCursor;
+
+// Prints the reading under the cursor on lines `line` and `line + 1`.
+using RowPrinter = void (*)(forms::PictureBox& page, const ReadingCursor& row, int line);
+
+struct ListingDescription {
+    // The listing test: a reading belongs when at least one of these fields
+    // holds a stored text other than MissingMark.
+    std::vector<std::string> testedFields;
+    RowPrinter printRow = nullptr;
+    // The colour of the text on the black page.
+    QColor ink;
+};
+
+inline constexpr int RowsPerPage = 8;
+
+// A field's stored text, or empty for Null.
+QString FieldText(const ReadingCursor& row, const char* field);
+// The text less its trailing blanks.
+QString TrimTrailing(const QString& text);
+// Prints a text with its top left corner at (x, y) of the page.
+void PrintAt(forms::PictureBox& page, double x, double y, const QString& text);
+
+class ListingWindow : public forms::Form {
+    Q_OBJECT
+public:
+    forms::PictureBox Picture1;
+    forms::TextBox LastDate;
+    forms::TextBox LastTime;
+    forms::TextBox LineCount;
+    forms::TextBox FirstDate;
+    forms::TextBox FirstTime;
+
+    // The window's listing test on the reading under the cursor.
+    bool Qualifies(const ReadingCursor& row) const;
+
+protected:
+    ListingWindow(const char* name, ListingDescription description);
+
+    // Locks the current-reading window and the menus, prints the first page
+    // from the current reading on, centres and shows the window.
+    void Form_Load() override;
+    // Releases what the load step locked, however the window closes.
+    void Form_Unload() override;
+
+    // The next page after a full one; the end-of-data notice with a beep
+    // when none of the readings that follow belongs in the listing.
+    void PageForward();
+    // The page of up to eight listed readings before the one on screen, or
+    // the last page when past the end.
+    void PageBack();
+
+private:
+    // Runs `work` with a cursor on BLOOD of the open database in the order of
+    // index Readings, and releases both before it returns. An engine failure
+    // is reported and gives false.
+    template<class Work> bool WithReadings(Work&& work);
+    void PageSetUp();
+    // Prints the listed readings from the cursor on until the page is full or
+    // the table ends; returns how many it printed.
+    int PageFill(ReadingCursor& rs);
+    // Counts listed readings from the cursor back, up to `limit`, moving back
+    // after each reading; returns the count.
+    int WalkBack(ReadingCursor& rs, int limit) const;
+    int LineCountValue() const;
+
+    ListingDescription description_;
+};
+
+} // namespace tellora
