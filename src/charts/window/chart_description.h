@@ -1,0 +1,82 @@
+#pragma once
+// What sets one chart window apart from the others. Every chart window is the
+// one ChartWindow behaviour over such a description; the pressure, sugar,
+// weight and temperature folders each hold theirs as a table.
+#include "platform/chart/chart_control.h"
+
+#include <QColor>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace tellora {
+
+// A test on the value fields of a reading: each named field must hold a value
+// (not "-" and not Null), or, with `any`, at least one of them must.
+struct FieldTest {
+    std::vector<const char*> fields;
+    bool any = false;
+};
+
+// Where a column's value comes from.
+enum class ColumnSource { Field, TimeOfReading };
+
+struct ChartColumn {
+    QString label;
+    ColumnSource source = ColumnSource::Field;
+    const char* field = ""; // a BLOOD field; unused for the time of reading
+    chart::Axis axis = chart::Axis::Value;
+    QColor color;
+};
+
+// Step-back: the label test decides the row label in Load and Previous, Next
+// labels every reading read; combined: the chartable test decides everything.
+enum class Filling { StepBack, Combined };
+
+// Narrow and wide windows differ in geometry and print position.
+enum class LayoutClass { Narrow, Wide };
+
+// The second axis: hidden, scaled to its own series, or the fixed 0 to 2400
+// time-of-reading scale.
+enum class SecondAxis { Hidden, Automatic, TimeOfDay };
+
+struct ChartDescription {
+    QString name; // the window's registry name, "BPbyDate"
+    QString caption; // title bar text, kept exactly
+    QString title; // the chart's own title
+    chart::ChartType type = chart::ChartType::Bar2D;
+    std::vector<ChartColumn> columns;
+    FieldTest chartable;
+    Filling filling = Filling::Combined;
+    // Unset: the chartable test.
+    std::optional<FieldTest> labelTest;
+    std::optional<FieldTest> nextGroupEndTest;
+    std::optional<FieldTest> previousGroupEndTest;
+    // Whether Next beeps when no reading at all follows the group's end.
+    bool endBeep = false;
+    LayoutClass layout = LayoutClass::Wide;
+    QString printFailure = QStringLiteral("Check Your Printer and Try Again");
+    QString valueAxisTitle;
+    SecondAxis secondAxis = SecondAxis::Hidden;
+    QString secondAxisTitle;
+    bool legend = true;
+    double legendPoints = 8.25;
+    int helpContextId = 0;
+    // The two menu entries that open the pair; this window's is `menuItem`.
+    const char* menuItem = "";
+    // An empty picture box at the window's corner (one window has it).
+    bool cornerPicture = false;
+
+    const FieldTest& LabelTest() const { return labelTest ? *labelTest : chartable; }
+    const FieldTest& NextGroupEndTest() const { return nextGroupEndTest ? *nextGroupEndTest : chartable; }
+    const FieldTest& PreviousGroupEndTest() const { return previousGroupEndTest ? *previousGroupEndTest : chartable; }
+    // Where the chart picture's top-left corner goes on the page, in twips.
+    int PrintX() const { return layout == LayoutClass::Narrow ? 2900 : 2200; }
+    int PrintY() const { return 3000; }
+};
+
+// A bar window's line-chart twin: the same description, type and name changed.
+ChartDescription LineTwin(ChartDescription bar, const char* menuItem);
+
+} // namespace tellora

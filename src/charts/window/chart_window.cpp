@@ -1,0 +1,393 @@
+#include "chart_window.h"
+
+#include "choose_printer.h"
+#include "print_graph.h"
+
+#include "shell/displayrecord.h"
+#include "shell/format.h"
+#include "shell/shell.h"
+
+#include "platform/dao/dao.h"
+#include "platform/forms/desktop.h"
+#include "platform/forms/registry.h"
+#include "platform/print/printer.h"
+
+#include <QDir>
+
+#include <array>
+#include <optional>
+
+namespace tellora {
+
+using forms::Forms;
+
+namespace {
+
+constexpr const char* MissingMark = "-";
+
+// A value was taken: the field holds neither "-" nor Null.
+bool Present(const dao::Recordset& rs, const char* field)
+{
+    const dao::Value v = rs.GetValue(field);
+    return v && *v != MissingMark;
+}
+
+bool Passes(const dao::Recordset& rs, const FieldTest& test)
+{
+    for (const char* field : test.fields) {
+        const bool present = Present(rs, field);
+        if (test.any && present)
+            return true;
+        if (!test.any && !present)
+            return false;
+    }
+    return !test.any || test.fields.empty();
+}
+
+QString FieldText(const dao::Recordset& rs, const char* field)
+{
+    const dao::Value v = rs.GetValue(field);
+    return v ? QString::fromStdString(*v) : QString();
+}
+
+// What a failed click must put back so the window stays as it was.
+struct Snapshot {
+    std::array<QString, ChartGroupSize> labels;
+    std::array<std::array<double, chart::ChartControl::MaxColumns>, ChartGroupSize> cells {};
+    QString bdate, btime, lineCount;
+};
+
+Snapshot Take(const ChartWindow& w)
+{
+    Snapshot s;
+    for (int r = 1; r <= ChartGroupSize; ++r) {
+        s.labels[r - 1] = w.MSChart1.rowLabel(r);
+        for (int c = 1; c <= w.MSChart1.ColumnCount(); ++c)
+            s.cells[r - 1][c - 1] = w.MSChart1.value(r, c);
+    }
+    s.bdate = w.Bdate.Text();
+    s.btime = w.Btime.Text();
+    s.lineCount = w.LineCount.Text();
+    return s;
+}
+
+void Restore(ChartWindow& w, const Snapshot& s)
+{
+    for (int r = 1; r <= ChartGroupSize; ++r) {
+        w.MSChart1.setRowLabel(r, s.labels[r - 1]);
+        for (int c = 1; c <= w.MSChart1.ColumnCount(); ++c)
+            w.MSChart1.setValue(r, c, s.cells[r - 1][c - 1]);
+    }
+    w.Bdate.SetText(s.bdate);
+    w.Btime.SetText(s.btime);
+    w.LineCount.SetText(s.lineCount);
+}
+
+struct Readings {
+    std::unique_ptr<dao::Database> db;
+    std::unique_ptr<dao::Recordset> rs;
+    void Close()
+    {
+        rs->Close();
+        db->Close();
+    }
+};
+
+// The open database's BLOOD on index Readings, positioned on `key`; nothing
+// when no reading holds that key.
+std::optional<Readings> OpenAt(const QString& date, const QString& time)
+{
+    Readings r;
+    r.db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
+    r.rs = r.db->OpenRecordset("BLOOD");
+    r.rs->SetIndex("Readings");
+    r.rs->Seek("=", { date.toStdString(), time.toStdString() });
+    if (r.rs->NoMatch())
+        return std::nullopt;
+    return r;
+}
+
+} // namespace
+
+ChartDescription LineTwin(ChartDescription bar, const char* menuItem)
+{
+    bar.name += QStringLiteral("Line");
+    bar.type = chart::ChartType::Line2D;
+    bar.menuItem = menuItem;
+    return bar;
+}
+
+ChartWindow::ChartWindow(const ChartDescription& description)
+    : Form(description.name, forms::BorderStyle::FixedDialog)
+    , description_(description)
+{
+    const bool narrow = description_.layout == LayoutClass::Narrow;
+    SetCaption(description_.caption);
+    SetClientSize(narrow ? 10455 : 11610, narrow ? 6435 : 6450);
+    HelpContextID = description_.helpContextId;
+    SetFormFont(forms::SansBold975);
+    auto at = [narrow](int n, int w) { return narrow ? n : w; };
+    Layout({
+        { &MSChart1, "MSChart1", "", { at(240, 120), 240, at(9975, 11415), 5175 }, 0 },
+        { &Exit, "Exit", "Exit", { at(840, 1320), 5520, 1815, 615 }, 1 },
+        { .control = &Bdate, .name = "Bdate", .rect = { 480, 240, 1815, 285 }, .visible = false },
+        { .control = &Btime, .name = "Btime", .rect = { 6720, 240, 1335, 285 }, .visible = false },
+        { &NextGroup, "NextGroup", "Next", { at(5280, 5760), 5520, 1935, 615 }, 4 },
+        { &Previous, "Previous", "Previous", { at(3000, 3480), 5520, 1935, 615 }, 5 },
+        { .control = &LineCount, .name = "LineCount", .rect = { 8160, 240, 975, 285 }, .visible = false },
+        { &PrintChart, "PrintChart", "Print", { at(7560, 8040), 5520, 2055, 615 }, 7 },
+    });
+    if (description_.cornerPicture) {
+        Picture1 = std::make_unique<forms::PictureBox>();
+        Layout({ { Picture1.get(), "Picture1", "", { 0, 0, 2535, 1215 } } });
+        // Nothing draws into it; the chart stays on top where they overlap.
+        Picture1->lower();
+    }
+
+    const auto& columns = description_.columns;
+    MSChart1.SetRowCount(ChartGroupSize);
+    MSChart1.SetColumnCount(int(columns.size()));
+    MSChart1.SetChartType(description_.type);
+    MSChart1.SetTitle(description_.title);
+    MSChart1.SetCategoryAxisTitle("Date Of Reading");
+    MSChart1.SetValueAxisTitle(description_.valueAxisTitle);
+    MSChart1.SetValueAxisScale(chart::AxisScale::Automatic());
+    MSChart1.SetSecondAxisVisible(description_.secondAxis != SecondAxis::Hidden);
+    MSChart1.SetSecondAxisTitle(description_.secondAxisTitle);
+    MSChart1.SetSecondAxisScale(description_.secondAxis == SecondAxis::TimeOfDay
+            ? chart::AxisScale::Fixed(0, 2400, 8, 1)
+            : chart::AxisScale::Automatic());
+    for (int c = 1; c <= int(columns.size()); ++c) {
+        MSChart1.SetColumnLabel(c, columns[c - 1].label);
+        MSChart1.SetSeriesAxis(c, columns[c - 1].axis);
+        MSChart1.SetSeriesColor(c, columns[c - 1].color);
+    }
+    MSChart1.SetLegendVisible(description_.legend);
+    MSChart1.SetFonts({ QStringLiteral("MS Sans Serif"), 10, 8, description_.legendPoints, 8 });
+
+    Exit.Click = [this] { Exit_Click(); };
+    NextGroup.Click = [this] { NextGroup_Click(); };
+    Previous.Click = [this] { Previous_Click(); };
+    PrintChart.Click = [this] { PrintChart_Click(); };
+}
+
+ChartWindow::~ChartWindow() = default;
+
+void ChartWindow::SetLocks(bool enabled)
+{
+    if (auto* record = Forms::Find<DisplayRecord>())
+        record->SetEnabled(enabled);
+    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, enabled);
+    locked_ = !enabled;
+}
+
+void ChartWindow::Form_Load()
+{
+    auto* record = Forms::Find<DisplayRecord>();
+    if (!record || record->Btime.Text().isEmpty()) {
+        // Nothing to chart: a window that stayed loaded and hidden could never be shown.
+        Unload();
+        return;
+    }
+    const QString date = record->Bdate.Text();
+    const QString time = FormatShortTime(record->Btime.Text());
+    bool drawn = false;
+    try {
+        if (auto readings = OpenAt(date, time)) {
+            Fill(*readings->rs, Handler::Load);
+            readings->Close();
+            drawn = true;
+        }
+    } catch (const std::exception&) {
+        // The database is released as the block unwinds; the chart is emptied below.
+    }
+    if (!drawn) {
+        // The current reading cannot be read (gone, or the database will not
+        // open): an empty chart, and a beep to say so.
+        BlankFill(1);
+        Bdate.SetText(QString());
+        Btime.SetText(QString());
+        LineCount.SetText("0");
+        forms::Beep();
+    }
+    SetLocks(false);
+    CentreOnScreen();
+    Show();
+}
+
+void ChartWindow::Form_Unload()
+{
+    if (locked_)
+        SetLocks(true);
+}
+
+void ChartWindow::Fill(dao::Recordset& rs, Handler handler)
+{
+    const ChartDescription& d = description_;
+    const FieldTest* groupEnd = handler == Handler::Next ? &d.NextGroupEndTest()
+        : handler == Handler::Previous                   ? &d.PreviousGroupEndTest()
+                                                          : nullptr;
+    int k = 1;
+    int n = 0;
+    for (;;) {
+        if (rs.EOF_()) {
+            // Previous leaves the rows after its last reading as they were.
+            if (handler != Handler::Previous)
+                BlankFill(k);
+            break;
+        }
+        if (k > ChartGroupSize)
+            break;
+        if (!groupEnd || Passes(rs, *groupEnd)) {
+            Bdate.SetText(FieldText(rs, "Bdate"));
+            Btime.SetText(FieldText(rs, "Btime"));
+        }
+        const bool chartable = Passes(rs, d.chartable);
+        const bool labelled = d.filling == Filling::Combined ? chartable
+            : handler == Handler::Next                       ? true
+                                                             : Passes(rs, d.LabelTest());
+        if (labelled) {
+            MSChart1.SetRow(k);
+            MSChart1.SetRowLabel(FormatShortDate(FieldText(rs, "Bdate")));
+        }
+        if (chartable) {
+            MSChart1.SetRow(k);
+            for (int c = 1; c <= int(d.columns.size()); ++c) {
+                const ChartColumn& column = d.columns[c - 1];
+                MSChart1.SetColumn(c);
+                MSChart1.SetData(column.source == ColumnSource::TimeOfReading
+                        ? QString::number(TimeOfReadingValue(FieldText(rs, "Btime")))
+                        : NumberText(NumberValue(FieldText(rs, column.field))));
+            }
+            ++k;
+            ++n;
+        }
+        LineCount.SetText(QString::number(n));
+        rs.MoveNext();
+    }
+}
+
+void ChartWindow::BlankFill(int row)
+{
+    for (int r = row; r <= ChartGroupSize; ++r) {
+        MSChart1.SetRow(r);
+        MSChart1.SetRowLabel(QString());
+        for (int c = 1; c <= MSChart1.ColumnCount(); ++c) {
+            MSChart1.SetColumn(c);
+            MSChart1.SetData("0");
+        }
+    }
+}
+
+void ChartWindow::NextGroup_Click()
+{
+    // A group that is not full means the readings ran out while it was filled.
+    if (NumberValue(LineCount.Text()) < ChartGroupSize) {
+        forms::Beep();
+        return;
+    }
+    const Snapshot before = Take(*this);
+    try {
+        auto readings = OpenAt(Bdate.Text(), Btime.Text());
+        if (!readings) {
+            forms::Beep();
+            return;
+        }
+        dao::Recordset& rs = *readings->rs;
+        rs.MoveNext();
+        if (rs.EOF_()) {
+            if (description_.endBeep)
+                forms::Beep();
+            readings->Close();
+            return;
+        }
+        Fill(rs, Handler::Next);
+        readings->Close();
+    } catch (const std::exception&) {
+        // A failed read keeps the group that was on screen.
+        Restore(*this, before);
+        forms::Beep();
+    }
+}
+
+void ChartWindow::Previous_Click()
+{
+    auto* record = Forms::Find<DisplayRecord>();
+    if (!record || record->Btime.Text().isEmpty())
+        return;
+    const double count = NumberValue(LineCount.Text());
+    const int backStep = count >= ChartGroupSize ? 2 * ChartGroupSize : int(count) + ChartGroupSize;
+    const Snapshot before = Take(*this);
+    try {
+        auto readings = OpenAt(Bdate.Text(), Btime.Text());
+        if (!readings) {
+            forms::Beep();
+            return;
+        }
+        dao::Recordset& rs = *readings->rs;
+        // Back over backStep - 1 chartable readings, or past the first reading.
+        int m = 1;
+        while (!rs.BOF() && m != backStep) {
+            rs.MovePrevious();
+            if (rs.BOF())
+                break;
+            if (Passes(rs, description_.chartable))
+                ++m;
+        }
+        if (rs.BOF()) {
+            rs.MoveFirst();
+            forms::Beep();
+        }
+        if (rs.EOF_()) {
+            readings->Close();
+            return;
+        }
+        Fill(rs, Handler::Previous);
+        readings->Close();
+    } catch (const std::exception&) {
+        Restore(*this, before);
+        forms::Beep();
+    }
+}
+
+void ChartWindow::Exit_Click() { Unload(); }
+
+void ChartWindow::PrintChart_Click()
+{
+    if (!ChoosePrinter(this))
+        return;
+    std::optional<QString> savedFolder;
+    print::Printer& printer = print::current();
+    try {
+        savedFolder = QDir::currentPath();
+        auto* graph = dynamic_cast<PrintGraph*>(Forms::Load(PrintGraph::FormName));
+        if (!graph)
+            throw print::Error(print::errPrinter, "the staging window will not load");
+        printer.SetOrientation(print::PageOrientation::Landscape);
+        printer.SetScaleMode(print::ScaleUnit::Twips);
+        // The picture stays inside the program; the user's clipboard is not touched.
+        graph->Picture1.Picture = MSChart1.Picture();
+        {
+            print::Document document(printer);
+            printer.PaintPicture(graph->Picture1.Picture, description_.PrintX(), description_.PrintY());
+            document.End();
+        }
+        Forms::Unload(PrintGraph::FormName);
+        printer.SetOrientation(print::PageOrientation::Portrait);
+        QDir::setCurrent(*savedFolder);
+    } catch (const std::exception&) {
+        // Any begun document was abandoned by the guard, so it cannot merge into the next one.
+        try {
+            if (printer.InDocument())
+                printer.KillDoc();
+        } catch (...) {
+        }
+        if (savedFolder)
+            QDir::setCurrent(*savedFolder);
+        forms::Beep();
+        forms::MsgBox(description_.printFailure, forms::Buttons::OK, forms::Icon::Critical, "Tellora");
+        Forms::Unload(PrintGraph::FormName);
+    }
+}
+
+} // namespace tellora

@@ -1,0 +1,42 @@
+#include "choose_printer.h"
+
+#include "platform/print/printer.h"
+#include "platform/print/printer_choice.h"
+
+namespace tellora {
+
+bool ChoosePrinter(QWidget* owner)
+{
+    try {
+        print::Printer& p = print::current();
+        auto dialog = print::createPrinterChoiceDialog();
+        if (!dialog)
+            return false;
+        dialog->SetDeviceName(p.DeviceName());
+        dialog->SetDriverName(p.DriverName());
+        dialog->SetPort(p.Port());
+        dialog->SetPaperBin(p.PaperBin());
+        dialog->SetFlags(268);
+        // From the first print command on, the program keeps its own printer
+        // whatever the user later makes the system's default.
+        p.SetTrackDefault(false);
+        dialog->SetFlags(262144);
+        dialog->SetFlags(64);
+        dialog->SetCancelError(true);
+        if (!dialog->ShowPrinter(owner))
+            return false;
+        const QString chosen = dialog->DeviceName().toUpper();
+        if (chosen == p.DeviceName())
+            return true;
+        // Names that differ only in case are one printer; the last match wins.
+        for (const auto& device : p.Printers())
+            if (device->DeviceName().toUpper() == chosen)
+                p.Set(device);
+        return true;
+    } catch (...) {
+        // No printer installed, a cancel or any other failure ends the command quietly.
+        return false;
+    }
+}
+
+} // namespace tellora

@@ -1,0 +1,133 @@
+#pragma once
+// A started program with a readings database open in DisplayRecord, and
+// helpers to open a chart window through its menu entry and read its grid.
+#include "charts/register.h"
+#include "charts/window/chart_window.h"
+
+#include "shell/shell_fixture.h"
+
+#include <QDate>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace charttest {
+
+using namespace shelltest;
+
+// A reading's charted values as stored; "-" where not taken.
+struct Reading {
+    std::string date, time;
+    std::string sugar = "-", systolic = "-", diastolic = "-", pulse = "-", weight = "-";
+    std::optional<std::string> nullField = std::nullopt; // a field stored as Null
+};
+
+// Reading number i (from 0) of a steady log: two a day, 08:00 and 20:00.
+inline std::string DateOf(int i) { return QDate(2024, 1, 1).addDays(i / 2).toString("yyyy-MM-dd").toStdString(); }
+inline std::string TimeOf(int i) { return i % 2 ? "20:00" : "08:00"; }
+// The date label the chart shows for reading i (short date "M/d/yyyy").
+inline QString LabelOf(int i) { return QDate(2024, 1, 1).addDays(i / 2).toString("M/d/yyyy"); }
+
+// n readings holding every measure; sugar and systolic count up from 100 + i.
+inline std::vector<Reading> FullReadings(int n, int first = 0)
+{
+    std::vector<Reading> rows;
+    for (int i = first; i < first + n; ++i) {
+        const std::string v = std::to_string(100 + i);
+        rows.push_back({ DateOf(i), TimeOf(i), v, v, "80", "60", "70" });
+    }
+    return rows;
+}
+
+inline void WriteReadings(const QString& file, const std::vector<Reading>& rows)
+{
+    auto db = dao::DefaultWorkspace().OpenDatabase(file.toStdString());
+    auto rs = db->OpenRecordset("BLOOD");
+    for (const Reading& r : rows) {
+        rs->AddNew();
+        for (const auto& f : ReadingFields)
+            rs->SetValue(f.name, std::string("-"));
+        rs->SetValue("Bdate", r.date);
+        rs->SetValue("Btime", r.time);
+        rs->SetValue("Bsugar", r.sugar);
+        rs->SetValue("Bpressure", r.systolic);
+        rs->SetValue("Dpressure", r.diastolic);
+        rs->SetValue("Bpulse", r.pulse);
+        rs->SetValue("Bweight", r.weight);
+        if (r.nullField)
+            rs->SetValue(*r.nullField, std::nullopt);
+        rs->Update();
+    }
+    rs->Close();
+    db->Close();
+}
+
+class ChartTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        RegisterChartWindows();
+    }
+
+    // Makes the database, opens it and shows the reading with that key.
+    void OpenLog(const std::vector<Reading>& rows, std::optional<std::size_t> current = std::nullopt)
+    {
+        makeDatabase("ANN_LEE.mdb");
+        WriteReadings("ANN_LEE.mdb", rows);
+        open("ANN_LEE.mdb");
+        ASSERT_NE(record(), nullptr);
+        if (current)
+            Show(rows.at(*current).date, rows.at(*current).time);
+    }
+
+    // Puts a stored reading into DisplayRecord as the current one.
+    void Show(const std::string& date, const std::string& time)
+    {
+        auto db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
+        auto rs = db->OpenRecordset("BLOOD");
+        rs->SetIndex("Readings");
+        rs->Seek("=", { date, time });
+        ASSERT_FALSE(rs->NoMatch()) << date << " " << time;
+        record()->ShowRecord(*rs);
+    }
+
+    // Chooses the menu entry as the user would and returns the window it opened.
+    ChartWindow* OpenChart(const char* menuItem)
+    {
+        main()->Menu[menuItem].Trigger();
+        return dynamic_cast<ChartWindow*>(Forms::Find(MDIStart::ChartWindowOf(menuItem)));
+    }
+
+    static std::vector<QString> Labels(const ChartWindow& w)
+    {
+        std::vector<QString> out;
+        for (int r = 1; r <= ChartGroupSize; ++r)
+            out.push_back(w.MSChart1.rowLabel(r));
+        return out;
+    }
+
+    static std::vector<double> Column(const ChartWindow& w, int column)
+    {
+        std::vector<double> out;
+        for (int r = 1; r <= ChartGroupSize; ++r)
+            out.push_back(w.MSChart1.value(r, column));
+        return out;
+    }
+
+    bool Locked()
+    {
+        return !record()->Enabled() && !main()->mnuFile.Enabled() && !main()->mnuUtilities.Enabled()
+            && !main()->mnuGraphs.Enabled();
+    }
+    bool Unlocked()
+    {
+        return record()->Enabled() && main()->mnuFile.Enabled() && main()->mnuUtilities.Enabled()
+            && main()->mnuGraphs.Enabled();
+    }
+};
+
+} // namespace charttest

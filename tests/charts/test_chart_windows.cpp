@@ -1,0 +1,370 @@
+// The sixteen blood-pressure and blood-sugar chart windows: one table of what
+// each window is, checked on the window its menu entry opens, and one table of
+// which readings each window charts.
+#include "chart_fixture.h"
+
+#include "charts/pressure/pressure_charts.h"
+#include "charts/sugar/sugar_charts.h"
+
+using namespace charttest;
+using chart::Axis;
+using chart::ChartType;
+
+namespace {
+
+struct Series {
+    const char* label;
+    Axis axis;
+    QColor color;
+};
+
+struct WindowCase {
+    const char* menuItem;
+    const char* name;
+    const char* caption;
+    const char* title;
+    ChartType type;
+    std::vector<Series> series;
+    const char* valueTitle;
+    SecondAxis second;
+    const char* secondTitle;
+    bool legend;
+    int help;
+    int clientWidth;
+    int printX;
+    const char* failure;
+    bool endBeep;
+};
+
+const QColor black(0, 0, 0), brown(142, 94, 66), blue(0, 0, 255), pink(255, 64, 255), sky(0, 160, 240),
+    grey(128, 128, 128), red(255, 0, 0);
+const char* const tryAgain = "Check Your Printer and Try Again";
+const char* const apprTime = "Approx. Time of Reading";
+constexpr ChartType Bar = ChartType::Bar2D, Line = ChartType::Line2D;
+
+const std::vector<WindowCase>& Windows()
+{
+    static const std::vector<WindowCase> cases = {
+        { "barchart6", "BPbyDate", "Blood Pressure by Date", "Blood Pressure by Date", Bar,
+            { { "Systolic", Axis::Value, black }, { "Diastolic", Axis::Value, brown } }, "Blood Pressure",
+            SecondAxis::Hidden, "", true, 180, 10455, 2900, tryAgain, true },
+        { "linechart6", "BPbyDateLine", "Blood Pressure by Date", "Blood Pressure by Date", Line,
+            { { "Systolic", Axis::Value, black }, { "Diastolic", Axis::Value, brown } }, "Blood Pressure",
+            SecondAxis::Hidden, "", true, 180, 10455, 2900, tryAgain, true },
+        { "barchart7", "BPbyDateTime", "Blood Pressure and Pulse By Date and Time",
+            "Blood Pressure and Pulse by Date and Time of Reading", Bar,
+            { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
+                { "Pulse", Axis::Value, pink }, { "Diastolic Pressure", Axis::Value, brown } },
+            "Systolic Pressure and Pulse", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200,
+            "Check Your Printer and try again", false },
+        { "linechart7", "BPbyDateTimeLine", "Blood Pressure and Pulse By Date and Time",
+            "Blood Pressure and Pulse by Date and Time of Reading", Line,
+            { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
+                { "Pulse", Axis::Value, pink }, { "Diastolic Pressure", Axis::Value, brown } },
+            "Blood Pressure and Pulse", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200, tryAgain, false },
+        { "barchart8", "BPWtTimebyDate", "Blood Pressure, Weight  By Date and Time",
+            "Blood Pressure, Weight by Date and Time", Bar,
+            { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
+                { "Weight", Axis::Value, sky }, { "Diastolic Pressure", Axis::Value, brown } },
+            "Blood Pressure, Weight", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200, tryAgain, false },
+        { "linechart8", "BPWtTimebyDateLine", "Blood Pressure, Weight  By Date and Time",
+            "Blood Pressure, Weight by Date and Time", Line,
+            { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, QColor(10, 100, 100) },
+                { "Weight", Axis::Value, sky }, { "Diastolic Pressure", Axis::Value, brown } },
+            "Blood Pressure, Weight", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200, tryAgain, false },
+        { "barchart9", "BPWtPulTimebyDate", "Blood Pressure, Weight, and Pulse  By Date and Time",
+            "Blood Pressure, Weight and Pulse by Date and Time", Bar,
+            { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
+                { "Weight", Axis::Value, sky }, { "Pulse", Axis::Value, grey },
+                { "Diastolic Pressure", Axis::Value, brown } },
+            "Blood Pressure, Weight, Pulse", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200, tryAgain,
+            false },
+        { "linechart9", "BPWtPulTimebyDateLine", "Blood Pressure, Weight, and Pulse  By Date and Time",
+            "Blood Pressure, Weight and Pulse by Date and Time", Line,
+            { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
+                { "Weight", Axis::Value, sky }, { "Pulse", Axis::Value, grey },
+                { "Diastolic Pressure", Axis::Value, brown } },
+            "Blood Pressure, Weight, Pulse", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200, tryAgain,
+            false },
+        { "mnuGraphicsBar1", "BSbyDate", "Blood Sugar By Date", "Blood Sugar by Date", Bar,
+            { { "", Axis::Value, red } }, "Blood Sugar Level", SecondAxis::Hidden, "", false, 170, 10455, 2900,
+            tryAgain, true },
+        { "linechart1", "BSbyDateLine", "Blood Sugar By Date", "Blood Sugar by Date", Line,
+            { { "", Axis::Value, red } }, "Blood Sugar Level", SecondAxis::Hidden, "", false, 170, 10455, 2900,
+            tryAgain, true },
+        { "Bar2", "BSbyDateTime", "Blood Sugar By Date and Time", "Blood Sugar by Date and Time of Reading", Bar,
+            { { "Blood Sugar", Axis::Value, red }, { "Time of Reading", Axis::Second, blue } }, "Blood Sugar Level",
+            SecondAxis::TimeOfDay, apprTime, true, 170, 11610, 2200, tryAgain, false },
+        { "linechart2", "BSbyDateTimeLine", "Blood Sugar By Date and Time", "Blood Sugar by Date and Time of Reading",
+            Line, { { "Blood Sugar", Axis::Value, red }, { "Time of Reading", Axis::Second, blue } },
+            "Blood Sugar Level", SecondAxis::TimeOfDay, apprTime, true, 170, 11610, 2200, tryAgain, false },
+        { "barchart3", "BSbyDateWt", "Blood Sugar By Date and Weight", "Blood Sugar by Date and Weight", Bar,
+            { { "Blood Sugar", Axis::Value, red }, { "Weight", Axis::Second, sky } }, "Blood Sugar Level",
+            SecondAxis::Automatic, "Weight", true, 170, 11610, 2200, tryAgain, true },
+        { "linechart3", "BSbyDateWtLine", "Blood Sugar By Date and Weight", "Blood Sugar by Date and Weight", Line,
+            { { "Blood Sugar", Axis::Value, red }, { "Weight", Axis::Second, sky } }, "Blood Sugar Level",
+            SecondAxis::Automatic, "Weight", true, 170, 11610, 2200, tryAgain, true },
+        { "barchart4", "BSbyDateBP", "Blood Sugar and Blood Pressure by Date", "Blood Sugar and Blood Pressure by Date",
+            Bar,
+            { { "Blood Sugar", Axis::Value, red }, { "Systolic Pressure", Axis::Second, black },
+                { "Diastolic Pressure", Axis::Second, brown } },
+            "Blood Sugar Level", SecondAxis::Automatic, "Blood Pressure Reading\r\n", true, 170, 11610, 2200,
+            tryAgain, true },
+        { "linechart4", "BSbyDateBPLine", "Blood Sugar and Blood Pressure by Date",
+            "Blood Sugar and Blood Pressure by Date", Line,
+            { { "Blood Sugar", Axis::Value, QColor(192, 0, 0) }, { "Systolic Pressure", Axis::Second, black },
+                { "Diastolic Pressure", Axis::Second, brown } },
+            "Blood Sugar Level", SecondAxis::Automatic, "Blood Pressure Reading\r\n", true, 170, 11610, 2200,
+            tryAgain, true },
+    };
+    return cases;
+}
+
+class ChartWindows : public ChartTest, public ::testing::WithParamInterface<WindowCase> { };
+
+TEST_P(ChartWindows, MenuEntryOpensTheWindowAsDescribed)
+{
+    const WindowCase& c = GetParam();
+    OpenLog(FullReadings(3), 0);
+    EXPECT_EQ(MDIStart::ChartWindowOf(c.menuItem), c.name);
+    ChartWindow* w = OpenChart(c.menuItem);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Name(), c.name);
+    EXPECT_TRUE(w->Visible());
+    EXPECT_EQ(w->Caption(), c.caption);
+    EXPECT_EQ(w->HelpContextID, c.help);
+    EXPECT_EQ(w->Width(), c.clientWidth);
+    EXPECT_EQ(w->Description().PrintX(), c.printX);
+    EXPECT_EQ(w->Description().PrintY(), 3000);
+    EXPECT_EQ(w->Description().printFailure, c.failure);
+    EXPECT_EQ(w->Description().endBeep, c.endBeep);
+
+    const chart::ChartControl& chart = w->MSChart1;
+    EXPECT_EQ(chart.Title(), c.title);
+    EXPECT_EQ(chart.chartType(), c.type);
+    EXPECT_EQ(chart.RowCount(), 31);
+    ASSERT_EQ(chart.ColumnCount(), int(c.series.size()));
+    for (int col = 1; col <= chart.ColumnCount(); ++col) {
+        SCOPED_TRACE(col);
+        EXPECT_EQ(chart.ColumnLabel(col), c.series[col - 1].label);
+        EXPECT_EQ(chart.SeriesAxis(col), c.series[col - 1].axis);
+        EXPECT_EQ(chart.SeriesColor(col), c.series[col - 1].color);
+    }
+    EXPECT_EQ(chart.CategoryAxisTitle(), "Date Of Reading");
+    EXPECT_EQ(chart.ValueAxisTitle(), c.valueTitle);
+    EXPECT_TRUE(chart.ValueAxisScale().automatic);
+    EXPECT_EQ(chart.SecondAxisVisible(), c.second != SecondAxis::Hidden);
+    if (c.second != SecondAxis::Hidden) {
+        EXPECT_EQ(chart.SecondAxisTitle(), c.secondTitle);
+    }
+    if (c.second == SecondAxis::TimeOfDay) {
+        const auto s = chart.SecondAxisScale();
+        EXPECT_FALSE(s.automatic);
+        EXPECT_EQ(s.minimum, 0);
+        EXPECT_EQ(s.maximum, 2400);
+        EXPECT_EQ(s.majorDivisions, 8);
+    } else if (c.second == SecondAxis::Automatic) {
+        EXPECT_TRUE(chart.SecondAxisScale().automatic);
+    }
+    EXPECT_EQ(chart.LegendVisible(), c.legend);
+
+    // The buttons, by caption, each a named control a screen reader can reach.
+    EXPECT_EQ(w->Exit.accessibleName(), "Exit");
+    EXPECT_EQ(w->Previous.accessibleName(), "Previous");
+    EXPECT_EQ(w->NextGroup.accessibleName(), "Next");
+    EXPECT_EQ(w->PrintChart.accessibleName(), "Print");
+    EXPECT_FALSE(w->Bdate.isVisible());
+    EXPECT_FALSE(w->Btime.isVisible());
+    EXPECT_FALSE(w->LineCount.isVisible());
+
+    // The first group from the current reading on: three rows, the rest blank.
+    EXPECT_EQ(w->LineCount.Text(), "3");
+    EXPECT_EQ(Labels(*w)[0], LabelOf(0));
+    EXPECT_EQ(Labels(*w)[2], LabelOf(2));
+    EXPECT_EQ(Labels(*w)[3], "");
+    EXPECT_TRUE(Locked());
+    EXPECT_TRUE(main()->mnuHelp.Enabled());
+}
+
+TEST_P(ChartWindows, EveryWayOfClosingReleasesTheLocks)
+{
+    const WindowCase& c = GetParam();
+    OpenLog(FullReadings(2), 1);
+    for (int way = 0; way < 2; ++way) {
+        ChartWindow* w = OpenChart(c.menuItem);
+        ASSERT_NE(w, nullptr);
+        ASSERT_TRUE(Locked());
+        // A second chart cannot be opened while one is: the Graphs menu is locked.
+        EXPECT_FALSE(main()->Menu[c.menuItem].Trigger());
+        if (way == 0)
+            click(&w->Exit);
+        else
+            w->close();
+        flushDeletes();
+        EXPECT_EQ(Forms::Find(c.name), nullptr);
+        EXPECT_TRUE(Unlocked()) << "way " << way;
+    }
+}
+
+TEST_P(ChartWindows, NoReadingShownOpensNothing)
+{
+    const WindowCase& c = GetParam();
+    OpenLog({});
+    ASSERT_TRUE(record()->Btime.Text().isEmpty());
+    OpenChart(c.menuItem);
+    EXPECT_EQ(Forms::Find(c.name), nullptr);
+    // Loaded by name regardless, it unloads at once and locks nothing.
+    EXPECT_EQ(Forms::Load(c.name), nullptr);
+    EXPECT_EQ(Forms::Find(c.name), nullptr);
+    EXPECT_TRUE(Unlocked());
+    EXPECT_EQ(desk.beeps, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, ChartWindows, ::testing::ValuesIn(Windows()),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ChartDescriptions, SixteenWindowsEachWithItsMenuEntry)
+{
+    std::vector<QString> names;
+    for (const auto* list : { &PressureCharts(), &SugarCharts() })
+        for (const auto& d : *list) {
+            names.push_back(d.name);
+            EXPECT_EQ(MDIStart::ChartWindowOf(d.menuItem), d.name);
+        }
+    ASSERT_EQ(names.size(), Windows().size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(names[i], Windows()[i].name);
+}
+
+// Which readings a window charts: one log holding every pattern of missing
+// values, the count charted and the first row's cells per window.
+struct ChartableCase {
+    const char* menuItem;
+    int lineCount;
+    std::vector<double> firstRow;
+};
+
+class Chartable : public ChartTest, public ::testing::WithParamInterface<ChartableCase> { };
+
+std::vector<Reading> MixedLog()
+{
+    // sugar, systolic, diastolic, pulse, weight
+    return {
+        { "2024-03-01", "07:15", "6.5", "120", "80", "60", "72.5" }, // everything
+        { "2024-03-01", "12:30", "5", "-", "-", "-", "-" }, // sugar only
+        { "2024-03-02", "00:00", "-", "130", "85", "-", "-" }, // both pressures
+        { "2024-03-02", "23:59", "-", "140", "90", "70", "-" }, // pressures and pulse
+        { "2024-03-03", "09:00", "-", "150", "95", "-", "80" }, // pressures and weight
+        { "2024-03-03", "18:00", "7", "-", "-", "-", "75" }, // sugar and weight
+        { "2024-03-04", "08:00", "8", "125", "-", "-", "-" }, // sugar, systolic only
+        { "2024-03-04", "10:00", "37,5", "160", "100", "-", "-" }, // sugar and pressures, a decimal comma
+        { "2024-03-05", "11:00", " 98", "-", "70", "65", "-" }, // diastolic only
+    };
+}
+
+TEST_P(Chartable, ChartsOnlyTheReadingsHoldingItsMeasures)
+{
+    const ChartableCase& c = GetParam();
+    OpenLog(MixedLog(), 0);
+    ChartWindow* w = OpenChart(c.menuItem);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->LineCount.Text(), QString::number(c.lineCount));
+    for (int col = 1; col <= int(c.firstRow.size()); ++col)
+        EXPECT_DOUBLE_EQ(w->MSChart1.value(1, col), c.firstRow[col - 1]) << "column " << col;
+    // Rows past the last charted reading are blank.
+    EXPECT_EQ(w->MSChart1.rowLabel(c.lineCount + 1), "");
+    for (int col = 1; col <= w->MSChart1.ColumnCount(); ++col)
+        EXPECT_EQ(w->MSChart1.value(c.lineCount + 1, col), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, Chartable,
+    ::testing::Values(ChartableCase { "barchart6", 5, { 120, 80 } }, ChartableCase { "linechart6", 5, { 120, 80 } },
+        ChartableCase { "barchart7", 2, { 120, 715, 60, 80 } }, ChartableCase { "linechart7", 2, { 120, 715, 60, 80 } },
+        ChartableCase { "barchart8", 2, { 120, 715, 72.5, 80 } },
+        ChartableCase { "barchart9", 1, { 120, 715, 72.5, 60, 80 } },
+        ChartableCase { "mnuGraphicsBar1", 6, { 6.5 } }, ChartableCase { "linechart1", 6, { 6.5 } },
+        ChartableCase { "Bar2", 6, { 6.5, 715 } }, ChartableCase { "barchart3", 2, { 6.5, 72.5 } },
+        ChartableCase { "barchart4", 2, { 6.5, 120, 80 } }, ChartableCase { "linechart4", 2, { 6.5, 120, 80 } }),
+    [](const auto& info) { return std::string(info.param.menuItem); });
+
+TEST_F(ChartTest, CellValuesFollowTheNumberRulesAndTheTimeOfReading)
+{
+    OpenLog(MixedLog(), 0);
+    ChartWindow* w = OpenChart("barchart4");
+    ASSERT_NE(w, nullptr);
+    // Row 2 is the reading with a decimal comma: 37,5 charts as 37.
+    EXPECT_EQ(w->MSChart1.rowLabel(2), "3/4/2024");
+    EXPECT_EQ(w->MSChart1.value(2, 1), 37);
+    EXPECT_EQ(w->MSChart1.value(2, 2), 160);
+    click(&w->Exit);
+    flushDeletes();
+
+    w = OpenChart("Bar2");
+    ASSERT_NE(w, nullptr);
+    // Sugar readings in order; " 98" with its blank charts as 98.
+    EXPECT_EQ(Column(*w, 1)[5], 98);
+    // Times 07:15, 12:30, 18:00, 08:00, 10:00, 11:00.
+    const std::vector<double> times { 715, 1230, 1800, 800, 1000, 1100, 0 };
+    for (std::size_t i = 0; i < times.size(); ++i)
+        EXPECT_EQ(Column(*w, 2)[i], times[i]) << i;
+    click(&w->Exit);
+    flushDeletes();
+
+    // Midnight and a minute before it on the pressure chart's time axis.
+    Show("2024-03-02", "00:00");
+    w = OpenChart("barchart8");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->MSChart1.value(1, 2), 900); // 00:00 lacks a weight; 09:00 is first
+    click(&w->Exit);
+    flushDeletes();
+    w = OpenChart("barchart7");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->MSChart1.value(1, 2), 2359);
+    EXPECT_EQ(w->MSChart1.rowLabel(1), "3/2/2024");
+}
+
+TEST_F(ChartTest, AnEmptyTextIsChartedAsZeroAndNullIsNotChartable)
+{
+    std::vector<Reading> rows = FullReadings(4);
+    rows[1].sugar = "";
+    rows[2].nullField = "Bsugar";
+    OpenLog(rows, 0);
+    for (const char* item : { "mnuGraphicsBar1", "barchart4" }) {
+        ChartWindow* w = OpenChart(item);
+        ASSERT_NE(w, nullptr) << item;
+        EXPECT_EQ(w->LineCount.Text(), "3") << item;
+        EXPECT_EQ(Column(*w, 1)[0], 100);
+        EXPECT_EQ(Column(*w, 1)[1], 0);
+        EXPECT_EQ(Column(*w, 1)[2], 103);
+        EXPECT_EQ(desk.beeps, 0);
+        // Paging back over the Null reading neither fails nor counts it.
+        click(&w->Previous);
+        EXPECT_EQ(w->LineCount.Text(), "3") << item;
+        EXPECT_EQ(desk.beeps, 1);
+        desk.beeps = 0;
+        click(&w->Exit);
+        flushDeletes();
+    }
+}
+
+TEST_F(ChartTest, ShortcutKeysOpenTheCharts)
+{
+    OpenLog(FullReadings(2), 0);
+    struct Key {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        const char* window;
+    };
+    for (const Key& k : { Key { Qt::Key_F7, {}, "BPbyDate" }, Key { Qt::Key_F2, Qt::ControlModifier, "BSbyDateLine" },
+             Key { Qt::Key_F9, {}, "BPWtPulTimebyDate" }, Key { Qt::Key_F5, Qt::ControlModifier, "BSbyDateBPLine" } }) {
+        activate(main());
+        QTest::keyClick(main(), k.key, k.mods);
+        QCoreApplication::processEvents();
+        forms::Form* w = Forms::Find(k.window);
+        ASSERT_NE(w, nullptr) << k.window;
+        w->Unload();
+        flushDeletes();
+    }
+}
+
+} // namespace
