@@ -2,13 +2,13 @@
 
 #include "shell/format.h"
 
-#include "readingcursor.h"
+#include "platform/dao/step_cursor.h"
 
 namespace tellora {
 
 namespace {
 
-void PrintLogRow(forms::PictureBox& page, const ReadingCursor& row, int line)
+void PrintLogRow(forms::PictureBox& page, const dao::StepCursor& row, int line)
 {
     PrintAt(page, 0, line, FormatShortDate(FieldText(row, "Bdate")));
     PrintAt(page, 11, line, FormatMediumTime(FieldText(row, "Btime")));

@@ -1,6 +1,6 @@
 #include "listing.h"
 
-#include "readingcursor.h"
+#include "platform/dao/step_cursor.h"
 
 #include "shell/displayrecord.h"
 #include "shell/format.h"
@@ -25,7 +25,7 @@ void SetLocks(bool enabled)
 }
 } // namespace
 
-QString FieldText(const ReadingCursor& row, const char* field)
+QString FieldText(const dao::StepCursor& row, const char* field)
 {
     const dao::Value value = row.GetValue(field);
     return value ? QString::fromStdString(*value) : QString();
@@ -57,7 +57,7 @@ ListingWindow::ListingWindow(const char* name, ListingDescription description)
     Picture1.SetFontBold(true);
 }
 
-bool ListingWindow::Qualifies(const ReadingCursor& row) const
+bool ListingWindow::Qualifies(const dao::StepCursor& row) const
 {
     // The whole stored text against the mark, before any trimming. A Null
     // field holds no value either.
@@ -74,7 +74,7 @@ template<class Work> bool ListingWindow::WithReadings(Work&& work)
         auto db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
         {
             // The cursor's statements end before the database closes.
-            ReadingCursor rs(*db, "BLOOD", "Readings");
+            dao::StepCursor rs(*db, "BLOOD", "Readings");
             work(rs);
         }
         db->Close();
@@ -93,7 +93,7 @@ void ListingWindow::PageSetUp()
     Picture1.Scale(0, 0, 80, 16);
 }
 
-int ListingWindow::PageFill(ReadingCursor& rs)
+int ListingWindow::PageFill(dao::StepCursor& rs)
 {
     int n = 0;
     while (!rs.EOF_() && n < RowsPerPage) {
@@ -115,7 +115,7 @@ int ListingWindow::PageFill(ReadingCursor& rs)
     return n;
 }
 
-int ListingWindow::WalkBack(ReadingCursor& rs, int limit) const
+int ListingWindow::WalkBack(dao::StepCursor& rs, int limit) const
 {
     int count = 0;
     while (!rs.BOF() && count != limit) {
@@ -136,7 +136,7 @@ void ListingWindow::Form_Load()
     auto* record = Forms::Find<DisplayRecord>();
     const QString date = record ? record->Bdate.Text() : QString();
     const QString time = record ? FormatShortTime(record->Btime.Text()) : QString();
-    const bool read = WithReadings([&](ReadingCursor& rs) {
+    const bool read = WithReadings([&](dao::StepCursor& rs) {
         rs.Seek({ date.toStdString(), time.toStdString() });
         // The current reading always names a stored one; should it be gone,
         // the page lists nothing and Previous still finds the last page.
@@ -163,7 +163,7 @@ void ListingWindow::Form_Unload()
 void ListingWindow::PageForward()
 {
     if (!ReadingShown() || LineCountValue() < RowsPerPage) return;
-    WithReadings([&](ReadingCursor& rs) {
+    WithReadings([&](dao::StepCursor& rs) {
         rs.Seek({ LastDate.Text().toStdString(), LastTime.Text().toStdString() });
         if (rs.NoMatch()) return;
         rs.MoveNext();
@@ -185,7 +185,7 @@ void ListingWindow::PageForward()
 
 void ListingWindow::PageBack()
 {
-    WithReadings([&](ReadingCursor& rs) {
+    WithReadings([&](dao::StepCursor& rs) {
         int limit = 0;
         if (FirstDate.Text().isEmpty()) {
             // Past the end: the last page of the listing.

@@ -20,12 +20,14 @@
 #include <string>
 #include <vector>
 
+namespace dao {
+class StepCursor;
+}
+
 namespace tellora {
 
-class ReadingCursor;
-
 // Prints the reading under the cursor on lines `line` and `line + 1`.
-using RowPrinter = void (*)(forms::PictureBox& page, const ReadingCursor& row, int line);
+using RowPrinter = void (*)(forms::PictureBox& page, const dao::StepCursor& row, int line);
 
 struct ListingDescription {
     // The listing test: a reading belongs when at least one of these fields
@@ -39,7 +41,7 @@ struct ListingDescription {
 inline constexpr int RowsPerPage = 8;
 
 // A field's stored text, or empty for Null.
-QString FieldText(const ReadingCursor& row, const char* field);
+QString FieldText(const dao::StepCursor& row, const char* field);
 // The text less its trailing blanks.
 QString TrimTrailing(const QString& text);
 // Prints a text with its top left corner at (x, y) of the page.
@@ -56,7 +58,7 @@ public:
     forms::TextBox FirstTime;
 
     // The window's listing test on the reading under the cursor.
-    bool Qualifies(const ReadingCursor& row) const;
+    bool Qualifies(const dao::StepCursor& row) const;
 
 protected:
     ListingWindow(const char* name, ListingDescription description);
@@ -82,10 +84,10 @@ private:
     void PageSetUp();
     // Prints the listed readings from the cursor on until the page is full or
     // the table ends; returns how many it printed.
-    int PageFill(ReadingCursor& rs);
+    int PageFill(dao::StepCursor& rs);
     // Counts listed readings from the cursor back, up to `limit`, moving back
     // after each reading; returns the count.
-    int WalkBack(ReadingCursor& rs, int limit) const;
+    int WalkBack(dao::StepCursor& rs, int limit) const;
     int LineCountValue() const;
 
     ListingDescription description_;

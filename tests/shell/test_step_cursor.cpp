@@ -3,7 +3,7 @@
 // added), same ends, same errors.
 #include "support/tempdir.h"
 
-#include "listings/readingcursor.h"
+#include "platform/dao/step_cursor.h"
 
 #include "platform/dao/dao.h"
 #include "shell/creation.h"
@@ -15,7 +15,7 @@
 
 namespace {
 
-using tellora::ReadingCursor;
+using dao::StepCursor;
 
 const std::string File = "CURSOR_TEST.mdb";
 
@@ -93,7 +93,7 @@ TEST_P(CursorTest, MovesAsTheEnginesRecordsetDoes)
     auto rs = db->OpenRecordset("BLOOD");
     rs->SetIndex("Readings");
     {
-        ReadingCursor cursor(*db, "BLOOD", "Readings");
+        dao::StepCursor cursor(*db, "BLOOD", "Readings");
         std::mt19937 rng(11);
         // Runs of the same move (a walk), turns, jumps and seeks of keys
         // stored once, twice or not at all.
@@ -114,18 +114,18 @@ TEST_P(CursorTest, MovesAsTheEnginesRecordsetDoes)
 
 INSTANTIATE_TEST_SUITE_P(Tables, CursorTest, ::testing::Values(0, 1, 2, 30));
 
-TEST(ReadingCursor, RefusesAMissingTableOrIndex)
+TEST(StepCursor, RefusesAMissingTableOrIndex)
 {
     testsupport::ProgramFolder folder;
     WriteReadings(1);
     auto db = dao::DefaultWorkspace().OpenDatabase(File);
     try {
-        ReadingCursor c(*db, "BLOOD", "Nowhere");
+        dao::StepCursor c(*db, "BLOOD", "Nowhere");
         FAIL() << "no error";
     } catch (const dao::Error& e) {
         EXPECT_EQ(e.Number(), dao::errItemNotFound);
     }
-    EXPECT_THROW(ReadingCursor(*db, "NOTABLE", "Readings"), dao::Error);
+    EXPECT_THROW(dao::StepCursor(*db, "NOTABLE", "Readings"), dao::Error);
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #pragma once
-// One cursor over BLOOD in the order of index Readings (date, time, then the
+// A read-only cursor over a table in the order of one of its indexes (its keys, then the
 // order the rows were added), with the moves of a table recordset.
 //
 // The engine's recordset runs a fresh keyed query for every move, about 10 us
-// a step; an injection-log page over a large database walks thousands of
-// readings. This cursor keeps one statement stepping while it goes the same
+// a step; a page that skips most rows walks thousands of
+// rows. This cursor keeps one statement stepping while it goes the same
 // way, and re-keys it from the current row only when it turns or jumps.
 #include "platform/dao/dao.h"
 
@@ -16,17 +16,17 @@ namespace SQLite {
 class Statement;
 }
 
-namespace tellora {
+namespace dao {
 
-class ReadingCursor {
+class StepCursor {
 public:
     // Over `table` of an open database, in the order of `index`; throws
     // dao::Error when either is missing. Starts on the first row (at both
     // ends when the table is empty).
-    ReadingCursor(dao::Database& db, const std::string& table, const std::string& index);
-    ~ReadingCursor();
-    ReadingCursor(const ReadingCursor&) = delete;
-    ReadingCursor& operator=(const ReadingCursor&) = delete;
+    StepCursor(dao::Database& db, const std::string& table, const std::string& index);
+    ~StepCursor();
+    StepCursor(const StepCursor&) = delete;
+    StepCursor& operator=(const StepCursor&) = delete;
 
     // The first row whose index key equals `keys`; without one NoMatch() is
     // true and the cursor is at EOF.
@@ -70,4 +70,4 @@ private:
     std::vector<dao::Value> row_;
 };
 
-} // namespace tellora
+} // namespace dao

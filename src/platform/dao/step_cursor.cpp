@@ -1,11 +1,11 @@
-#include "readingcursor.h"
+#include "step_cursor.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include <algorithm>
 #include <cctype>
 
-namespace tellora {
+namespace dao {
 
 namespace {
 
@@ -43,7 +43,7 @@ template<class F> auto guarded(F&& f)
 
 } // namespace
 
-ReadingCursor::ReadingCursor(dao::Database& db, const std::string& table, const std::string& index)
+StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::string& index)
 {
     const dao::TableDef def = db.GetTableDef(table);
     const dao::Index* ix = def.FindIndex(index);
@@ -87,19 +87,19 @@ ReadingCursor::ReadingCursor(dao::Database& db, const std::string& table, const 
     }
 }
 
-ReadingCursor::~ReadingCursor()
+StepCursor::~StepCursor()
 {
     stop();
 }
 
-int ReadingCursor::fieldIndex(const std::string& field) const
+int StepCursor::fieldIndex(const std::string& field) const
 {
     for (std::size_t i = 0; i < fields_.size(); ++i)
         if (sameName(fields_[i], field)) return int(i);
     throw dao::Error(dao::errItemNotFound, "Item not found in this collection: " + field + ".");
 }
 
-void ReadingCursor::stop()
+void StepCursor::stop()
 {
     if (running_) {
         running_->reset();
@@ -109,7 +109,7 @@ void ReadingCursor::stop()
     way_ = Way::None;
 }
 
-void ReadingCursor::start(SQLite::Statement& st, Way way, bool fromHere)
+void StepCursor::start(SQLite::Statement& st, Way way, bool fromHere)
 {
     stop();
     if (fromHere) {
@@ -127,7 +127,7 @@ void ReadingCursor::start(SQLite::Statement& st, Way way, bool fromHere)
     way_ = way;
 }
 
-bool ReadingCursor::step()
+bool StepCursor::step()
 {
     return guarded([&] {
         if (!running_->executeStep()) {
@@ -146,7 +146,7 @@ bool ReadingCursor::step()
     });
 }
 
-void ReadingCursor::Seek(const std::vector<std::string>& keys)
+void StepCursor::Seek(const std::vector<std::string>& keys)
 {
     if (keys.size() != keyFields_.size())
         throw dao::Error(dao::errInvalidArgument, "Seek takes one value for each field of the index.");
@@ -166,7 +166,7 @@ void ReadingCursor::Seek(const std::vector<std::string>& keys)
     }
 }
 
-void ReadingCursor::MoveFirst()
+void StepCursor::MoveFirst()
 {
     guarded([&] {
         start(*forwardAll_, Way::Forward, false);
@@ -179,7 +179,7 @@ void ReadingCursor::MoveFirst()
     }
 }
 
-void ReadingCursor::MoveLast()
+void StepCursor::MoveLast()
 {
     guarded([&] {
         start(*backAll_, Way::Back, false);
@@ -192,7 +192,7 @@ void ReadingCursor::MoveLast()
     }
 }
 
-void ReadingCursor::MoveNext()
+void StepCursor::MoveNext()
 {
     if (EOF_()) throw noCurrent();
     const bool fromStart = state_ == State::Bof;
@@ -208,7 +208,7 @@ void ReadingCursor::MoveNext()
     }
 }
 
-void ReadingCursor::MovePrevious()
+void StepCursor::MovePrevious()
 {
     if (BOF()) throw noCurrent();
     const bool fromEnd = state_ == State::Eof;
@@ -224,10 +224,10 @@ void ReadingCursor::MovePrevious()
     }
 }
 
-dao::Value ReadingCursor::GetValue(const std::string& field) const
+dao::Value StepCursor::GetValue(const std::string& field) const
 {
     if (state_ != State::Row || empty_) throw noCurrent();
     return row_[fieldIndex(field)];
 }
 
-} // namespace tellora
+} // namespace dao
