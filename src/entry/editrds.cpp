@@ -1,0 +1,164 @@
+#include "editrds.h"
+
+#include "shell/displayrecord.h"
+#include "shell/format.h"
+#include "shell/shell.h"
+
+#include "platform/dao/dao.h"
+#include "platform/forms/desktop.h"
+#include "platform/forms/registry.h"
+
+namespace tellora {
+
+using forms::Forms;
+
+EditRds::EditRds()
+    : ReadingEntryForm(FormName)
+{
+    SetCaption("Edit Reading");
+    SetClientSize(10815, 5400);
+    HelpContextID = 60;
+    PlaceControls(
+        {
+            .Bdates = { 2160, 420, 1695, 360 },
+            .Btime = { 2160, 900, 1695, 360 },
+            .Bsugar = { 2160, 1380, 855, 360 },
+            .Bpressure = { 2160, 1860, 855, 360 },
+            .Dpressure = { 3900, 1860, 855, 360 },
+            .Bpulse = { 2160, 2340, 855, 360 },
+            .Bweight = { 2160, 2820, 855, 360 },
+            .Temp = { 7620, 420, 1260, 360 },
+            .Spo2 = { 7620, 900, 1260, 360 },
+            .Instype = { 7620, 1860, 2835, 360 },
+            .Insamt = { 7620, 2340, 1155, 360 },
+            .Site = { 7620, 2820, 2835, 360 },
+            .Bcomm = { 2160, 3300, 5895, 360 },
+            .save = { 2400, 4200, 1695, 615 },
+            .cancel = { 6960, 4200, 1695, 615 },
+            .headingLeft = 6960,
+            .headingTop = 1500,
+            .pulseLabelFont = forms::SansBold975,
+        },
+        Save, "Save", "Save Changes", CancelEdit, "CancelEdit");
+    Save.Click = [this] { Save_Click(); };
+    CancelEdit.Click = [this] { CancelEdit_Click(); };
+    Btime.LostFocus = [this] { Btime_LostFocus(); };
+}
+
+void EditRds::Form_Load()
+{
+    LockDisplay();
+    FillDosages();
+    auto* record = Forms::Find<DisplayRecord>();
+    // The picker takes the stored date, which does not depend on how the
+    // shown date is written.
+    if (!record || !Bdates.SetStored(record->Bdate.Text())) {
+        forms::MsgBox(DateOutOfRangeMessage);
+        Unload();
+        return;
+    }
+    Btime.SetText(record->Btime.Text());
+    Bdate.SetText(record->Bdate.Text());
+    const std::pair<forms::TextBox*, QWidget*> copies[] = {
+        { &record->Bsugar, &Bsugar }, { &record->Bpressure, &Bpressure }, { &record->Dpressure, &Dpressure },
+        { &record->Bpulse, &Bpulse }, { &record->Bweight, &Bweight }, { &record->Bcomm, &Bcomm },
+        { &record->Instype, &Instype }, { &record->Insamt, &Insamt }, { &record->Site, &Site },
+        { &record->Temp, &Temp }, { &record->Spo2, &Spo2 } };
+    for (const auto& [from, to] : copies) {
+        const QString text = from->Text() == QLatin1String("-") ? QString() : from->Text();
+        if (auto* box = dynamic_cast<forms::TextBox*>(to))
+            box->SetText(text);
+        else if (auto* combo = dynamic_cast<forms::ComboBox*>(to))
+            combo->SetText(text);
+    }
+    FillTimes();
+    FillPickLists();
+    LockMenus();
+    CentreOnScreen();
+    Show();
+    Bdates.setFocus();
+}
+
+void EditRds::Form_Unload() { Unlock(); }
+
+EditRds::Lookup EditRds::Match()
+{
+    auto* record = Forms::Find<DisplayRecord>();
+    if (!record)
+        return Lookup::Free;
+    const bool changed = Bdates.Stored() != record->Bdate.Text() || Btime.Text() != record->Btime.Text();
+    if (!changed)
+        return Lookup::Free;
+    const QString date = Bdate.Text(), time = FormatShortTime(Btime.Text());
+    // A change of form only (8:30 AM for 08:30 AM) keeps the reading's own
+    // key, which is no duplicate of itself.
+    if (date == record->Bdate.Text() && time == FormatShortTime(record->Btime.Text()))
+        return Lookup::Free;
+    return LookUpKey(date, time);
+}
+
+bool EditRds::LookForMatch() { return Match() == Lookup::Found; }
+
+void EditRds::Btime_LostFocus() { Match(); }
+
+void EditRds::Save_Click()
+{
+    if (Btime.Text().isEmpty() || FormatShortTime(Btime.Text()).isEmpty()) {
+        forms::Beep();
+        forms::MsgBox(NoTimeMessage);
+        Btime.setFocus();
+        return;
+    }
+    if (Match() != Lookup::Free)
+        return;
+    auto* record = Forms::Find<DisplayRecord>();
+    if (!record)
+        return;
+    const std::string oldDate = record->Bdate.Text().toStdString();
+    const std::string oldTime = FormatShortTime(record->Btime.Text()).toStdString();
+
+    dao::Workspace& ws = dao::DefaultWorkspace();
+    bool gone = false;
+    try {
+        auto db = ws.OpenDatabase(OpenDatabaseName().toStdString());
+        auto rs = db->OpenRecordset("BLOOD");
+        rs->SetIndex("Readings");
+        // Delete and append are one change: a failure between them must not
+        // lose the reading.
+        ws.BeginTrans();
+        try {
+            rs->Seek("=", { oldDate, oldTime });
+            if (rs->NoMatch()) {
+                gone = true;
+            } else {
+                rs->Delete();
+                rs->AddNew();
+                WriteFields(*rs);
+                rs->Update();
+            }
+            if (gone)
+                ws.Rollback();
+            else
+                ws.CommitTrans();
+        } catch (...) {
+            if (ws.TransactionDepth() > 0)
+                ws.Rollback();
+            throw;
+        }
+        rs->Close();
+        db->Close();
+    } catch (const std::exception& e) {
+        ReportSaveFailure(e);
+        return;
+    }
+    if (gone) {
+        forms::MsgBox(EditedReadingGoneMessage);
+        return;
+    }
+    CopyToDisplay(*record);
+    Unload();
+}
+
+void EditRds::CancelEdit_Click() { Unload(); }
+
+} // namespace tellora

@@ -1,0 +1,137 @@
+#include "picklist.h"
+
+#include "shell/creation.h"
+#include "shell/displayrecord.h"
+
+#include "platform/dao/dao.h"
+#include "platform/forms/registry.h"
+
+namespace tellora {
+
+namespace {
+
+std::string std8(const QString& s) { return s.toStdString(); }
+
+struct OpenStore {
+    std::unique_ptr<dao::Database> db;
+    std::unique_ptr<dao::Recordset> rs;
+
+    OpenStore(const PickList& list, const QString& fileName)
+    {
+        db = dao::DefaultWorkspace().OpenDatabase(std8(fileName));
+        rs = db->OpenRecordset(list.table);
+        rs->SetIndex(list.index);
+    }
+    void close()
+    {
+        rs->Close();
+        db->Close();
+    }
+};
+
+} // namespace
+
+QString StoreFileName(const PickList& list, const QString& baseName)
+{
+    return baseName + QString::fromLatin1(list.extension);
+}
+
+QString OpenBaseName()
+{
+    auto* record = forms::Forms::Find<DisplayRecord>();
+    return record ? record->DatabaseName.Text() : QString();
+}
+
+void CreateStore(const PickList& list, const QString& fileName)
+{
+    const std::string name = std8(fileName);
+    auto db = dao::DefaultWorkspace().CreateDatabase(name, DatabaseLocale, dao::dbVersion30);
+    try {
+        dao::TableDef table = db->CreateTableDef(list.table);
+        table.Fields.push_back(table.CreateField(list.field, dao::FieldType::Text, PickEntrySize));
+        dao::Index index = table.CreateIndex(list.index);
+        index.Primary = true;
+        index.Unique = false;
+        index.Fields.push_back(index.CreateField(list.field));
+        table.Indexes.push_back(index);
+        db->AppendTableDef(table);
+        db->Close();
+    } catch (...) {
+        db.reset();
+        dao::RemoveFile(name);
+        throw;
+    }
+}
+
+void MakeInsNamesDbase() { CreateStore(InsulinNames, StoreFileName(InsulinNames, OpenBaseName())); }
+void MakeInjSitesDbase() { CreateStore(InjectionSites, StoreFileName(InjectionSites, OpenBaseName())); }
+
+QStringList ReadEntries(const PickList& list, const QString& fileName)
+{
+    QStringList entries;
+    if (!dao::FileExists(std8(fileName)))
+        return entries;
+    OpenStore store(list, fileName);
+    if (!store.rs->EOF_()) {
+        store.rs->MoveFirst();
+        while (!store.rs->EOF_()) {
+            entries << QString::fromStdString(store.rs->Text(list.field));
+            store.rs->MoveNext();
+        }
+    }
+    store.close();
+    return entries;
+}
+
+bool AddEntry(const PickList& list, const QString& fileName, const QString& text)
+{
+    OpenStore store(list, fileName);
+    store.rs->Seek("=", { std8(text) });
+    if (!store.rs->NoMatch()) {
+        store.close();
+        return false;
+    }
+    store.rs->AddNew();
+    store.rs->SetValue(list.field, std8(text));
+    store.rs->Update();
+    store.close();
+    return true;
+}
+
+bool DeleteEntry(const PickList& list, const QString& fileName, const QString& text)
+{
+    OpenStore store(list, fileName);
+    store.rs->Seek("=", { std8(text) });
+    const bool found = !store.rs->NoMatch();
+    if (found)
+        store.rs->Delete();
+    store.close();
+    return found;
+}
+
+RenameResult RenameEntry(const PickList& list, const QString& fileName, const QString& from, const QString& to)
+{
+    OpenStore store(list, fileName);
+    // The store compares without regard to case, so a case-only change finds
+    // the entry itself and is no clash.
+    store.rs->Seek("=", { std8(to) });
+    if (!store.rs->NoMatch()) {
+        const QString found = QString::fromStdString(store.rs->Text(list.field));
+        if (found.compare(from, Qt::CaseInsensitive) != 0) {
+            store.close();
+            return RenameResult::NewExists;
+        }
+    }
+    store.rs->Seek("=", { std8(from) });
+    if (store.rs->NoMatch()) {
+        store.close();
+        return RenameResult::OldNotFound;
+    }
+    store.rs->Edit();
+    store.rs->SetValue(list.field, std8(to));
+    store.rs->Update();
+    store.close();
+    return RenameResult::Renamed;
+}
+
+} // namespace tellora
