@@ -71,7 +71,8 @@ void AddRds::SaveRd_Click()
         forms::MsgBox(NoDateMessage);
         return;
     }
-    if (Btime.Text().isEmpty()) {
+    // A pasted text that names no time would store a reading without one.
+    if (FormatShortTime(Btime.Text()).isEmpty()) {
         forms::Beep();
         forms::MsgBox(NoTimeMessage);
         Btime.setFocus();

@@ -90,18 +90,20 @@ void DeleteByDate::Delete_Click()
                 rs->Delete();
                 rs->MoveNext();
             }
+            // The newest reading is the one that stays whether or not the
+            // commit goes through, so it can be shown before it.
+            if (!emptied) {
+                rs->MoveLast();
+                record->ShowRecord(*rs);
+            }
             ws.CommitTrans();
         } catch (...) {
             if (ws.TransactionDepth() > 0)
                 ws.Rollback();
             throw;
         }
-        if (emptied) {
+        if (emptied)
             record->ClearRecord();
-        } else {
-            rs->MoveLast();
-            record->ShowRecord(*rs);
-        }
         rs->Close();
         db->Close();
     } catch (const std::exception& e) {

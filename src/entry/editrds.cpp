@@ -66,6 +66,10 @@ void EditRds::Form_Load()
         { &record->Temp, &Temp }, { &record->Spo2, &Spo2 } };
     for (const auto& [from, to] : copies) {
         const QString text = from->Text() == QLatin1String("-") ? QString() : from->Text();
+        // The box takes 45 typed characters, but a stored comment may use the
+        // field's 50: keep it whole rather than cut it on the next save.
+        if (to == &Bcomm && text.size() > Bcomm.MaxLength())
+            Bcomm.SetMaxLength(int(text.size()));
         if (auto* box = dynamic_cast<forms::TextBox*>(to))
             box->SetText(text);
         else if (auto* combo = dynamic_cast<forms::ComboBox*>(to))
@@ -103,7 +107,7 @@ void EditRds::Btime_LostFocus() { Match(); }
 
 void EditRds::Save_Click()
 {
-    if (Btime.Text().isEmpty() || FormatShortTime(Btime.Text()).isEmpty()) {
+    if (FormatShortTime(Btime.Text()).isEmpty()) {
         forms::Beep();
         forms::MsgBox(NoTimeMessage);
         Btime.setFocus();

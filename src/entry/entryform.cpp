@@ -202,7 +202,7 @@ ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const 
         rs->Close();
         db->Close();
     } catch (const std::exception& e) {
-        ReportSaveFailure(e);
+        forms::MsgBox(QString::fromLatin1(CheckFailedMessage) + QString::fromStdString(e.what()));
         return Lookup::Failed;
     }
     if (!found)

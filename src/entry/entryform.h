@@ -27,6 +27,8 @@ QStringList QuarterHourTimes();
 
 // Shown when the engine refuses a save; the engine's reason follows.
 inline constexpr const char* SaveFailedMessage = "The reading could not be saved.  ";
+// Shown when the engine refuses the lookup of the entered date and time.
+inline constexpr const char* CheckFailedMessage = "The date and time could not be checked.  ";
 inline constexpr const char* DuplicateMessage = "A reading for the date and time you entered already exists.";
 inline constexpr const char* NoDateMessage = "You must enter a valid date.";
 inline constexpr const char* NoTimeMessage = "You must enter a valid time.";

@@ -12,6 +12,19 @@ namespace {
 
 std::string std8(const QString& s) { return s.toStdString(); }
 
+// Equal as the store's index compares them: letter case of A to Z ignored,
+// every other character exact.
+bool SameEntry(const QString& a, const QString& b)
+{
+    if (a.size() != b.size())
+        return false;
+    auto fold = [](QChar c) { return c.unicode() < 128 ? c.toLower() : c; };
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+    return true;
+}
+
 struct OpenStore {
     std::unique_ptr<dao::Database> db;
     std::unique_ptr<dao::Recordset> rs;
@@ -117,7 +130,7 @@ RenameResult RenameEntry(const PickList& list, const QString& fileName, const QS
     store.rs->Seek("=", { std8(to) });
     if (!store.rs->NoMatch()) {
         const QString found = QString::fromStdString(store.rs->Text(list.field));
-        if (found.compare(from, Qt::CaseInsensitive) != 0) {
+        if (!SameEntry(found, from)) {
             store.close();
             return RenameResult::NewExists;
         }

@@ -226,6 +226,49 @@ TEST_F(AddRdsTest, DuplicateFoundWhenTheTimeListLosesTheFocus)
     EXPECT_EQ(Count(), 1);
 }
 
+TEST_F(AddRdsTest, LeavingTheTimeListForSaveOrCancelRunsTheCheckAndNothingElse)
+{
+    AddReading("2024-03-15", "08:15", { { "Bpulse", "60" } });
+    for (bool viaSave : { true, false }) {
+        desk.messages.clear();
+        OpenAdd();
+        PickTime("8:15 AM");
+        w->Bpulse.SetText("99");
+        Click(viaSave ? static_cast<QWidget&>(w->SaveRd) : static_cast<QWidget&>(w->CancelAdd));
+        // The check closed the window as the focus left the list; the
+        // button's own handler never ran, so nothing was saved or said twice.
+        EXPECT_EQ(Texts(), std::vector<QString> { tellora::DuplicateMessage });
+        EXPECT_EQ(forms::Forms::Find<AddRds>(), nullptr);
+        EXPECT_EQ(record->Bpulse.Text(), "60");
+        EXPECT_EQ(Count(), 1);
+        EXPECT_TRUE(record->isEnabled());
+    }
+}
+
+TEST_F(AddRdsTest, ATimeTextThatNamesNoTimeIsRefused)
+{
+    OpenAdd();
+    Focus(w->Bdates);
+    Focus(w->Bsugar);
+    w->Btime.SetText("soon"); // as a paste from the edit field's menu would leave it
+    Click(w->SaveRd);
+    EXPECT_EQ(Texts(), std::vector<QString> { tellora::NoTimeMessage });
+    EXPECT_EQ(Count(), 0);
+    EXPECT_NE(forms::Forms::Find<AddRds>(), nullptr);
+}
+
+TEST_F(AddRdsTest, ACheckTheEngineRefusesIsReportedAndTheWindowStays)
+{
+    OpenAdd();
+    QFile::remove(folder.file(DbFile)); // the database went away behind the window
+    PickTime("9:00 AM");
+    Focus(w->Bsugar);
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_TRUE(desk.messages[0].text.startsWith(tellora::CheckFailedMessage));
+    EXPECT_NE(forms::Forms::Find<AddRds>(), nullptr);
+    EXPECT_FALSE(folder.exists(DbFile)); // no empty database made in its place
+}
+
 TEST_F(AddRdsTest, MidnightAndNoonAreDifferentKeys)
 {
     AddReading("2024-03-15", "00:00");

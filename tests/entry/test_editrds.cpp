@@ -169,6 +169,19 @@ TEST_F(EditRdsTest, EmptyTimeIsRefused)
     EXPECT_TRUE(Stored("2024-03-11", "09:00"));
 }
 
+TEST_F(EditRdsTest, AStoredCommentLongerThanTheBoxTakesSurvivesAnEdit)
+{
+    const std::string comment(50, 'c'); // the field holds 50; typing stops at 45
+    AddReading("2024-03-12", "10:00", { { "Bcomm", comment } });
+    Click(record->LastRecord);
+    OpenEdit();
+    EXPECT_EQ(w->Bcomm.Text().size(), 50);
+    w->Bpulse.SetText("70");
+    Click(w->Save);
+    EXPECT_EQ((*Stored("2024-03-12", "10:00"))["Bcomm"], comment);
+    EXPECT_EQ(record->Bcomm.Text().toStdString(), comment);
+}
+
 TEST_F(EditRdsTest, CancelChangesNothing)
 {
     OpenEdit();

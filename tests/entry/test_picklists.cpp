@@ -70,6 +70,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, Rename,
         RenameCase { "NPH", "LANTUS", RenameResult::NewExists, { "Lantus", "NPH" } },
         RenameCase { "Regular", "Humalog", RenameResult::OldNotFound, { "Lantus", "NPH" } }));
 
+TEST_F(StoreTest, RenameClashesAreJudgedAsTheIndexCompares)
+{
+    // The index folds the case of A to Z only, so these are two entries; a
+    // rename of one onto the other would make two equal entries.
+    CreateStore(InsulinNames, Qnm);
+    ASSERT_TRUE(AddEntry(InsulinNames, Qnm, "\u00c9tude"));
+    ASSERT_TRUE(AddEntry(InsulinNames, Qnm, "\u00e9tude"));
+    EXPECT_EQ(RenameEntry(InsulinNames, Qnm, "\u00e9tude", "\u00c9TUDE"), RenameResult::NewExists);
+    EXPECT_EQ(RenameEntry(InsulinNames, Qnm, "\u00e9tude", "\u00e9TUDE"), RenameResult::Renamed);
+    EXPECT_EQ(ReadEntries(InsulinNames, Qnm).size(), 2);
+}
+
 TEST_F(StoreTest, AHalfMadeStoreIsRemoved)
 {
     // A table name the engine refuses: the file made before it must go.
@@ -251,6 +263,16 @@ TEST_F(EditorTest, ADamagedStoreIsRepairedAndTheWindowCloses)
         << text.toStdString();
     EXPECT_TRUE(record->isEnabled());
     EXPECT_TRUE(forms::Forms::Find<MDIStart>()->mnuFile.Enabled());
+}
+
+TEST_F(EditorTest, WhenTheRepairFailsTooTheWindowStillCloses)
+{
+    folder.write(Qst, QByteArray("not a database at all"));
+    EXPECT_EQ(OpenEditor<AddSites>("mnuFileConfigInjSites"), nullptr);
+    EXPECT_EQ(Texts(), std::vector<QString> { "The injection sites database could not be repaired." });
+    EXPECT_TRUE(folder.exists(Qst)); // the user's file is left as it was
+    EXPECT_TRUE(record->isEnabled());
+    EXPECT_TRUE(forms::Forms::Find<MDIStart>()->mnuUtilities.Enabled());
 }
 
 TEST_F(EditorTest, AStoreWithoutItsTableIsRemovedAndMadeAgainNextTime)

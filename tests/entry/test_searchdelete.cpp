@@ -86,6 +86,20 @@ TEST_F(ByDateTest, SearchAfterAFailedTryWorksAndTodayIsTheDefault)
     EXPECT_EQ(forms::Forms::Find<SearchRds>(), nullptr);
 }
 
+TEST_F(ByDateTest, ASearchTheEngineRefusesIsReported)
+{
+    Click(record->Search);
+    auto* w = forms::Forms::Find<SearchRds>();
+    QApplication::setActiveWindow(w);
+    QFile::remove(folder.file(DbFile));
+    Pick(w, QDate(2024, 3, 1));
+    Click(w->Search);
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_TRUE(desk.messages[0].text.startsWith(tellora::SearchFailedMessage));
+    EXPECT_EQ(record->Bpulse.Text(), "4");
+    EXPECT_NE(forms::Forms::Find<SearchRds>(), nullptr);
+}
+
 struct DeleteCase {
     QDate picked;
     long remaining;
