@@ -146,7 +146,7 @@ void PickListEditor::Form_Load()
         SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, false);
         CentreOnScreen();
         Show();
-        Exit.setFocus();
+        FocusFirstInTabOrder();
     } catch (const std::exception&) {
         const std::string name = file.toStdString();
         bool repaired = false;
@@ -180,6 +180,26 @@ void PickListEditor::Form_Load()
                                : QStringLiteral("The %1 could not be repaired.").arg(text_.storeName));
         Unload();
     }
+}
+
+void PickListEditor::FocusFirstInTabOrder()
+{
+    QWidget* const inDescriptionOrder[14] = { &Exit, &AddNewName, &InsName, &AddSave, &NameGrid, &TotalRows,
+        &SelectedText, &EditName, &DeleteName, &ExitAdd, &EditSave, &ExitEdit, &Delete, &ExitDelete };
+    QWidget* first = nullptr;
+    int firstTab = 0;
+    for (int i = 0; i < 14; ++i) {
+        QWidget* w = inDescriptionOrder[i];
+        const int tab = text_.tabs[std::size_t(i)];
+        if (tab < 0 || w->isHidden() || !w->isEnabled())
+            continue;
+        if (!first || tab < firstTab) {
+            first = w;
+            firstTab = tab;
+        }
+    }
+    if (first)
+        first->setFocus();
 }
 
 void PickListEditor::Form_Unload()

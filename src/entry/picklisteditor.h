@@ -81,6 +81,8 @@ private:
     void WriteFrame();
     void ReadStore();
     void SetModeButtons(bool enabled);
+    // The focus starts on the first control in the window's Tab order that can take it.
+    void FocusFirstInTabOrder();
     // Reports an engine failure of a change and shows the store as it is now.
     void ReportFailure(const std::exception& e);
 

@@ -152,6 +152,7 @@ TEST_F(EditorTest, OpeningCreatesOnlyItsOwnStoreAndLocks)
     EXPECT_EQ(w->NameGrid.ColWidth(0), 555); // 550 twips to the nearest pixel
     EXPECT_EQ(w->TotalRows.Text(), "0");
     EXPECT_FALSE(w->AddNewName.isHidden());
+    EXPECT_EQ(QApplication::focusWidget(), &w->Exit); // first in this window's Tab order
     EXPECT_FALSE(record->isEnabled());
     EXPECT_FALSE(forms::Forms::Find<MDIStart>()->mnuFile.Enabled());
     Click(w->Exit);
@@ -164,6 +165,7 @@ TEST_F(EditorTest, OpeningCreatesOnlyItsOwnStoreAndLocks)
     EXPECT_TRUE(folder.exists(Qst));
     EXPECT_EQ(s->NameGrid.TextMatrix(0, 1), "Injection Site");
     EXPECT_EQ(s->Caption(), "Add / Edit / Delete Injection Sites");
+    EXPECT_EQ(QApplication::focusWidget(), &s->AddNewName);
 }
 
 TEST_F(EditorTest, AddRefusesBlanksAndCaseDuplicates)
@@ -210,6 +212,7 @@ TEST_F(EditorTest, OpeningWithTwoHundredFiftyEntriesHidesAdd)
     auto* w = OpenEditor<AddSites>("mnuFileConfigInjSites");
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->AddNewName.isHidden());
+    EXPECT_EQ(QApplication::focusWidget(), &w->EditName); // the hidden add button is passed over
     EXPECT_EQ(w->TotalRows.Text(), " 250");
     EXPECT_EQ(w->NameGrid.TextMatrix(250, 1), "entry 249");
 }
