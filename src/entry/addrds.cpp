@@ -45,18 +45,17 @@ AddRds::AddRds()
 
 void AddRds::Form_Load()
 {
-    LockDisplay();
+    SetReadingLocks(false);
     Bdates.SetToday();
     FillDosages();
     FillTimes();
     FillPickLists();
-    LockMenus();
     CentreOnScreen();
     Show();
     Bdates.setFocus();
 }
 
-void AddRds::Form_Unload() { Unlock(); }
+void AddRds::Form_Unload() { SetReadingLocks(true); }
 
 AddRds::Lookup AddRds::Check() { return LookUpKey(Bdate.Text(), FormatShortTime(Btime.Text())); }
 
@@ -81,15 +80,12 @@ void AddRds::SaveRd_Click()
     if (Check() != Lookup::Free)
         return;
     try {
-        auto db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
-        auto rs = db->OpenRecordset("BLOOD");
-        rs->SetIndex("Readings");
-        rs->AddNew();
-        WriteFields(*rs);
+        ReadingsTable readings = OpenReadings();
+        readings.rs->AddNew();
+        WriteFields(*readings.rs);
         // One row: it is either appended whole or not at all.
-        rs->Update();
-        rs->Close();
-        db->Close();
+        readings.rs->Update();
+        readings.Close();
     } catch (const std::exception& e) {
         ReportSaveFailure(e);
         return;

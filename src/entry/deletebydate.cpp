@@ -37,21 +37,14 @@ DeleteByDate::DeleteByDate()
 
 void DeleteByDate::Form_Load()
 {
-    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, false);
-    if (auto* record = Forms::Find<DisplayRecord>())
-        record->SetEnabled(false);
+    SetReadingLocks(false);
     Bdates.SetToday();
     CentreOnScreen();
     Show();
     Bdates.setFocus();
 }
 
-void DeleteByDate::Form_Unload()
-{
-    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, true);
-    if (auto* record = Forms::Find<DisplayRecord>())
-        record->SetEnabled(true);
-}
+void DeleteByDate::Form_Unload() { SetReadingLocks(true); }
 
 void DeleteByDate::Bdates_LostFocus() { Bdate.SetText(Bdates.Stored()); }
 
@@ -63,49 +56,36 @@ void DeleteByDate::Delete_Click()
         return;
     }
     const std::string limit = Bdate.Text().toStdString();
-    dao::Workspace& ws = dao::DefaultWorkspace();
     try {
-        auto db = ws.OpenDatabase(OpenDatabaseName().toStdString());
-        auto rs = db->OpenRecordset("BLOOD");
-        rs->SetIndex("Readings");
-        if (rs->EOF_() || rs->Text("Bdate") > limit) {
-            rs->Close();
-            db->Close();
+        ReadingsTable readings = OpenReadings();
+        dao::Recordset& rs = *readings.rs;
+        if (rs.EOF_() || rs.Text("Bdate") > limit) {
+            readings.Close();
             forms::MsgBox(NothingToDeleteMessage);
             Unload();
             return;
         }
-        // All or nothing: a failure part way leaves every reading in place.
-        ws.BeginTrans();
         bool emptied = false;
-        try {
-            rs->MoveFirst();
-            while (true) {
-                if (rs->EOF_()) {
-                    emptied = true;
-                    break;
-                }
-                if (rs->Text("Bdate") >= limit)
-                    break;
-                rs->Delete();
-                rs->MoveNext();
+        {
+            // All or nothing: a failure part way leaves every reading in place.
+            dao::Transaction deletion(dao::DefaultWorkspace());
+            rs.MoveFirst();
+            while (!rs.EOF_() && rs.Text("Bdate") < limit) {
+                rs.Delete();
+                rs.MoveNext();
             }
+            emptied = rs.EOF_();
             // The newest reading is the one that stays whether or not the
             // commit goes through, so it can be shown before it.
             if (!emptied) {
-                rs->MoveLast();
-                record->ShowRecord(*rs);
+                rs.MoveLast();
+                record->ShowRecord(rs);
             }
-            ws.CommitTrans();
-        } catch (...) {
-            if (ws.TransactionDepth() > 0)
-                ws.Rollback();
-            throw;
+            deletion.Commit();
         }
         if (emptied)
             record->ClearRecord();
-        rs->Close();
-        db->Close();
+        readings.Close();
     } catch (const std::exception& e) {
         forms::MsgBox(QString::fromLatin1(DeleteFailedMessage) + QString::fromStdString(e.what()));
     }

@@ -47,7 +47,7 @@ EditRds::EditRds()
 
 void EditRds::Form_Load()
 {
-    LockDisplay();
+    SetReadingLocks(false);
     FillDosages();
     auto* record = Forms::Find<DisplayRecord>();
     // The picker takes the stored date, which does not depend on how the
@@ -77,13 +77,12 @@ void EditRds::Form_Load()
     }
     FillTimes();
     FillPickLists();
-    LockMenus();
     CentreOnScreen();
     Show();
     Bdates.setFocus();
 }
 
-void EditRds::Form_Unload() { Unlock(); }
+void EditRds::Form_Unload() { SetReadingLocks(true); }
 
 EditRds::Lookup EditRds::Match()
 {
@@ -121,36 +120,25 @@ void EditRds::Save_Click()
     const std::string oldDate = record->Bdate.Text().toStdString();
     const std::string oldTime = FormatShortTime(record->Btime.Text()).toStdString();
 
-    dao::Workspace& ws = dao::DefaultWorkspace();
     bool gone = false;
     try {
-        auto db = ws.OpenDatabase(OpenDatabaseName().toStdString());
-        auto rs = db->OpenRecordset("BLOOD");
-        rs->SetIndex("Readings");
-        // Delete and append are one change: a failure between them must not
-        // lose the reading.
-        ws.BeginTrans();
-        try {
-            rs->Seek("=", { oldDate, oldTime });
-            if (rs->NoMatch()) {
-                gone = true;
-            } else {
-                rs->Delete();
-                rs->AddNew();
-                WriteFields(*rs);
-                rs->Update();
+        ReadingsTable readings = OpenReadings();
+        dao::Recordset& rs = *readings.rs;
+        {
+            // Delete and append are one change: a failure between them must
+            // not lose the reading.
+            dao::Transaction change(dao::DefaultWorkspace());
+            rs.Seek("=", { oldDate, oldTime });
+            gone = rs.NoMatch();
+            if (!gone) {
+                rs.Delete();
+                rs.AddNew();
+                WriteFields(rs);
+                rs.Update();
+                change.Commit();
             }
-            if (gone)
-                ws.Rollback();
-            else
-                ws.CommitTrans();
-        } catch (...) {
-            if (ws.TransactionDepth() > 0)
-                ws.Rollback();
-            throw;
         }
-        rs->Close();
-        db->Close();
+        readings.Close();
     } catch (const std::exception& e) {
         ReportSaveFailure(e);
         return;

@@ -144,21 +144,6 @@ std::array<QString, 11> ReadingEntryForm::ValueTexts() const
         Instype.Text(), Insamt.Text(), Site.Text(), Temp.Text(), Spo2.Text() };
 }
 
-void ReadingEntryForm::LockDisplay()
-{
-    if (auto* record = Forms::Find<DisplayRecord>())
-        record->SetEnabled(false);
-}
-
-void ReadingEntryForm::LockMenus() { SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, false); }
-
-void ReadingEntryForm::Unlock()
-{
-    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, true);
-    if (auto* record = Forms::Find<DisplayRecord>())
-        record->SetEnabled(true);
-}
-
 void ReadingEntryForm::FillDosages()
 {
     for (int dose = 1; dose <= 200; ++dose)
@@ -190,17 +175,14 @@ ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const 
 {
     bool found = false;
     try {
-        auto db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
-        auto rs = db->OpenRecordset("BLOOD");
-        rs->SetIndex("Readings");
-        rs->Seek("=", { date.toStdString(), storedTime.toStdString() });
-        if (!rs->NoMatch()) {
+        ReadingsTable readings = OpenReadings();
+        readings.rs->Seek("=", { date.toStdString(), storedTime.toStdString() });
+        if (!readings.rs->NoMatch()) {
             found = true;
             if (auto* record = Forms::Find<DisplayRecord>())
-                record->ShowRecord(*rs);
+                record->ShowRecord(*readings.rs);
         }
-        rs->Close();
-        db->Close();
+        readings.Close();
     } catch (const std::exception& e) {
         forms::MsgBox(QString::fromLatin1(CheckFailedMessage) + QString::fromStdString(e.what()));
         return Lookup::Failed;

@@ -77,10 +77,6 @@ protected:
     void PlaceControls(const Placement& at, forms::CommandButton& save, const char* saveName, const QString& saveCaption,
         forms::CommandButton& cancel, const char* cancelName);
 
-    // Disables DisplayRecord and the three top menus; Unlock undoes it.
-    static void LockDisplay();
-    static void LockMenus();
-    static void Unlock();
     void FillDosages();
     void FillTimes();
     void FillPickLists();

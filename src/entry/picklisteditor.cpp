@@ -141,9 +141,7 @@ void PickListEditor::Form_Load()
         ReadStore();
         if (EntryCount() > PickListLimit - 1)
             AddNewName.hide();
-        if (auto* record = Forms::Find<DisplayRecord>())
-            record->SetEnabled(false);
-        SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, false);
+        SetReadingLocks(false);
         CentreOnScreen();
         Show();
         FocusFirstInTabOrder();
@@ -202,12 +200,7 @@ void PickListEditor::FocusFirstInTabOrder()
         first->setFocus();
 }
 
-void PickListEditor::Form_Unload()
-{
-    if (auto* record = Forms::Find<DisplayRecord>())
-        record->SetEnabled(true);
-    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, true);
-}
+void PickListEditor::Form_Unload() { SetReadingLocks(true); }
 
 void PickListEditor::RefreshGrid()
 {

@@ -36,21 +36,14 @@ SearchRds::SearchRds()
 
 void SearchRds::Form_Load()
 {
-    if (auto* record = Forms::Find<DisplayRecord>())
-        record->SetEnabled(false);
-    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, false);
+    SetReadingLocks(false);
     Bdates.SetToday();
     CentreOnScreen();
     Show();
     Bdates.setFocus();
 }
 
-void SearchRds::Form_Unload()
-{
-    if (auto* record = Forms::Find<DisplayRecord>())
-        record->SetEnabled(true);
-    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, true);
-}
+void SearchRds::Form_Unload() { SetReadingLocks(true); }
 
 void SearchRds::Bdates_LostFocus() { Bdate.SetText(Bdates.Stored()); }
 
@@ -58,17 +51,14 @@ void SearchRds::Search_Click()
 {
     bool found = false;
     try {
-        auto db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
-        auto rs = db->OpenRecordset("BLOOD");
-        rs->SetIndex("Readings");
-        rs->Seek(">=", { Bdate.Text().toStdString() });
-        if (!rs->NoMatch()) {
+        ReadingsTable readings = OpenReadings();
+        readings.rs->Seek(">=", { Bdate.Text().toStdString() });
+        if (!readings.rs->NoMatch()) {
             found = true;
             if (auto* record = Forms::Find<DisplayRecord>())
-                record->ShowRecord(*rs);
+                record->ShowRecord(*readings.rs);
         }
-        rs->Close();
-        db->Close();
+        readings.Close();
     } catch (const std::exception& e) {
         forms::MsgBox(QString::fromLatin1(SearchFailedMessage) + QString::fromStdString(e.what()));
         return;

@@ -12,14 +12,6 @@ namespace tellora {
 
 using forms::Forms;
 
-namespace {
-void SetLocks(bool enabled)
-{
-    if (auto* record = Forms::Find<DisplayRecord>()) record->SetEnabled(enabled);
-    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, enabled);
-}
-} // namespace
-
 DisplayScreen::DisplayScreen()
     : Form(FormName)
 {
@@ -39,7 +31,7 @@ DisplayScreen::DisplayScreen()
 
 void DisplayScreen::Form_Load()
 {
-    SetLocks(false);
+    SetReadingLocks(false);
     CentreOnScreen();
     Show();
     // The first option takes the focus, which selects it; the window may not
@@ -59,7 +51,7 @@ void DisplayScreen::DisplayRpt_Click()
 
 void DisplayScreen::Form_Unload()
 {
-    if (!openedListing_) SetLocks(true);
+    if (!openedListing_) SetReadingLocks(true);
 }
 
 } // namespace tellora

@@ -17,12 +17,6 @@ using forms::Forms;
 namespace {
 const char* const MissingMark = "-";
 const QColor PageColour(0, 0, 0);
-
-void SetLocks(bool enabled)
-{
-    if (auto* record = Forms::Find<DisplayRecord>()) record->SetEnabled(enabled);
-    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, enabled);
-}
 } // namespace
 
 QString FieldText(const dao::StepCursor& row, const char* field)
@@ -132,7 +126,7 @@ int ListingWindow::LineCountValue() const
 
 void ListingWindow::Form_Load()
 {
-    SetLocks(false);
+    SetReadingLocks(false);
     auto* record = Forms::Find<DisplayRecord>();
     const QString date = record ? record->Bdate.Text() : QString();
     const QString time = record ? FormatShortTime(record->Btime.Text()) : QString();
@@ -157,7 +151,7 @@ void ListingWindow::Form_Load()
 
 void ListingWindow::Form_Unload()
 {
-    SetLocks(true);
+    SetReadingLocks(true);
 }
 
 void ListingWindow::PageForward()

@@ -219,12 +219,9 @@ void DisplayRecord::WithReadings(const std::function<void(dao::Recordset&)>& wor
     if (Btime.Text().isEmpty())
         return;
     try {
-        auto db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
-        auto rs = db->OpenRecordset("BLOOD");
-        rs->SetIndex("Readings");
-        work(*rs);
-        rs->Close();
-        db->Close();
+        ReadingsTable readings = OpenReadings();
+        work(*readings.rs);
+        readings.Close();
     } catch (const dao::Error& e) {
         // The shown reading stays as it was; the engine's reason is shown.
         forms::Beep();

@@ -61,4 +61,20 @@ void SetStartPanelVisible(bool visible)
         panel->SetVisible(visible);
 }
 
+void SetReadingLocks(bool enabled)
+{
+    if (auto* record = Forms::Find<DisplayRecord>())
+        record->SetEnabled(enabled);
+    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, enabled);
+}
+
+ReadingsTable OpenReadings()
+{
+    ReadingsTable t;
+    t.db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
+    t.rs = t.db->OpenRecordset("BLOOD");
+    t.rs->SetIndex("Readings");
+    return t;
+}
+
 } // namespace tellora

@@ -17,9 +17,12 @@
 // A later subsystem registers its windows by name (Forms::Register("AddRds",
 // ...)) and its procedures (Forms::RegisterCommand("BackupDbase", ...)); the
 // shell's menu commands and buttons load them by name.
+#include "platform/dao/dao.h"
+
 #include <QString>
 
 #include <initializer_list>
+#include <memory>
 
 namespace tellora {
 
@@ -38,5 +41,21 @@ bool ReadingShown();
 void SetTopMenus(std::initializer_list<const char*> names, bool enabled);
 // Shows or hides the start panel.
 void SetStartPanelVisible(bool visible);
+// The lock that the entry, listing and chart windows hold while they are
+// open: DisplayRecord and the top menus File, Utilities and Graphs.
+void SetReadingLocks(bool enabled);
+
+// The open database with BLOOD open as a table recordset on index Readings.
+struct ReadingsTable {
+    std::unique_ptr<dao::Database> db;
+    std::unique_ptr<dao::Recordset> rs;
+    void Close()
+    {
+        rs->Close();
+        db->Close();
+    }
+};
+// Throws dao::Error when the database or its table will not open.
+ReadingsTable OpenReadings();
 
 } // namespace tellora

@@ -175,8 +175,9 @@ TEST_P(PrinterChoiceStops, SilentlyWithNothingTouched)
     EXPECT_EQ(Forms::Find(PrintGraph::FormName), nullptr);
     EXPECT_TRUE(w->Visible());
     // From the first print command on the printer no longer follows the default.
-    if (GetParam() != Stop::CannotCreate)
+    if (GetParam() != Stop::CannotCreate) {
         EXPECT_FALSE(print::current().TrackDefault());
+    }
 
     // The next click shows the dialog again, preset from the same printer.
     choices.ConfirmPreset();

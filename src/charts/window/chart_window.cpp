@@ -83,24 +83,11 @@ void Restore(ChartWindow& w, const Snapshot& s)
     w.LineCount.SetText(s.lineCount);
 }
 
-struct Readings {
-    std::unique_ptr<dao::Database> db;
-    std::unique_ptr<dao::Recordset> rs;
-    void Close()
-    {
-        rs->Close();
-        db->Close();
-    }
-};
-
 // The open database's BLOOD on index Readings, positioned on `key`; nothing
 // when no reading holds that key.
-std::optional<Readings> OpenAt(const QString& date, const QString& time)
+std::optional<ReadingsTable> OpenAt(const QString& date, const QString& time)
 {
-    Readings r;
-    r.db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
-    r.rs = r.db->OpenRecordset("BLOOD");
-    r.rs->SetIndex("Readings");
+    ReadingsTable r = OpenReadings();
     r.rs->Seek("=", { date.toStdString(), time.toStdString() });
     if (r.rs->NoMatch())
         return std::nullopt;
@@ -175,9 +162,7 @@ ChartWindow::~ChartWindow() = default;
 
 void ChartWindow::SetLocks(bool enabled)
 {
-    if (auto* record = Forms::Find<DisplayRecord>())
-        record->SetEnabled(enabled);
-    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, enabled);
+    SetReadingLocks(enabled);
     locked_ = !enabled;
 }
 

@@ -284,6 +284,31 @@ private:
     int txDepth_ = 0;
 };
 
+// A transaction on a workspace for one block: it rolls back when the block
+// is left without Commit, by an exception or otherwise.
+class Transaction {
+public:
+    explicit Transaction(Workspace& ws)
+        : ws_(ws)
+        , depth_(ws.TransactionDepth())
+    {
+        ws_.BeginTrans();
+    }
+    ~Transaction()
+    {
+        if (ws_.TransactionDepth() > depth_)
+            ws_.Rollback();
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void Commit() { ws_.CommitTrans(); }
+
+private:
+    Workspace& ws_;
+    int depth_;
+};
+
 // The engine's default workspace (the first of its Workspaces).
 Workspace& DefaultWorkspace();
 

@@ -306,6 +306,29 @@ TEST_F(EngineTest, TransactionsCommitAndRollBack)
     EXPECT_EQ(errorOf([&] { ws.CommitTrans(); }), errTransaction);
 }
 
+TEST_F(EngineTest, ATransactionBlockLeftWithoutCommitRollsBack)
+{
+    make();
+    add({ { "1", "a", "1" }, { "2", "a", "2" } });
+    auto rs = open();
+    try {
+        Transaction t(ws);
+        rs->Delete();
+        throw std::runtime_error("left early");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(ws.TransactionDepth(), 0);
+    EXPECT_EQ(walk(*rs), (std::vector<std::string> { "1", "2" }));
+    {
+        Transaction t(ws);
+        rs->MoveFirst();
+        rs->Delete();
+        t.Commit();
+    }
+    EXPECT_EQ(ws.TransactionDepth(), 0);
+    EXPECT_EQ(walk(*rs), std::vector<std::string> { "2" });
+}
+
 TEST_F(EngineTest, ClosingWithAPendingTransactionGivesItsWorkUp)
 {
     make();
