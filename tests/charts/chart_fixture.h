@@ -19,22 +19,22 @@ namespace charttest {
 using namespace shelltest;
 
 // A reading's charted values as stored; "-" where not taken.
-struct Reading {
+struct LogRow {
     std::string date, time;
     std::string sugar = "-", systolic = "-", diastolic = "-", pulse = "-", weight = "-";
     std::optional<std::string> nullField = std::nullopt; // a field stored as Null
 };
 
-// Reading number i (from 0) of a steady log: two a day, 08:00 and 20:00.
+// LogRow number i (from 0) of a steady log: two a day, 08:00 and 20:00.
 inline std::string DateOf(int i) { return QDate(2024, 1, 1).addDays(i / 2).toString("yyyy-MM-dd").toStdString(); }
 inline std::string TimeOf(int i) { return i % 2 ? "20:00" : "08:00"; }
 // The date label the chart shows for reading i (short date "M/d/yyyy").
 inline QString LabelOf(int i) { return QDate(2024, 1, 1).addDays(i / 2).toString("M/d/yyyy"); }
 
 // n readings holding every measure; sugar and systolic count up from 100 + i.
-inline std::vector<Reading> FullReadings(int n, int first = 0)
+inline std::vector<LogRow> FullReadings(int n, int first = 0)
 {
-    std::vector<Reading> rows;
+    std::vector<LogRow> rows;
     for (int i = first; i < first + n; ++i) {
         const std::string v = std::to_string(100 + i);
         rows.push_back({ DateOf(i), TimeOf(i), v, v, "80", "60", "70" });
@@ -42,11 +42,11 @@ inline std::vector<Reading> FullReadings(int n, int first = 0)
     return rows;
 }
 
-inline void WriteReadings(const QString& file, const std::vector<Reading>& rows)
+inline void WriteReadings(const QString& file, const std::vector<LogRow>& rows)
 {
     auto db = dao::DefaultWorkspace().OpenDatabase(file.toStdString());
     auto rs = db->OpenRecordset("BLOOD");
-    for (const Reading& r : rows) {
+    for (const LogRow& r : rows) {
         rs->AddNew();
         for (const auto& f : ReadingFields)
             rs->SetValue(f.name, std::string("-"));
@@ -74,7 +74,7 @@ protected:
     }
 
     // Makes the database, opens it and shows the reading with that key.
-    void OpenLog(const std::vector<Reading>& rows, std::optional<std::size_t> current = std::nullopt)
+    void OpenLog(const std::vector<LogRow>& rows, std::optional<std::size_t> current = std::nullopt)
     {
         makeDatabase("ANN_LEE.mdb");
         WriteReadings("ANN_LEE.mdb", rows);

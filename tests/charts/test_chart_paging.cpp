@@ -22,7 +22,7 @@ struct Step {
 
 struct PagingCase {
     const char* name;
-    std::function<std::vector<Reading>()> log;
+    std::function<std::vector<LogRow>()> log;
     std::size_t current;
     std::vector<Step> steps;
 };
@@ -36,7 +36,7 @@ std::vector<int> Range(int from, int to) // from..to inclusive
 }
 
 // `full` readings with every measure, then `empty` readings with none.
-std::vector<Reading> Log(int full, int empty = 0)
+std::vector<LogRow> Log(int full, int empty = 0)
 {
     auto rows = FullReadings(full);
     for (int i = full; i < full + empty; ++i)
@@ -180,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(All, Paging, ::testing::ValuesIn(Params()), [](const au
 struct PressureCase {
     const char* name;
     const char* menuItem;
-    Reading tail; // the reading after 31 full ones
+    LogRow tail; // the reading after 31 full ones
     QString labelAfterPrevious;
 };
 
@@ -190,7 +190,7 @@ TEST_P(PressurePair, ReadingsWithOnePressureMoveTheGroupEnd)
 {
     const PressureCase& c = GetParam();
     auto rows = FullReadings(31);
-    Reading tail = c.tail;
+    LogRow tail = c.tail;
     tail.date = DateOf(31);
     tail.time = TimeOf(31);
     rows.push_back(tail);

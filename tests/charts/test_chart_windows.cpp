@@ -246,7 +246,7 @@ struct ChartableCase {
 
 class Chartable : public ChartTest, public ::testing::WithParamInterface<ChartableCase> { };
 
-std::vector<Reading> MixedLog()
+std::vector<LogRow> MixedLog()
 {
     // sugar, systolic, diastolic, pulse, weight
     return {
@@ -325,7 +325,7 @@ TEST_F(ChartTest, CellValuesFollowTheNumberRulesAndTheTimeOfReading)
 
 TEST_F(ChartTest, AnEmptyTextIsChartedAsZeroAndNullIsNotChartable)
 {
-    std::vector<Reading> rows = FullReadings(4);
+    std::vector<LogRow> rows = FullReadings(4);
     rows[1].sugar = "";
     rows[2].nullField = "Bsugar";
     OpenLog(rows, 0);

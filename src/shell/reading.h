@@ -1,0 +1,81 @@
+#pragma once
+// One reading: a row of BLOOD, its thirteen text fields in table order.
+//
+// Every window and procedure that reads or writes a whole reading goes
+// through this type, so the field list, the missing mark and the two reading
+// tests (standard, injection log) are written once.
+#include "platform/dao/dao.h"
+
+#include <QString>
+
+#include <array>
+
+namespace dao {
+class StepCursor;
+}
+
+namespace tellora {
+
+// What the entry windows store for a value left empty.
+inline constexpr const char* MissingMark = "-";
+
+// The thirteen fields of BLOOD with their sizes, in table order.
+struct ReadingField {
+    const char* name;
+    int size;
+};
+inline constexpr ReadingField ReadingFields[13] = {
+    { "Bdate", 15 }, { "Btime", 15 }, { "Bsugar", 6 }, { "Bpressure", 3 }, { "Bpulse", 3 },
+    { "Bweight", 6 }, { "Bcomm", 50 }, { "Dpressure", 3 }, { "Instype", 20 }, { "Insamt", 6 },
+    { "Site", 20 }, { "SPO2", 6 }, { "Temp", 6 },
+};
+
+struct Reading {
+    // Field positions, in table order (ReadingFields[f] names field f).
+    enum Field : int {
+        Bdate,
+        Btime,
+        Bsugar,
+        Bpressure,
+        Bpulse,
+        Bweight,
+        Bcomm,
+        Dpressure,
+        Instype,
+        Insamt,
+        Site,
+        SPO2,
+        Temp,
+        FieldCount
+    };
+
+    // The stored values; Null as an empty optional.
+    std::array<dao::Value, FieldCount> values;
+
+    dao::Value& operator[](Field f) { return values[f]; }
+    const dao::Value& operator[](Field f) const { return values[f]; }
+
+    // The stored text, Null as the empty text.
+    QString Text(Field f) const;
+    void SetText(Field f, const QString& text);
+    // The field holds a value: it is neither Null nor exactly the missing mark.
+    bool Holds(Field f) const;
+
+    // A reading the standard listing and report show: it holds sugar,
+    // either pressure, pulse, weight, temperature or SpO2.
+    bool IsStandard() const;
+    // A reading of the injection log: it holds an insulin name, dose or site.
+    bool IsInjection() const;
+
+    // The current row of a recordset or a stepping cursor; errNoCurrentRecord
+    // without one.
+    static Reading From(const dao::Recordset& rs);
+    static Reading From(const dao::StepCursor& cursor);
+    // Writes every field into the pending AddNew or Edit buffer.
+    void WriteTo(dao::Recordset& rs) const;
+};
+
+// The field name of a position.
+inline const char* FieldName(Reading::Field f) { return ReadingFields[f].name; }
+
+} // namespace tellora
