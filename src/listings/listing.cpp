@@ -4,7 +4,9 @@
 
 #include "shell/displayrecord.h"
 #include "shell/format.h"
+#include "shell/reading.h"
 #include "shell/shell.h"
+#include "shell/walk.h"
 
 #include "platform/dao/dao.h"
 #include "platform/forms/desktop.h"
@@ -15,7 +17,6 @@ namespace tellora {
 using forms::Forms;
 
 namespace {
-const char* const MissingMark = "-";
 const QColor PageColour(0, 0, 0);
 } // namespace
 
@@ -62,6 +63,15 @@ bool ListingWindow::Qualifies(const dao::StepCursor& row) const
     return false;
 }
 
+void ListingWindow::SkipUnlisted(dao::StepCursor& rs) const
+{
+    if (ReadingsWalk() != Walk::Skipping) return;
+    std::vector<dao::RowFilter> tests;
+    for (const std::string& field : description_.testedFields)
+        tests.push_back(dao::RowFilter::Holds(field, MissingMark));
+    rs.SetFilter(dao::RowFilter::AnyOf(std::move(tests)));
+}
+
 template<class Work> bool ListingWindow::WithReadings(Work&& work)
 {
     try {
@@ -89,22 +99,29 @@ void ListingWindow::PageSetUp()
 
 int ListingWindow::PageFill(dao::StepCursor& rs)
 {
+    SkipUnlisted(rs);
     int n = 0;
+    QString firstDate, firstTime, lastDate, lastTime;
     while (!rs.EOF_() && n < RowsPerPage) {
         if (Qualifies(rs)) {
             description_.printRow(Picture1, rs, 2 * n);
-            const QString date = FieldText(rs, "Bdate");
-            const QString time = FieldText(rs, "Btime");
+            lastDate = FieldText(rs, "Bdate");
+            lastTime = FieldText(rs, "Btime");
             if (n == 0) {
-                FirstDate.SetText(date);
-                FirstTime.SetText(time);
+                firstDate = lastDate;
+                firstTime = lastTime;
             }
             ++n;
-            LastDate.SetText(date);
-            LastTime.SetText(time);
-            LineCount.SetText(QString::number(n));
         }
         rs.MoveNext();
+    }
+    // The page state takes its values once, and only from a page that lists something.
+    if (n > 0) {
+        FirstDate.SetText(firstDate);
+        FirstTime.SetText(firstTime);
+        LastDate.SetText(lastDate);
+        LastTime.SetText(lastTime);
+        LineCount.SetText(QString::number(n));
     }
     return n;
 }
@@ -160,6 +177,7 @@ void ListingWindow::PageForward()
     WithReadings([&](dao::StepCursor& rs) {
         rs.Seek({ LastDate.Text().toStdString(), LastTime.Text().toStdString() });
         if (rs.NoMatch()) return;
+        // Any reading after the last one printed, listed or not.
         rs.MoveNext();
         // The last reading printed is the last in the index: no signal.
         if (rs.EOF_()) return;
@@ -183,11 +201,13 @@ void ListingWindow::PageBack()
         int limit = 0;
         if (FirstDate.Text().isEmpty()) {
             // Past the end: the last page of the listing.
+            SkipUnlisted(rs);
             rs.MoveLast();
             limit = RowsPerPage;
         } else {
             rs.Seek({ FirstDate.Text().toStdString(), FirstTime.Text().toStdString() });
             if (rs.NoMatch()) return;
+            SkipUnlisted(rs);
             // The page's own first reading is counted too.
             limit = RowsPerPage + 1;
         }

@@ -89,6 +89,9 @@ private:
     // after each reading; returns the count.
     int WalkBack(dao::StepCursor& rs, int limit) const;
     int LineCountValue() const;
+    // Lets the cursor's walk pass over the readings this listing does not
+    // list (when the program walks that way); the row under it stays.
+    void SkipUnlisted(dao::StepCursor& rs) const;
 
     ListingDescription description_;
 };

@@ -419,6 +419,21 @@ Database::Database(Workspace& ws, std::string name, std::unique_ptr<SQLite::Data
 
 Database::~Database() { Close(); }
 
+long Database::DeleteBelow(const std::string& table, const std::string& field, const std::string& limit)
+{
+    const TableDef def = GetTableDef(table);
+    const Field* f = def.FindField(field);
+    if (!f)
+        throw Error(errItemNotFound, "Item not found in this collection: " + field + ".");
+    return guarded(name_, [&] {
+        // The column's own collation, so an index on it serves the range.
+        SQLite::Statement st(connection(), "DELETE FROM " + quoteId(def.Name) + " WHERE " + quoteId(f->Name) + " < ?");
+        st.bind(1, limit);
+        st.exec();
+        return long(connection().getChanges());
+    });
+}
+
 SQLite::Database& Database::connection()
 {
     if (!conn_)
