@@ -26,17 +26,13 @@ using forms::Forms;
 
 namespace {
 
-// A value was taken: the field holds neither "-" nor Null.
-bool Present(const dao::StepCursor& rs, const char* field)
-{
-    const dao::Value v = rs.GetValue(field);
-    return v && *v != MissingMark;
-}
+// A value was taken: the field holds neither the missing mark nor Null.
+bool Present(const Reading& r, const char* field) { return r.Holds(Reading::FieldNamed(field)); }
 
-bool Passes(const dao::StepCursor& rs, const FieldTest& test)
+bool Passes(const Reading& r, const FieldTest& test)
 {
     for (const char* field : test.fields) {
-        const bool present = Present(rs, field);
+        const bool present = Present(r, field);
         if (test.any && present)
             return true;
         if (!test.any && !present)
@@ -54,12 +50,6 @@ dao::RowFilter FilterOf(const FieldTest& test)
     for (const char* field : test.fields)
         parts.push_back(dao::RowFilter::Holds(field, MissingMark));
     return test.any ? dao::RowFilter::AnyOf(std::move(parts)) : dao::RowFilter::AllOf(std::move(parts));
-}
-
-QString FieldText(const dao::StepCursor& rs, const char* field)
-{
-    const dao::Value v = rs.GetValue(field);
-    return v ? QString::fromStdString(*v) : QString();
 }
 
 // What a failed click must put back so the window stays as it was.
@@ -95,24 +85,11 @@ void Restore(ChartWindow& w, const Snapshot& s)
     w.LineCount.SetText(s.lineCount);
 }
 
-// The open database's BLOOD walked on index Readings.
-struct Readings {
-    std::unique_ptr<dao::Database> db;
-    std::unique_ptr<dao::StepCursor> rs;
-    void Close()
-    {
-        // The cursor's statements end before the database closes.
-        rs.reset();
-        db->Close();
-    }
-};
-
-// The readings positioned on `key`; nothing when no reading holds that key.
-std::optional<Readings> OpenAt(const QString& date, const QString& time)
+// The open database's BLOOD walked on index Readings, positioned on `key`;
+// nothing when no reading holds that key.
+std::optional<ReadingsCursor> OpenAt(const QString& date, const QString& time)
 {
-    Readings r;
-    r.db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
-    r.rs = std::make_unique<dao::StepCursor>(*r.db, "BLOOD", "Readings");
+    ReadingsCursor r = OpenReadingsCursor();
     r.rs->Seek({ date.toStdString(), time.toStdString() });
     if (r.rs->NoMatch())
         return std::nullopt;
@@ -210,7 +187,7 @@ void ChartWindow::Form_Load()
             readings->Close();
             drawn = true;
         }
-    } catch (const std::exception&) {
+    } catch (const dao::Error&) {
         // The database is released as the block unwinds; the chart is emptied below.
     }
     if (!drawn) {
@@ -270,7 +247,8 @@ void ChartWindow::Fill(dao::StepCursor& rs, Handler handler)
                 // full group stops on its last reading before any such one.
                 rs.SetFilter({});
                 rs.MoveLast();
-                end = { FieldText(rs, "Bdate"), FieldText(rs, "Btime") };
+                const Reading last = Reading::From(rs);
+                end = { last.Text(Reading::Bdate), last.Text(Reading::Btime) };
             }
             // Previous leaves the rows after its last reading as they were.
             if (handler != Handler::Previous)
@@ -279,15 +257,16 @@ void ChartWindow::Fill(dao::StepCursor& rs, Handler handler)
         }
         if (k > ChartGroupSize)
             break;
-        if (!groupEnd || Passes(rs, *groupEnd))
-            end = { FieldText(rs, "Bdate"), FieldText(rs, "Btime") };
-        const bool chartable = Passes(rs, d.chartable);
+        const Reading r = Reading::From(rs);
+        if (!groupEnd || Passes(r, *groupEnd))
+            end = { r.Text(Reading::Bdate), r.Text(Reading::Btime) };
+        const bool chartable = Passes(r, d.chartable);
         const bool labelled = d.filling == Filling::Combined ? chartable
             : handler == Handler::Next                       ? true
-                                                             : Passes(rs, d.LabelTest());
+                                                             : Passes(r, d.LabelTest());
         if (labelled) {
             MSChart1.SetRow(k);
-            MSChart1.SetRowLabel(FormatShortDate(FieldText(rs, "Bdate")));
+            MSChart1.SetRowLabel(FormatShortDate(r.Text(Reading::Bdate)));
         }
         if (chartable) {
             MSChart1.SetRow(k);
@@ -295,8 +274,8 @@ void ChartWindow::Fill(dao::StepCursor& rs, Handler handler)
                 const ChartColumn& column = d.columns[c - 1];
                 MSChart1.SetColumn(c);
                 MSChart1.SetData(column.source == ColumnSource::TimeOfReading
-                        ? QString::number(TimeOfReadingValue(FieldText(rs, "Btime")))
-                        : NumberText(NumberValue(FieldText(rs, column.field))));
+                        ? QString::number(TimeOfReadingValue(r.Text(Reading::Btime)))
+                        : NumberText(NumberValue(r.Text(Reading::FieldNamed(column.field)))));
             }
             ++k;
             ++n;
@@ -348,7 +327,7 @@ void ChartWindow::NextGroup_Click()
         }
         Fill(rs, Handler::Next);
         readings->Close();
-    } catch (const std::exception&) {
+    } catch (const dao::Error&) {
         // A failed read keeps the group that was on screen.
         Restore(*this, before);
         forms::Beep();
@@ -378,7 +357,7 @@ void ChartWindow::Previous_Click()
             rs.MovePrevious();
             if (rs.BOF())
                 break;
-            if (Passes(rs, description_.chartable))
+            if (Passes(Reading::From(rs), description_.chartable))
                 ++m;
         }
         if (rs.BOF()) {
@@ -392,7 +371,7 @@ void ChartWindow::Previous_Click()
         // (a skipping walk may stand past the last, and Fill sees to that).
         Fill(rs, Handler::Previous);
         readings->Close();
-    } catch (const std::exception&) {
+    } catch (const dao::Error&) {
         Restore(*this, before);
         forms::Beep();
     }
@@ -423,13 +402,10 @@ void ChartWindow::PrintChart_Click()
         Forms::Unload(PrintGraph::FormName);
         printer.SetOrientation(print::PageOrientation::Portrait);
         QDir::setCurrent(*savedFolder);
-    } catch (const std::exception&) {
+    } catch (const print::Error&) {
         // Any begun document was abandoned by the guard, so it cannot merge into the next one.
-        try {
-            if (printer.InDocument())
-                printer.KillDoc();
-        } catch (...) {
-        }
+        if (printer.InDocument())
+            printer.KillDoc();
         if (savedFolder)
             QDir::setCurrent(*savedFolder);
         forms::Beep();

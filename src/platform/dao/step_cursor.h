@@ -99,7 +99,7 @@ private:
     void noRowAtEnd(State end);
 
     dao::Database* db_ = nullptr;
-    std::string table_, select_, ascending_, descending_, tuple_, marks_;
+    std::string file_, table_, select_, ascending_, descending_, tuple_, marks_;
     bool filtered_ = false;
     std::vector<std::string> fields_;
     std::vector<int> keyFields_;
