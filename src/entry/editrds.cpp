@@ -66,14 +66,18 @@ void EditRds::Form_Load()
         { &record->Temp, &Temp }, { &record->Spo2, &Spo2 } };
     for (const auto& [from, to] : copies) {
         const QString text = from->Text() == QLatin1String("-") ? QString() : from->Text();
-        // The box takes 45 typed characters, but a stored comment may use the
-        // field's 50: keep it whole rather than cut it on the next save.
-        if (to == &Bcomm && text.size() > Bcomm.MaxLength())
-            Bcomm.SetMaxLength(int(text.size()));
-        if (auto* box = dynamic_cast<forms::TextBox*>(to))
+        // A stored value may be longer than the box takes typed (a comment
+        // may use the field's 50 of 45, a file written elsewhere anything):
+        // keep it whole rather than cut it on the next save.
+        if (auto* box = dynamic_cast<forms::TextBox*>(to)) {
+            if (box->MaxLength() > 0 && text.size() > box->MaxLength())
+                box->SetMaxLength(int(text.size()));
             box->SetText(text);
-        else if (auto* combo = dynamic_cast<forms::ComboBox*>(to))
+        } else if (auto* combo = dynamic_cast<forms::ComboBox*>(to)) {
+            if (combo->MaxLength() > 0 && text.size() > combo->MaxLength())
+                combo->SetMaxLength(int(text.size()));
             combo->SetText(text);
+        }
     }
     FillTimes();
     FillPickLists();
@@ -92,12 +96,11 @@ EditRds::Lookup EditRds::Match()
     const bool changed = Bdates.Stored() != record->Bdate.Text() || Btime.Text() != record->Btime.Text();
     if (!changed)
         return Lookup::Free;
-    const QString date = Bdate.Text(), time = FormatShortTime(Btime.Text());
     // A change of form only (8:30 AM for 08:30 AM) keeps the reading's own
     // key, which is no duplicate of itself.
-    if (date == record->Bdate.Text() && time == FormatShortTime(record->Btime.Text()))
+    if (Bdate.Text() == record->Bdate.Text() && SameStoredTime(Btime.Text(), record->Btime.Text()))
         return Lookup::Free;
-    return LookUpKey(date, time);
+    return LookUpKey(Bdate.Text(), Btime.Text());
 }
 
 bool EditRds::LookForMatch() { return Match() == Lookup::Found; }
@@ -106,7 +109,13 @@ void EditRds::Btime_LostFocus() { Match(); }
 
 void EditRds::Save_Click()
 {
-    if (FormatShortTime(Btime.Text()).isEmpty()) {
+    auto* record = Forms::Find<DisplayRecord>();
+    if (!record)
+        return;
+    // The time list still holding the shown time keeps the stored one, even
+    // one this system cannot read.
+    const bool timeKept = Btime.Text() == record->Btime.Text();
+    if (!timeKept && FormatShortTime(Btime.Text()).isEmpty()) {
         forms::Beep();
         forms::MsgBox(NoTimeMessage);
         Btime.setFocus();
@@ -114,13 +123,9 @@ void EditRds::Save_Click()
     }
     if (Match() != Lookup::Free)
         return;
-    auto* record = Forms::Find<DisplayRecord>();
-    if (!record)
-        return;
-    const std::string oldDate = record->Bdate.Text().toStdString();
-    const std::string oldTime = FormatShortTime(record->Btime.Text()).toStdString();
 
     bool gone = false;
+    long long row = 0;
     try {
         ReadingsTable readings = OpenReadings();
         dao::Recordset& rs = *readings.rs;
@@ -128,13 +133,15 @@ void EditRds::Save_Click()
             // Delete and append are one change: a failure between them must
             // not lose the reading.
             dao::Transaction change(dao::DefaultWorkspace());
-            rs.Seek("=", { oldDate, oldTime });
-            gone = rs.NoMatch();
+            // The row shown, not merely the first with its date and time.
+            gone = !SeekShownReading(rs);
             if (!gone) {
+                const Reading replaced = Reading::From(rs);
                 rs.Delete();
                 rs.AddNew();
-                WriteFields(rs);
+                WriteFields(rs, &replaced, timeKept);
                 rs.Update();
+                row = rs.LastModified();
                 change.Commit();
             }
         }
@@ -147,7 +154,7 @@ void EditRds::Save_Click()
         forms::MsgBox(EditedReadingGoneMessage);
         return;
     }
-    CopyToDisplay(*record);
+    CopyToDisplay(*record, row);
     Unload();
 }
 

@@ -17,7 +17,7 @@ using forms::Forms;
 namespace {
 bool isDigit(int code) { return code >= '0' && code <= '9'; }
 bool isErase(int code) { return code == 8 || code == 127; }
-const QString MissingMark = QStringLiteral("-");
+const QString Missing = QString::fromLatin1(MissingMark);
 } // namespace
 
 QStringList QuarterHourTimes()
@@ -171,13 +171,13 @@ void ReadingEntryForm::FillPickLists()
     fill(InjectionSites, Site);
 }
 
-ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const QString& storedTime)
+ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const QString& time)
 {
     bool found = false;
     try {
         ReadingsTable readings = OpenReadings();
-        readings.rs->Seek("=", { date.toStdString(), storedTime.toStdString() });
-        if (!readings.rs->NoMatch()) {
+        // A reading stored under either time separator has this time.
+        if (SeekReading(*readings.rs, date, time)) {
             found = true;
             if (auto* record = Forms::Find<DisplayRecord>())
                 record->ShowRecord(*readings.rs);
@@ -195,18 +195,30 @@ ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const 
     return Lookup::Found;
 }
 
-void ReadingEntryForm::WriteFields(dao::Recordset& rs) const
+void ReadingEntryForm::WriteFields(dao::Recordset& rs, const Reading* replaced, bool timeKept) const
 {
-    rs.SetValue("Bdate", Bdate.Text().toStdString());
-    rs.SetValue("Btime", FormatShortTime(Btime.Text()).toStdString());
-    static constexpr const char* fields[11] = { "Bsugar", "Bpressure", "Dpressure", "Bpulse", "Bweight", "Bcomm",
-        "Instype", "Insamt", "Site", "Temp", "SPO2" };
     const auto values = ValueTexts();
+    static constexpr Reading::Field fields[11] = { Reading::Bsugar, Reading::Bpressure, Reading::Dpressure,
+        Reading::Bpulse, Reading::Bweight, Reading::Bcomm, Reading::Instype, Reading::Insamt, Reading::Site,
+        Reading::Temp, Reading::SPO2 };
+    Reading entered;
+    entered.SetText(Reading::Bdate, Bdate.Text());
+    entered.SetText(Reading::Btime, FormatShortTime(Btime.Text()));
     for (std::size_t i = 0; i < values.size(); ++i)
-        rs.SetValue(fields[i], (values[i].isEmpty() ? MissingMark : values[i]).toStdString());
+        entered.SetText(fields[i], values[i].isEmpty() ? Missing : values[i]);
+    if (replaced && timeKept)
+        entered[Reading::Btime] = (*replaced)[Reading::Btime];
+    for (int f = 0; f < Reading::FieldCount; ++f) {
+        const auto field = Reading::Field(f);
+        // What the edit left as it was goes back whole, however long.
+        if (replaced && entered[field] == (*replaced)[field])
+            rs.SetStoredValue(FieldName(field), entered[field]);
+        else
+            rs.SetValue(FieldName(field), entered[field]);
+    }
 }
 
-void ReadingEntryForm::CopyToDisplay(DisplayRecord& record) const
+void ReadingEntryForm::CopyToDisplay(DisplayRecord& record, long long row) const
 {
     record.Bdates.SetText(FormatShortDate(Bdates.Stored()));
     record.Bdate.SetText(Bdate.Text());
@@ -214,8 +226,12 @@ void ReadingEntryForm::CopyToDisplay(DisplayRecord& record) const
     forms::TextBox* boxes[11] = { &record.Bsugar, &record.Bpressure, &record.Dpressure, &record.Bpulse,
         &record.Bweight, &record.Bcomm, &record.Instype, &record.Insamt, &record.Site, &record.Temp, &record.Spo2 };
     const auto values = ValueTexts();
-    for (std::size_t i = 0; i < values.size(); ++i)
-        boxes[i]->SetText(values[i].isEmpty() ? MissingMark : values[i]);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (boxes[i]->MaxLength() > 0 && values[i].size() > boxes[i]->MaxLength())
+            boxes[i]->SetMaxLength(int(values[i].size()));
+        boxes[i]->SetText(values[i].isEmpty() ? Missing : values[i]);
+    }
+    record.SetShownRow(row);
 }
 
 void ReadingEntryForm::ReportSaveFailure(const std::exception& e)

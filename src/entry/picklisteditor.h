@@ -3,6 +3,8 @@
 // injection sites (AddSites), each a short description of its texts.
 #include "picklist.h"
 
+#include "platform/dao/dao.h"
+
 #include "platform/forms/controls.h"
 #include "platform/forms/form.h"
 #include "platform/forms/grid.h"
@@ -83,6 +85,11 @@ private:
     void SetModeButtons(bool enabled);
     // The focus starts on the first control in the window's Tab order that can take it.
     void FocusFirstInTabOrder();
+    // After a failed load: repairs what can be repaired without losing
+    // anything (an empty unfinished store is made again, a damaged one
+    // rebuilt), leaves every other file under the store's name as it is, and
+    // returns what to tell the user.
+    QString MendStore(const QString& file, const dao::Error& failure);
     // Reports an engine failure of a change and shows the store as it is now.
     void ReportFailure(const std::exception& e);
 

@@ -131,11 +131,12 @@ void ListingWindow::Form_Load()
     const QString date = record ? record->Bdate.Text() : QString();
     const QString time = record ? FormatShortTime(record->Btime.Text()) : QString();
     const bool read = WithReadings([&](dao::StepCursor& rs) {
-        rs.Seek({ date.toStdString(), time.toStdString() });
+        // From the row shown, not merely the first with its date and time.
+        const bool found = SeekShownReading(rs);
         // The current reading always names a stored one; should it be gone,
         // the page lists nothing and Previous still finds the last page.
-        LastDate.SetText(rs.NoMatch() ? date : FieldText(rs, "Bdate"));
-        LastTime.SetText(rs.NoMatch() ? time : FieldText(rs, "Btime"));
+        LastDate.SetText(!found ? date : FieldText(rs, "Bdate"));
+        LastTime.SetText(!found ? time : FieldText(rs, "Btime"));
         LineCount.SetText(QStringLiteral("0"));
         PageSetUp();
         PageFill(rs);

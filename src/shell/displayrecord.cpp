@@ -11,6 +11,9 @@
 #include "platform/forms/desktop.h"
 #include "platform/forms/registry.h"
 
+#include "reading.h"
+
+#include <algorithm>
 #include <array>
 
 namespace tellora {
@@ -113,9 +116,8 @@ DisplayRecord::DisplayRecord()
         if (box != &Bdate)
             box->SetBackColor(buttonFace);
     }
-    Instype.SetMaxLength(20);
-    Insamt.SetMaxLength(6);
-    Site.SetMaxLength(20);
+    for (forms::TextBox* box : { &Instype, &Insamt, &Site })
+        box->SetMaxLength(DesignLimit(*box));
 
     FirstRecord.Click = [this] { FirstRecord_Click(); };
     LastRecord.Click = [this] { LastRecord_Click(); };
@@ -190,21 +192,39 @@ void DisplayRecord::Form_Unload()
 
 void DisplayRecord::ShowRecord(dao::Recordset& rs)
 {
-    const QString time = QString::fromStdString(rs.Text("Btime"));
-    const QString date = QString::fromStdString(rs.Text("Bdate"));
-    static constexpr std::array<const char*, 11> fields { "Bsugar", "Bpressure", "Dpressure", "Bpulse", "Bweight",
-        "Bcomm", "Instype", "Insamt", "Site", "Temp", "SPO2" };
-    std::array<QString, 11> values;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        values[i] = QString::fromStdString(rs.Text(fields[i]));
+    const Reading reading = Reading::From(rs);
+    const long long row = rs.Bookmark();
+    const QString date = reading.Text(Reading::Bdate);
+    const QString stored = reading.Text(Reading::Btime);
+    // A time kept under a format this system cannot read still shows, so the
+    // reading can be stepped past, edited and deleted.
+    const QString time = FormatMediumTime(stored);
 
     Bdates.SetText(FormatShortDate(date));
     Bdate.SetText(date);
-    Btime.SetText(FormatMediumTime(time));
-    forms::TextBox* boxes[] = { &Bsugar, &Bpressure, &Dpressure, &Bpulse, &Bweight, &Bcomm, &Instype, &Insamt, &Site,
-        &Temp, &Spo2 };
-    for (std::size_t i = 0; i < values.size(); ++i)
-        boxes[i]->SetText(values[i]);
+    Btime.SetText(time.isEmpty() ? stored : time);
+    const std::pair<forms::TextBox*, Reading::Field> values[] = { { &Bsugar, Reading::Bsugar },
+        { &Bpressure, Reading::Bpressure }, { &Dpressure, Reading::Dpressure }, { &Bpulse, Reading::Bpulse },
+        { &Bweight, Reading::Bweight }, { &Bcomm, Reading::Bcomm }, { &Instype, Reading::Instype },
+        { &Insamt, Reading::Insamt }, { &Site, Reading::Site }, { &Temp, Reading::Temp }, { &Spo2, Reading::SPO2 } };
+    for (const auto& [box, field] : values) {
+        const QString text = reading.Text(field);
+        // A value longer than the box's limit (a file written elsewhere)
+        // shows whole, so the edit window takes it whole.
+        if (box->MaxLength() > 0)
+            box->SetMaxLength(std::max<int>(DesignLimit(*box), int(text.size())));
+        box->SetText(text);
+    }
+    shownRow_ = row;
+}
+
+int DisplayRecord::DesignLimit(const forms::TextBox& box) const
+{
+    if (&box == &Instype || &box == &Site)
+        return 20;
+    if (&box == &Insamt)
+        return 6;
+    return 0;
 }
 
 void DisplayRecord::ClearRecord()
@@ -212,6 +232,7 @@ void DisplayRecord::ClearRecord()
     for (forms::TextBox* box : { &Bdates, &Bdate, &Btime, &Bsugar, &Bpressure, &Dpressure, &Bpulse, &Bweight, &Bcomm,
              &Instype, &Insamt, &Site, &Temp, &Spo2 })
         box->SetText(QString());
+    shownRow_.reset();
 }
 
 void DisplayRecord::WithReadings(const std::function<void(dao::Recordset&)>& work)
@@ -231,8 +252,7 @@ void DisplayRecord::WithReadings(const std::function<void(dao::Recordset&)>& wor
 
 bool DisplayRecord::FindCurrent(dao::Recordset& rs)
 {
-    rs.Seek("=", { Bdate.Text().toStdString(), FormatShortTime(Btime.Text()).toStdString() });
-    if (rs.NoMatch()) {
+    if (!SeekShownReading(rs)) {
         // The shown reading is no longer stored: change nothing.
         forms::Beep();
         return false;

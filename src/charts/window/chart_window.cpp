@@ -94,6 +94,16 @@ std::optional<ReadingsTable> OpenAt(const QString& date, const QString& time)
     return r;
 }
 
+// The open database's BLOOD on index Readings, positioned on the row the
+// current-reading window shows; nothing when it is no longer stored.
+std::optional<ReadingsTable> OpenAtShown()
+{
+    ReadingsTable r = OpenReadings();
+    if (!SeekShownReading(*r.rs))
+        return std::nullopt;
+    return r;
+}
+
 } // namespace
 
 ChartDescription LineTwin(ChartDescription bar, const char* menuItem)
@@ -174,11 +184,9 @@ void ChartWindow::Form_Load()
         Unload();
         return;
     }
-    const QString date = record->Bdate.Text();
-    const QString time = FormatShortTime(record->Btime.Text());
     bool drawn = false;
     try {
-        if (auto readings = OpenAt(date, time)) {
+        if (auto readings = OpenAtShown()) {
             Fill(*readings->rs, Handler::Load);
             readings->Close();
             drawn = true;

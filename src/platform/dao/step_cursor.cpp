@@ -77,6 +77,7 @@ StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::s
         backFrom_ = std::make_unique<SQLite::Statement>(
             c, select + " WHERE (" + tuple + ") < (" + marks + ") ORDER BY " + desc);
         seek_ = std::make_unique<SQLite::Statement>(c, select + " WHERE " + equal + " ORDER BY " + asc);
+        byRowid_ = std::make_unique<SQLite::Statement>(c, select + " WHERE rowid = ?");
         // On the first row, as a recordset is once its index is chosen.
         start(*forwardAll_, Way::Forward, false);
         return 0;
@@ -222,6 +223,26 @@ void StepCursor::MovePrevious()
         state_ = State::Bof;
         empty_ = fromEnd;
     }
+}
+
+long long StepCursor::Bookmark() const
+{
+    if (state_ != State::Row || empty_) throw noCurrent();
+    return rowid_;
+}
+
+void StepCursor::SetBookmark(long long bookmark)
+{
+    guarded([&] {
+        stop();
+        byRowid_->bind(1, static_cast<int64_t>(bookmark));
+        running_ = byRowid_.get();
+        return 0;
+    });
+    const bool found = step();
+    // One row at most: the next move re-keys from it.
+    stop();
+    if (!found) throw dao::Error(dao::errInvalidBookmark, "Not a valid bookmark: the row is no longer in the table.");
 }
 
 dao::Value StepCursor::GetValue(const std::string& field) const
