@@ -88,7 +88,7 @@ void AddRds::SaveRd_Click()
         readings.rs->Update();
         row = readings.rs->LastModified();
         readings.Close();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         ReportSaveFailure(e);
         return;
     }

@@ -59,25 +59,9 @@ void EditRds::Form_Load()
     }
     Btime.SetText(record->Btime.Text());
     Bdate.SetText(record->Bdate.Text());
-    const std::pair<forms::TextBox*, QWidget*> copies[] = {
-        { &record->Bsugar, &Bsugar }, { &record->Bpressure, &Bpressure }, { &record->Dpressure, &Dpressure },
-        { &record->Bpulse, &Bpulse }, { &record->Bweight, &Bweight }, { &record->Bcomm, &Bcomm },
-        { &record->Instype, &Instype }, { &record->Insamt, &Insamt }, { &record->Site, &Site },
-        { &record->Temp, &Temp }, { &record->Spo2, &Spo2 } };
-    for (const auto& [from, to] : copies) {
-        const QString text = from->Text() == QLatin1String("-") ? QString() : from->Text();
-        // A stored value may be longer than the box takes typed (a comment
-        // may use the field's 50 of 45, a file written elsewhere anything):
-        // keep it whole rather than cut it on the next save.
-        if (auto* box = dynamic_cast<forms::TextBox*>(to)) {
-            if (box->MaxLength() > 0 && text.size() > box->MaxLength())
-                box->SetMaxLength(int(text.size()));
-            box->SetText(text);
-        } else if (auto* combo = dynamic_cast<forms::ComboBox*>(to)) {
-            if (combo->MaxLength() > 0 && text.size() > combo->MaxLength())
-                combo->SetMaxLength(int(text.size()));
-            combo->SetText(text);
-        }
+    for (Reading::Field f : ValueFields) {
+        const QString shown = record->ValueBox(f).Text();
+        SetValueText(f, shown == QLatin1String(MissingMark) ? QString() : shown);
     }
     FillTimes();
     FillPickLists();
@@ -146,7 +130,7 @@ void EditRds::Save_Click()
             }
         }
         readings.Close();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         ReportSaveFailure(e);
         return;
     }

@@ -17,7 +17,6 @@ using forms::Forms;
 namespace {
 bool isDigit(int code) { return code >= '0' && code <= '9'; }
 bool isErase(int code) { return code == 8 || code == 127; }
-const QString Missing = QString::fromLatin1(MissingMark);
 } // namespace
 
 QStringList QuarterHourTimes()
@@ -138,10 +137,67 @@ void ReadingEntryForm::PlaceControls(const Placement& at, forms::CommandButton& 
     Bdate.SetLocked(true);
 }
 
-std::array<QString, 11> ReadingEntryForm::ValueTexts() const
+forms::TextBox* ReadingEntryForm::ValueBox(Reading::Field field)
 {
-    return { Bsugar.Text(), Bpressure.Text(), Dpressure.Text(), Bpulse.Text(), Bweight.Text(), Bcomm.Text(),
-        Instype.Text(), Insamt.Text(), Site.Text(), Temp.Text(), Spo2.Text() };
+    switch (field) {
+    case Reading::Bsugar: return &Bsugar;
+    case Reading::Bpressure: return &Bpressure;
+    case Reading::Dpressure: return &Dpressure;
+    case Reading::Bpulse: return &Bpulse;
+    case Reading::Bweight: return &Bweight;
+    case Reading::Bcomm: return &Bcomm;
+    case Reading::Temp: return &Temp;
+    case Reading::SPO2: return &Spo2;
+    default: return nullptr;
+    }
+}
+
+forms::ComboBox* ReadingEntryForm::ValueList(Reading::Field field)
+{
+    switch (field) {
+    case Reading::Instype: return &Instype;
+    case Reading::Insamt: return &Insamt;
+    case Reading::Site: return &Site;
+    default: return nullptr;
+    }
+}
+
+QString ReadingEntryForm::ValueText(Reading::Field field) const
+{
+    auto* self = const_cast<ReadingEntryForm*>(this);
+    if (forms::TextBox* box = self->ValueBox(field))
+        return box->Text();
+    forms::ComboBox* list = self->ValueList(field);
+    return list ? list->Text() : QString();
+}
+
+void ReadingEntryForm::SetValueText(Reading::Field field, const QString& text)
+{
+    // A stored value may be longer than the box takes typed (a comment may
+    // use the field's 50 of 45, a file written elsewhere anything): it is
+    // kept whole rather than cut on the next save.
+    if (forms::TextBox* box = ValueBox(field)) {
+        if (box->MaxLength() > 0 && text.size() > box->MaxLength())
+            box->SetMaxLength(int(text.size()));
+        box->SetText(text);
+    } else if (forms::ComboBox* list = ValueList(field)) {
+        if (list->MaxLength() > 0 && text.size() > list->MaxLength())
+            list->SetMaxLength(int(text.size()));
+        list->SetText(text);
+    }
+}
+
+Reading ReadingEntryForm::EnteredReading() const
+{
+    Reading r;
+    r.SetText(Reading::Bdate, Bdate.Text());
+    r.SetText(Reading::Btime, FormatShortTime(Btime.Text()));
+    // Only an exactly empty text is a value not taken; blanks are kept.
+    for (Reading::Field f : ValueFields) {
+        const QString text = ValueText(f);
+        r.SetText(f, text.isEmpty() ? QString::fromLatin1(MissingMark) : text);
+    }
+    return r;
 }
 
 void ReadingEntryForm::FillDosages()
@@ -163,7 +219,7 @@ void ReadingEntryForm::FillPickLists()
         try {
             for (const QString& entry : ReadEntries(list, StoreFileName(list, base)))
                 combo.AddItem(entry);
-        } catch (const std::exception&) {
+        } catch (const dao::Error&) {
             // An unreadable store offers nothing; the user can still type.
         }
     };
@@ -183,7 +239,7 @@ ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const 
                 record->ShowRecord(*readings.rs);
         }
         readings.Close();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         forms::MsgBox(QString::fromLatin1(CheckFailedMessage) + QString::fromStdString(e.what()));
         return Lookup::Failed;
     }
@@ -197,15 +253,7 @@ ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const 
 
 void ReadingEntryForm::WriteFields(dao::Recordset& rs, const Reading* replaced, bool timeKept) const
 {
-    const auto values = ValueTexts();
-    static constexpr Reading::Field fields[11] = { Reading::Bsugar, Reading::Bpressure, Reading::Dpressure,
-        Reading::Bpulse, Reading::Bweight, Reading::Bcomm, Reading::Instype, Reading::Insamt, Reading::Site,
-        Reading::Temp, Reading::SPO2 };
-    Reading entered;
-    entered.SetText(Reading::Bdate, Bdate.Text());
-    entered.SetText(Reading::Btime, FormatShortTime(Btime.Text()));
-    for (std::size_t i = 0; i < values.size(); ++i)
-        entered.SetText(fields[i], values[i].isEmpty() ? Missing : values[i]);
+    Reading entered = EnteredReading();
     if (replaced && timeKept)
         entered[Reading::Btime] = (*replaced)[Reading::Btime];
     for (int f = 0; f < Reading::FieldCount; ++f) {
@@ -220,21 +268,22 @@ void ReadingEntryForm::WriteFields(dao::Recordset& rs, const Reading* replaced, 
 
 void ReadingEntryForm::CopyToDisplay(DisplayRecord& record, long long row) const
 {
+    const Reading entered = EnteredReading();
     record.Bdates.SetText(FormatShortDate(Bdates.Stored()));
-    record.Bdate.SetText(Bdate.Text());
+    record.Bdate.SetText(entered.Text(Reading::Bdate));
+    // The time as the list shows it, not reformatted.
     record.Btime.SetText(Btime.Text());
-    forms::TextBox* boxes[11] = { &record.Bsugar, &record.Bpressure, &record.Dpressure, &record.Bpulse,
-        &record.Bweight, &record.Bcomm, &record.Instype, &record.Insamt, &record.Site, &record.Temp, &record.Spo2 };
-    const auto values = ValueTexts();
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (boxes[i]->MaxLength() > 0 && values[i].size() > boxes[i]->MaxLength())
-            boxes[i]->SetMaxLength(int(values[i].size()));
-        boxes[i]->SetText(values[i].isEmpty() ? Missing : values[i]);
+    for (Reading::Field f : ValueFields) {
+        forms::TextBox& box = record.ValueBox(f);
+        const QString text = entered.Text(f);
+        if (box.MaxLength() > 0 && text.size() > box.MaxLength())
+            box.SetMaxLength(int(text.size()));
+        box.SetText(text);
     }
     record.SetShownRow(row);
 }
 
-void ReadingEntryForm::ReportSaveFailure(const std::exception& e)
+void ReadingEntryForm::ReportSaveFailure(const dao::Error& e)
 {
     forms::MsgBox(QString::fromLatin1(SaveFailedMessage) + QString::fromStdString(e.what()));
 }

@@ -222,12 +222,12 @@ void PickListEditor::RefreshGrid()
     AddNewName.setVisible(EntryCount() <= PickListLimit - 1);
 }
 
-void PickListEditor::ReportFailure(const std::exception& e)
+void PickListEditor::ReportFailure(const dao::Error& e)
 {
     forms::MsgBox(QStringLiteral("The %1 could not be changed.  %2").arg(text_.storeName, QString::fromStdString(e.what())));
     try {
         RefreshGrid();
-    } catch (const std::exception&) {
+    } catch (const dao::Error&) {
         // The grid keeps what it showed; the user may close the window.
     }
 }
@@ -316,7 +316,7 @@ void PickListEditor::AddSave_Click()
             return;
         }
         RefreshGrid();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         ReportFailure(e);
         return;
     }
@@ -353,7 +353,7 @@ void PickListEditor::EditSave_Click()
         InsName.SetText(QString());
         SelectedText.SetText(QString());
         RefreshGrid();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         ReportFailure(e);
     }
 }
@@ -372,7 +372,7 @@ void PickListEditor::Delete_Click()
         InsName.SetText(QString());
         if (deleted)
             RefreshGrid();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         ReportFailure(e);
     }
 }

@@ -4,7 +4,6 @@
 #include "picklist.h"
 
 #include "platform/dao/dao.h"
-
 #include "platform/forms/controls.h"
 #include "platform/forms/form.h"
 #include "platform/forms/grid.h"
@@ -91,7 +90,7 @@ private:
     // returns what to tell the user.
     QString MendStore(const QString& file, const dao::Error& failure);
     // Reports an engine failure of a change and shows the store as it is now.
-    void ReportFailure(const std::exception& e);
+    void ReportFailure(const dao::Error& e);
 
     const PickListEditorText& text_;
 };

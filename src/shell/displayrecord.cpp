@@ -150,25 +150,22 @@ void DisplayRecord::Form_Load()
         if (!select)
             throw dao::Error(dao::errInvalidArgument, "no database chosen");
         {
-            auto db = dao::DefaultWorkspace().OpenDatabase(select->File1.FileName().toStdString());
+            ReadingsTable readings = OpenReadings();
             // A file of an older layout (or another program's) takes the
             // failure path, whose message points to the converter.
-            if (!HasCurrentLayout(*db))
+            if (!HasCurrentLayout(*readings.db))
                 throw dao::Error(dao::errNotADatabase, "not a readings database of the current layout");
-            auto rs = db->OpenRecordset("BLOOD");
-            rs->SetIndex("Readings");
-            if (!rs->EOF_()) {
-                rs->MoveLast();
-                ShowRecord(*rs);
+            if (!readings.rs->EOF_()) {
+                readings.rs->MoveLast();
+                ShowRecord(*readings.rs);
             }
-            rs->Close();
-            db->Close();
+            readings.Close();
         }
         CentreOnScreen();
         Show();
         NextRecord.setFocus();
         select->Hide();
-    } catch (const std::exception&) {
+    } catch (const dao::Error&) {
         // Database and recordset were released as the block above unwound.
         forms::MsgBox(OpenFailureMessage);
         Unload();
@@ -194,8 +191,19 @@ void DisplayRecord::ShowRecord(dao::Recordset& rs)
 {
     const Reading reading = Reading::From(rs);
     const long long row = rs.Bookmark();
-    const QString date = reading.Text(Reading::Bdate);
+    ShowReading(reading);
+    shownRow_ = row;
+}
+
+void DisplayRecord::ShowReading(const Reading& reading)
+{
+    // Every text is taken before the first box is written; a value without
+    // one (written by another program) shows as nothing.
     const QString stored = reading.Text(Reading::Btime);
+    const QString date = reading.Text(Reading::Bdate);
+    std::array<QString, std::size(ValueFields)> values;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = reading.Text(ValueFields[i]);
     // A time kept under a format this system cannot read still shows, so the
     // reading can be stepped past, edited and deleted.
     const QString time = FormatMediumTime(stored);
@@ -203,19 +211,15 @@ void DisplayRecord::ShowRecord(dao::Recordset& rs)
     Bdates.SetText(FormatShortDate(date));
     Bdate.SetText(date);
     Btime.SetText(time.isEmpty() ? stored : time);
-    const std::pair<forms::TextBox*, Reading::Field> values[] = { { &Bsugar, Reading::Bsugar },
-        { &Bpressure, Reading::Bpressure }, { &Dpressure, Reading::Dpressure }, { &Bpulse, Reading::Bpulse },
-        { &Bweight, Reading::Bweight }, { &Bcomm, Reading::Bcomm }, { &Instype, Reading::Instype },
-        { &Insamt, Reading::Insamt }, { &Site, Reading::Site }, { &Temp, Reading::Temp }, { &Spo2, Reading::SPO2 } };
-    for (const auto& [box, field] : values) {
-        const QString text = reading.Text(field);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        forms::TextBox& box = ValueBox(ValueFields[i]);
         // A value longer than the box's limit (a file written elsewhere)
         // shows whole, so the edit window takes it whole.
-        if (box->MaxLength() > 0)
-            box->SetMaxLength(std::max<int>(DesignLimit(*box), int(text.size())));
-        box->SetText(text);
+        if (box.MaxLength() > 0)
+            box.SetMaxLength(std::max<int>(DesignLimit(box), int(values[i].size())));
+        box.SetText(values[i]);
     }
-    shownRow_ = row;
+    shownRow_.reset();
 }
 
 int DisplayRecord::DesignLimit(const forms::TextBox& box) const
@@ -225,6 +229,24 @@ int DisplayRecord::DesignLimit(const forms::TextBox& box) const
     if (&box == &Insamt)
         return 6;
     return 0;
+}
+
+forms::TextBox& DisplayRecord::ValueBox(Reading::Field field)
+{
+    switch (field) {
+    case Reading::Bsugar: return Bsugar;
+    case Reading::Bpressure: return Bpressure;
+    case Reading::Dpressure: return Dpressure;
+    case Reading::Bpulse: return Bpulse;
+    case Reading::Bweight: return Bweight;
+    case Reading::Bcomm: return Bcomm;
+    case Reading::Instype: return Instype;
+    case Reading::Insamt: return Insamt;
+    case Reading::Site: return Site;
+    case Reading::Temp: return Temp;
+    case Reading::SPO2: return Spo2;
+    default: return field == Reading::Bdate ? Bdate : Btime;
+    }
 }
 
 void DisplayRecord::ClearRecord()

@@ -20,6 +20,7 @@
 // ...)) and its procedures (Forms::RegisterCommand("BackupDbase", ...)); the
 // shell's menu commands and buttons load them by name.
 #include "platform/dao/dao.h"
+#include "platform/dao/step_cursor.h"
 
 #include <QString>
 
@@ -75,5 +76,19 @@ bool SeekReading(dao::Recordset& rs, const QString& date, const QString& time);
 // False when no reading is shown or none is stored under it.
 bool SeekShownReading(dao::Recordset& rs);
 bool SeekShownReading(dao::StepCursor& cursor);
+// The open database with a stepping cursor over BLOOD in the order of index
+// Readings, for the walks that read many readings. The cursor ends before
+// the database closes.
+struct ReadingsCursor {
+    std::unique_ptr<dao::Database> db;
+    std::unique_ptr<dao::StepCursor> rs;
+    void Close()
+    {
+        rs.reset();
+        db->Close();
+    }
+};
+// Throws dao::Error when the database or its table will not open.
+ReadingsCursor OpenReadingsCursor();
 
 } // namespace tellora

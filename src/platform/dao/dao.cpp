@@ -1,5 +1,7 @@
 #include "dao.h"
 
+#include "sqlite_support.h"
+
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 
@@ -19,6 +21,11 @@ namespace fs = std::filesystem;
 
 namespace dao {
 
+using detail::Guarded;
+using detail::QuoteId;
+using detail::RaiseEngineError;
+using detail::SameName;
+
 namespace {
 
     // Marks files of this program ("TELL").
@@ -32,19 +39,6 @@ namespace {
         return s;
     }
 
-    bool sameName(const std::string& a, const std::string& b) { return lower(a) == lower(b); }
-
-    std::string quoteId(const std::string& id)
-    {
-        std::string out = "\"";
-        for (char c : id) {
-            if (c == '"')
-                out += '"';
-            out += c;
-        }
-        return out + "\"";
-    }
-
     // Characters, not bytes: field sizes count characters.
     size_t charCount(const std::string& s)
     {
@@ -53,41 +47,6 @@ namespace {
             if ((c & 0xC0) != 0x80)
                 ++n;
         return n;
-    }
-
-    // Turns an SQLite failure into the engine's error, naming the file.
-    [[noreturn]] void rethrow(const SQLite::Exception& e, const std::string& file)
-    {
-        const int code = e.getErrorCode() & 0xFF;
-        switch (code) {
-        case SQLITE_CORRUPT:
-            throw Error(errDamaged, "The database '" + file + "' is damaged: " + e.what());
-        case SQLITE_NOTADB:
-            throw Error(errNotADatabase, "'" + file + "' is not a database of this program.");
-        case SQLITE_CANTOPEN:
-            throw Error(errDiskIO, "The file '" + file + "' cannot be opened: " + e.what());
-        case SQLITE_READONLY:
-            throw Error(errDiskIO, "The database '" + file + "' is read-only.");
-        case SQLITE_FULL:
-            throw Error(errDiskFull, "The disk is full, so '" + file + "' could not be written.");
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            throw Error(errDiskIO, "The database '" + file + "' is in use by another program.");
-        case SQLITE_CONSTRAINT:
-            throw Error(errDuplicateKey, "The change would create a duplicate key in a unique index.");
-        default:
-            throw Error(errDiskIO, "The database '" + file + "' could not be read or written: " + e.what());
-        }
-    }
-
-    template <class F>
-    auto guarded(const std::string& file, F&& f) -> decltype(f())
-    {
-        try {
-            return f();
-        } catch (const SQLite::Exception& e) {
-            rethrow(e, file);
-        }
     }
 
     bool hasSqliteHeader(const std::string& name)
@@ -116,8 +75,6 @@ namespace {
         c.exec("PRAGMA journal_mode=DELETE");
         c.exec("PRAGMA synchronous=FULL");
     }
-
-    Error noCurrent() { return Error(errNoCurrentRecord, "No current record."); }
 
     std::function<void(const char*)>& creationHook()
     {
@@ -187,7 +144,7 @@ void SetCreationHook(std::function<void(const char* step)> hook) { creationHook(
 const Field* TableDef::FindField(const std::string& name) const
 {
     for (const auto& f : Fields)
-        if (sameName(f.Name, name))
+        if (SameName(f.Name, name))
             return &f;
     return nullptr;
 }
@@ -195,7 +152,7 @@ const Field* TableDef::FindField(const std::string& name) const
 const Index* TableDef::FindIndex(const std::string& name) const
 {
     for (const auto& i : Indexes)
-        if (sameName(i.Name, name))
+        if (SameName(i.Name, name))
             return &i;
     return nullptr;
 }
@@ -230,7 +187,7 @@ std::unique_ptr<Database> Workspace::CreateDatabase(const std::string& name, con
     // A link under the name is taken too: creating through it would write
     // wherever it points.
     if (nameTaken(name))
-        throw Error(errDatabaseExists, "The database '" + name + "' already exists.");
+        throw Error(errDatabaseExists, "The database '" + name + "' already exists.", name);
     std::unique_ptr<SQLite::Database> conn;
     lastCreationErrno = 0;
     try {
@@ -253,7 +210,7 @@ std::unique_ptr<Database> Workspace::CreateDatabase(const std::string& name, con
         lastCreationErrno = conn ? sqlite3_system_errno(conn->getHandle()) : errno;
         conn.reset();
         RemoveFile(name);
-        rethrow(e, name);
+        RaiseEngineError(e, name);
     }
     auto db = std::unique_ptr<Database>(new Database(*this, name, std::move(conn)));
     attach(db.get());
@@ -311,9 +268,9 @@ std::unique_ptr<Database> Workspace::OpenDatabase(const std::string& name)
 {
     std::error_code ec;
     if (name.empty() || !fs::is_regular_file(name, ec))
-        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.");
+        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
     if (!hasSqliteHeader(name))
-        throw Error(errNotADatabase, "'" + name + "' is not a database of this program.");
+        throw Error(errNotADatabase, "'" + name + "' is not a database of this program.", name);
     std::unique_ptr<SQLite::Database> conn;
     try {
         conn = std::make_unique<SQLite::Database>(name, SQLite::OPEN_READWRITE, 2000);
@@ -325,13 +282,13 @@ std::unique_ptr<Database> Workspace::OpenDatabase(const std::string& name)
         sys.bind(1, kSystemTable);
         sys.executeStep();
         if (id != kApplicationId || sys.getColumn(0).getInt() != 1)
-            throw Error(errNotADatabase, "'" + name + "' is not a database of this program.");
+            throw Error(errNotADatabase, "'" + name + "' is not a database of this program.", name);
         SQLite::Statement meta(*conn, std::string("SELECT count(*) FROM ") + kSystemTable);
         meta.executeStep();
         setConnectionPragmas(*conn);
     } catch (const SQLite::Exception& e) {
         conn.reset();
-        rethrow(e, name);
+        RaiseEngineError(e, name);
     }
     auto db = std::unique_ptr<Database>(new Database(*this, name, std::move(conn)));
     attach(db.get());
@@ -392,7 +349,7 @@ void Workspace::CompactDatabase(const std::string& source, const std::string& ta
     if (target.empty())
         throw Error(errInvalidArgument, "Compaction needs a target file name.");
     if (fs::exists(target, ec))
-        throw Error(errDatabaseExists, "The database '" + target + "' already exists.");
+        throw Error(errDatabaseExists, "The database '" + target + "' already exists.", target);
     {
         // Validates the source as one of our databases.
         auto db = OpenDatabase(source);
@@ -403,7 +360,7 @@ void Workspace::CompactDatabase(const std::string& source, const std::string& ta
         } catch (const SQLite::Exception& e) {
             db->Close();
             RemoveFile(target);
-            rethrow(e, source);
+            RaiseEngineError(e, source);
         }
         db->Close();
     }
@@ -418,7 +375,7 @@ void Workspace::CompactDatabase(const std::string& source, const std::string& ta
         }
     } catch (const SQLite::Exception& e) {
         RemoveFile(target);
-        rethrow(e, target);
+        RaiseEngineError(e, target);
     }
 }
 
@@ -426,9 +383,9 @@ bool Workspace::RepairDatabase(const std::string& name)
 {
     std::error_code ec;
     if (name.empty() || !fs::is_regular_file(name, ec))
-        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.");
+        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
     if (!hasSqliteHeader(name))
-        throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.");
+        throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
 
     struct SchemaItem {
         std::string type, name, sql;
@@ -442,7 +399,7 @@ bool Workspace::RepairDatabase(const std::string& name)
             SQLite::Statement appId(old, "PRAGMA application_id");
             appId.executeStep();
             if (appId.getColumn(0).getInt() != kApplicationId)
-                throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.");
+                throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
         }
         SQLite::Statement check(old, "PRAGMA integrity_check");
         bool ok = check.executeStep() && check.getColumn(0).getString() == "ok";
@@ -453,10 +410,10 @@ bool Workspace::RepairDatabase(const std::string& name)
         while (s.executeStep())
             schema.push_back({ s.getColumn(0).getString(), s.getColumn(1).getString(), s.getColumn(2).getString() });
     } catch (const SQLite::Exception& e) {
-        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what());
+        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what(), name);
     }
     if (schema.empty())
-        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: its table list is lost.");
+        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: its table list is lost.", name);
 
     // Rebuild beside the damaged file: every row that can still be read, in
     // its old order, then the indexes anew; the old file is replaced only when
@@ -481,12 +438,12 @@ bool Workspace::RepairDatabase(const std::string& name)
             }
             std::string names = "rowid", marks = "?";
             for (const auto& c : cols) {
-                names += "," + quoteId(c);
+                names += "," + QuoteId(c);
                 marks += ",?";
             }
-            SQLite::Statement ins(out, "INSERT INTO " + quoteId(item.name) + " (" + names + ") VALUES (" + marks + ")");
+            SQLite::Statement ins(out, "INSERT INTO " + QuoteId(item.name) + " (" + names + ") VALUES (" + marks + ")");
             try {
-                SQLite::Statement rd(old, "SELECT " + names + " FROM " + quoteId(item.name) + " ORDER BY rowid");
+                SQLite::Statement rd(old, "SELECT " + names + " FROM " + QuoteId(item.name) + " ORDER BY rowid");
                 while (rd.executeStep()) {
                     for (int i = 0; i <= int(cols.size()); ++i) {
                         auto col = rd.getColumn(i);
@@ -510,10 +467,10 @@ bool Workspace::RepairDatabase(const std::string& name)
         tx.commit();
         SQLite::Statement check(out, "PRAGMA integrity_check");
         if (!check.executeStep() || check.getColumn(0).getString() != "ok")
-            throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired.");
+            throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired.", name);
     } catch (const SQLite::Exception& e) {
         RemoveFile(fresh);
-        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what());
+        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what(), name);
     } catch (const Error&) {
         RemoveFile(fresh);
         throw;
@@ -521,7 +478,7 @@ bool Workspace::RepairDatabase(const std::string& name)
     fs::rename(fresh, name, ec);
     if (ec) {
         RemoveFile(fresh);
-        throw Error(errRepairFailed, "The repaired database could not replace '" + name + "': " + ec.message());
+        throw Error(errRepairFailed, "The repaired database could not replace '" + name + "': " + ec.message(), name);
     }
     std::error_code ignore;
     fs::remove(name + "-journal", ignore);
@@ -542,7 +499,7 @@ Database::~Database() { Close(); }
 SQLite::Database& Database::connection()
 {
     if (!conn_)
-        throw Error(errIllegalOperation, "The database '" + name_ + "' is closed.");
+        throw Error(errIllegalOperation, "The database '" + name_ + "' is closed.", name_);
     return *conn_;
 }
 
@@ -564,7 +521,7 @@ void Database::Close()
 
 std::string Database::Locale() const
 {
-    return guarded(name_, [&] {
+    return Guarded(name_, [&] {
         SQLite::Statement s(*conn_, std::string("SELECT Value FROM ") + kSystemTable + " WHERE Kind='locale'");
         return s.executeStep() ? s.getColumn(0).getString() : std::string();
     });
@@ -572,7 +529,7 @@ std::string Database::Locale() const
 
 int Database::Version() const
 {
-    return guarded(name_, [&] {
+    return Guarded(name_, [&] {
         SQLite::Statement s(*conn_, std::string("SELECT Value FROM ") + kSystemTable + " WHERE Kind='version'");
         return s.executeStep() ? std::atoi(s.getColumn(0).getString().c_str()) : 0;
     });
@@ -580,7 +537,7 @@ int Database::Version() const
 
 void Database::beginSavepoint(int depth)
 {
-    guarded(name_, [&] { conn_->exec("SAVEPOINT dao" + std::to_string(depth)); });
+    Guarded(name_, [&] { conn_->exec("SAVEPOINT dao" + std::to_string(depth)); });
     txDepth_ = depth;
 }
 
@@ -590,7 +547,7 @@ void Database::endSavepoint(int depth, bool commit)
         return; // opened after this level began
     const std::string sp = "dao" + std::to_string(depth);
     txDepth_ = depth - 1;
-    guarded(name_, [&] {
+    Guarded(name_, [&] {
         if (commit) {
             conn_->exec("RELEASE " + sp);
         } else {
@@ -607,20 +564,20 @@ void Database::AppendTableDef(const TableDef& def)
     if (def.Fields.empty())
         throw Error(errInvalidArgument, "The table '" + def.Name + "' has no fields.");
     for (const auto& t : TableDefs())
-        if (sameName(t.Name, def.Name))
+        if (SameName(t.Name, def.Name))
             throw Error(errAlreadyExists, "The table '" + def.Name + "' already exists.");
-    if (sameName(def.Name, kSystemTable) || lower(def.Name).rfind("sqlite_", 0) == 0)
+    if (SameName(def.Name, kSystemTable) || lower(def.Name).rfind("sqlite_", 0) == 0)
         throw Error(errInvalidArgument, "'" + def.Name + "' is a reserved name.");
 
-    std::string sql = "CREATE TABLE " + quoteId(def.Name) + " (";
+    std::string sql = "CREATE TABLE " + QuoteId(def.Name) + " (";
     for (size_t i = 0; i < def.Fields.size(); ++i) {
         const auto& f = def.Fields[i];
         if (f.Name.empty() || f.Size < 1 || f.Size > 255)
             throw Error(errInvalidArgument, "The field '" + f.Name + "' needs a name and a size from 1 to 255.");
         for (size_t j = 0; j < i; ++j)
-            if (sameName(def.Fields[j].Name, f.Name))
+            if (SameName(def.Fields[j].Name, f.Name))
                 throw Error(errAlreadyExists, "The field '" + f.Name + "' is defined twice.");
-        sql += (i ? ", " : "") + quoteId(f.Name) + " TEXT(" + std::to_string(f.Size) + ") COLLATE NOCASE";
+        sql += (i ? ", " : "") + QuoteId(f.Name) + " TEXT(" + std::to_string(f.Size) + ") COLLATE NOCASE";
     }
     sql += ")";
 
@@ -633,13 +590,13 @@ void Database::AppendTableDef(const TableDef& def)
             const Field* tf = def.FindField(f.Name);
             if (!tf)
                 throw Error(errItemNotFound, "The index '" + ix.Name + "' names the missing field '" + f.Name + "'.");
-            cols += (cols.empty() ? "" : ", ") + quoteId(tf->Name) + " COLLATE NOCASE";
+            cols += (cols.empty() ? "" : ", ") + QuoteId(tf->Name) + " COLLATE NOCASE";
         }
-        indexSql.push_back(std::string(ix.Unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + quoteId(ix.Name)
-            + " ON " + quoteId(def.Name) + " (" + cols + ")");
+        indexSql.push_back(std::string(ix.Unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + QuoteId(ix.Name)
+            + " ON " + QuoteId(def.Name) + " (" + cols + ")");
     }
 
-    guarded(name_, [&] {
+    Guarded(name_, [&] {
         SQLite::Transaction tx(*conn_);
         conn_->exec(sql);
         for (const auto& s : indexSql)
@@ -659,7 +616,7 @@ void Database::AppendTableDef(const TableDef& def)
 std::vector<TableDef> Database::TableDefs() const
 {
     std::vector<TableDef> out;
-    guarded(name_, [&] {
+    Guarded(name_, [&] {
         SQLite::Statement s(*conn_, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
                                     "ESCAPE '\\' AND name<>? COLLATE NOCASE ORDER BY rowid");
         s.bind(1, kSystemTable);
@@ -675,14 +632,14 @@ std::vector<TableDef> Database::TableDefs() const
 TableDef Database::GetTableDef(const std::string& name) const
 {
     if (!conn_)
-        throw Error(errIllegalOperation, "The database '" + name_ + "' is closed.");
-    return guarded(name_, [&] {
+        throw Error(errIllegalOperation, "The database '" + name_ + "' is closed.", name_);
+    return Guarded(name_, [&] {
         TableDef def;
         {
             SQLite::Statement s(*conn_, "SELECT name FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE");
             s.bind(1, name);
-            if (!s.executeStep() || sameName(name, kSystemTable))
-                throw Error(errObjectNotFound, "The table '" + name + "' does not exist.");
+            if (!s.executeStep() || SameName(name, kSystemTable))
+                throw Error(errObjectNotFound, "The table '" + name + "' does not exist.", name_);
             def.Name = s.getColumn(0).getString();
         }
         {
@@ -775,7 +732,7 @@ void Recordset::requireCurrent() const
 {
     requireOpen();
     if (state_ != State::Row)
-        throw noCurrent();
+        throw detail::NoCurrentRecord();
 }
 
 const std::string& Recordset::GetIndex() const { return indexName_; }
@@ -784,7 +741,7 @@ std::vector<std::string> Recordset::orderColumns() const
 {
     std::vector<std::string> cols;
     for (int k : keyFields_)
-        cols.push_back(quoteId(def_.Fields[k].Name));
+        cols.push_back(QuoteId(def_.Fields[k].Name));
     cols.push_back("rowid");
     return cols;
 }
@@ -794,8 +751,8 @@ void Recordset::loadStatements()
     const auto cols = orderColumns();
     std::string select = "SELECT rowid";
     for (const auto& f : def_.Fields)
-        select += ", " + quoteId(f.Name);
-    select += " FROM " + quoteId(def_.Name);
+        select += ", " + QuoteId(f.Name);
+    select += " FROM " + QuoteId(def_.Name);
     std::string asc, desc, tuple, marks;
     for (size_t i = 0; i < cols.size(); ++i) {
         asc += (i ? ", " : "") + cols[i];
@@ -811,7 +768,7 @@ void Recordset::loadStatements()
     ascSql_ = asc;
     descSql_ = desc;
     auto& c = db_->connection();
-    guarded(db_->Name(), [&] {
+    Guarded(db_->Name(), [&] {
         first_ = std::make_unique<SQLite::Statement>(c, select + " ORDER BY " + asc + " LIMIT 1");
         last_ = std::make_unique<SQLite::Statement>(c, select + " ORDER BY " + desc + " LIMIT 1");
         next_ = std::make_unique<SQLite::Statement>(
@@ -861,14 +818,14 @@ bool Recordset::stepFromPosition(bool forward)
     if (!nullKey) {
         SQLite::Statement& st = forward ? *next_ : *prev_;
         bindPosition(st);
-        return guarded(db_->Name(), [&] { return fetch(st); });
+        return Guarded(db_->Name(), [&] { return fetch(st); });
     }
     // A key holding Null (a row written by another program): row values
     // compare Null as unknown, while the order puts Null first, so the rows
     // past this one are spelt out field by field.
     std::vector<std::string> cols;
     for (int k : keyFields_)
-        cols.push_back(quoteId(def_.Fields[k].Name));
+        cols.push_back(QuoteId(def_.Fields[k].Name));
     cols.push_back("rowid");
     std::string where;
     std::vector<int> binds; // key positions (-1: the rowid) in the order of the marks
@@ -901,7 +858,7 @@ bool Recordset::stepFromPosition(bool forward)
     }
     if (where.empty())
         return false;
-    return guarded(db_->Name(), [&] {
+    return Guarded(db_->Name(), [&] {
         SQLite::Statement st(db_->connection(),
             selectSql_ + " WHERE " + where + " ORDER BY " + (forward ? ascSql_ : descSql_) + " LIMIT 1");
         for (size_t b = 0; b < binds.size(); ++b) {
@@ -916,12 +873,12 @@ bool Recordset::stepFromPosition(bool forward)
 
 void Recordset::positionFirst(bool mustExist)
 {
-    const bool found = guarded(db_->Name(), [&] { return fetch(*first_); });
+    const bool found = Guarded(db_->Name(), [&] { return fetch(*first_); });
     if (!found) {
         state_ = State::Eof;
         bothEnds_ = true;
         if (mustExist)
-            throw noCurrent();
+            throw detail::NoCurrentRecord();
     }
 }
 
@@ -934,7 +891,7 @@ void Recordset::SetIndex(const std::string& indexName)
     std::vector<int> keys;
     for (const auto& f : ix->Fields) {
         for (size_t i = 0; i < def_.Fields.size(); ++i)
-            if (sameName(def_.Fields[i].Name, f.Name))
+            if (SameName(def_.Fields[i].Name, f.Name))
                 keys.push_back(int(i));
     }
     editMode_ = EditMode::None;
@@ -962,7 +919,7 @@ void Recordset::Seek(const std::string& comparison, const std::vector<std::strin
     if (it == seeks_.end()) {
         std::string where, tuple, marks;
         for (size_t i = 0; i < keys.size(); ++i) {
-            const std::string col = quoteId(def_.Fields[keyFields_[i]].Name);
+            const std::string col = QuoteId(def_.Fields[keyFields_[i]].Name);
             where += (i ? " AND " : "") + col + " = ?";
             tuple += (i ? ", " : "") + col;
             marks += i ? ", ?" : "?";
@@ -974,13 +931,13 @@ void Recordset::Seek(const std::string& comparison, const std::vector<std::strin
         const bool backward = comparison[0] == '<';
         std::string sql = selectSql_ + " WHERE " + (comparison == "=" ? where : tuple + " " + comparison + " " + marks)
             + " ORDER BY " + (backward ? descSql_ : ascSql_) + " LIMIT 1";
-        auto st = guarded(db_->Name(), [&] { return std::make_unique<SQLite::Statement>(db_->connection(), sql); });
+        auto st = Guarded(db_->Name(), [&] { return std::make_unique<SQLite::Statement>(db_->connection(), sql); });
         it = seeks_.emplace(cacheKey, std::move(st)).first;
     }
     auto& st = *it->second;
     for (size_t i = 0; i < keys.size(); ++i)
         st.bind(int(i) + 1, keys[i]);
-    const bool found = guarded(db_->Name(), [&] { return fetch(st); });
+    const bool found = Guarded(db_->Name(), [&] { return fetch(st); });
     noMatch_ = !found;
     if (!found) {
         state_ = State::Eof;
@@ -999,11 +956,11 @@ void Recordset::MoveLast()
 {
     requireOpen();
     editMode_ = EditMode::None;
-    const bool found = guarded(db_->Name(), [&] { return fetch(*last_); });
+    const bool found = Guarded(db_->Name(), [&] { return fetch(*last_); });
     if (!found) {
         state_ = State::Eof;
         bothEnds_ = true;
-        throw noCurrent();
+        throw detail::NoCurrentRecord();
     }
 }
 
@@ -1011,7 +968,7 @@ void Recordset::MoveNext()
 {
     requireOpen();
     if (state_ == State::Eof || bothEnds_)
-        throw noCurrent();
+        throw detail::NoCurrentRecord();
     editMode_ = EditMode::None;
     if (state_ == State::Bof) {
         positionFirst(false);
@@ -1028,10 +985,10 @@ void Recordset::MovePrevious()
 {
     requireOpen();
     if (state_ == State::Bof || bothEnds_)
-        throw noCurrent();
+        throw detail::NoCurrentRecord();
     editMode_ = EditMode::None;
     if (state_ == State::Eof) {
-        const bool found = guarded(db_->Name(), [&] { return fetch(*last_); });
+        const bool found = Guarded(db_->Name(), [&] { return fetch(*last_); });
         if (!found) {
             state_ = State::Bof;
             bothEnds_ = true;
@@ -1054,10 +1011,10 @@ void Recordset::SetBookmark(long long bookmark)
     requireOpen();
     editMode_ = EditMode::None;
     if (!byRowid_)
-        byRowid_ = guarded(db_->Name(),
+        byRowid_ = Guarded(db_->Name(),
             [&] { return std::make_unique<SQLite::Statement>(db_->connection(), selectSql_ + " WHERE rowid = ?"); });
     byRowid_->bind(1, static_cast<int64_t>(bookmark));
-    if (!guarded(db_->Name(), [&] { return fetch(*byRowid_); }))
+    if (!Guarded(db_->Name(), [&] { return fetch(*byRowid_); }))
         throw Error(errInvalidBookmark, "Not a valid bookmark: the row is no longer in the table.");
 }
 
@@ -1065,7 +1022,7 @@ long long Recordset::LastModified() const
 {
     requireOpen();
     if (lastModified_ == 0)
-        throw noCurrent();
+        throw detail::NoCurrentRecord();
     return lastModified_;
 }
 
@@ -1075,8 +1032,8 @@ bool Recordset::EOF_() const { return state_ == State::Eof || bothEnds_; }
 long Recordset::RecordCount() const
 {
     requireOpen();
-    return guarded(db_->Name(), [&] {
-        SQLite::Statement s(db_->connection(), "SELECT count(*) FROM " + quoteId(def_.Name));
+    return Guarded(db_->Name(), [&] {
+        SQLite::Statement s(db_->connection(), "SELECT count(*) FROM " + QuoteId(def_.Name));
         s.executeStep();
         return long(s.getColumn(0).getInt64());
     });
@@ -1085,9 +1042,9 @@ long Recordset::RecordCount() const
 int Recordset::fieldIndex(const std::string& name) const
 {
     for (size_t i = 0; i < def_.Fields.size(); ++i)
-        if (sameName(def_.Fields[i].Name, name))
+        if (SameName(def_.Fields[i].Name, name))
             return int(i);
-    throw Error(errItemNotFound, "The table '" + def_.Name + "' has no field '" + name + "'.");
+    throw Error(errItemNotFound, "The table '" + def_.Name + "' has no field '" + name + "'.", db_->Name());
 }
 
 Value Recordset::GetValue(const std::string& field) const
@@ -1170,16 +1127,16 @@ void Recordset::Update()
                 throw Error(errNullInKey, "The field '" + f.Name + "' of the index '" + ix.Name + "' needs a value.");
     }
     auto& c = db_->connection();
-    guarded(db_->Name(), [&] {
+    Guarded(db_->Name(), [&] {
         if (editMode_ == EditMode::AddNew) {
             if (!insert_) {
                 std::string names, marks;
                 for (size_t i = 0; i < def_.Fields.size(); ++i) {
-                    names += (i ? ", " : "") + quoteId(def_.Fields[i].Name);
+                    names += (i ? ", " : "") + QuoteId(def_.Fields[i].Name);
                     marks += i ? ", ?" : "?";
                 }
                 insert_ = std::make_unique<SQLite::Statement>(
-                    c, "INSERT INTO " + quoteId(def_.Name) + " (" + names + ") VALUES (" + marks + ")");
+                    c, "INSERT INTO " + QuoteId(def_.Name) + " (" + names + ") VALUES (" + marks + ")");
             }
             auto& st = *insert_;
             for (size_t i = 0; i < buffer_.size(); ++i) {
@@ -1201,8 +1158,8 @@ void Recordset::Update()
         } else {
             std::string set;
             for (size_t i = 0; i < def_.Fields.size(); ++i)
-                set += (i ? ", " : "") + quoteId(def_.Fields[i].Name) + " = ?";
-            SQLite::Statement st(c, "UPDATE " + quoteId(def_.Name) + " SET " + set + " WHERE rowid = ?");
+                set += (i ? ", " : "") + QuoteId(def_.Fields[i].Name) + " = ?";
+            SQLite::Statement st(c, "UPDATE " + QuoteId(def_.Name) + " SET " + set + " WHERE rowid = ?");
             for (size_t i = 0; i < buffer_.size(); ++i) {
                 if (buffer_[i])
                     st.bind(int(i) + 1, *buffer_[i]);
@@ -1222,8 +1179,8 @@ void Recordset::Delete()
 {
     requireCurrent();
     editMode_ = EditMode::None;
-    guarded(db_->Name(), [&] {
-        SQLite::Statement st(db_->connection(), "DELETE FROM " + quoteId(def_.Name) + " WHERE rowid = ?");
+    Guarded(db_->Name(), [&] {
+        SQLite::Statement st(db_->connection(), "DELETE FROM " + QuoteId(def_.Name) + " WHERE rowid = ?");
         st.bind(1, static_cast<int64_t>(rowid_));
         st.exec();
     });
