@@ -79,19 +79,21 @@ void AddRds::SaveRd_Click()
     }
     if (Check() != Lookup::Free)
         return;
+    long long row = 0;
     try {
         ReadingsTable readings = OpenReadings();
         readings.rs->AddNew();
         WriteFields(*readings.rs);
         // One row: it is either appended whole or not at all.
         readings.rs->Update();
+        row = readings.rs->LastModified();
         readings.Close();
     } catch (const dao::Error& e) {
         ReportSaveFailure(e);
         return;
     }
     if (auto* record = forms::Forms::Find<DisplayRecord>())
-        CopyToDisplay(*record);
+        CopyToDisplay(*record, row);
     Unload();
 }
 

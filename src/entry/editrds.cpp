@@ -61,12 +61,7 @@ void EditRds::Form_Load()
     Bdate.SetText(record->Bdate.Text());
     for (Reading::Field f : ValueFields) {
         const QString shown = record->ValueBox(f).Text();
-        const QString text = shown == QLatin1String(MissingMark) ? QString() : shown;
-        // The box takes 45 typed characters, but a stored comment may use the
-        // field's 50: keep it whole rather than cut it on the next save.
-        if (f == Reading::Bcomm && text.size() > Bcomm.MaxLength())
-            Bcomm.SetMaxLength(int(text.size()));
-        SetValueText(f, text);
+        SetValueText(f, shown == QLatin1String(MissingMark) ? QString() : shown);
     }
     FillTimes();
     FillPickLists();
@@ -85,12 +80,11 @@ EditRds::Lookup EditRds::Match()
     const bool changed = Bdates.Stored() != record->Bdate.Text() || Btime.Text() != record->Btime.Text();
     if (!changed)
         return Lookup::Free;
-    const QString date = Bdate.Text(), time = FormatShortTime(Btime.Text());
     // A change of form only (8:30 AM for 08:30 AM) keeps the reading's own
     // key, which is no duplicate of itself.
-    if (date == record->Bdate.Text() && time == FormatShortTime(record->Btime.Text()))
+    if (Bdate.Text() == record->Bdate.Text() && SameStoredTime(Btime.Text(), record->Btime.Text()))
         return Lookup::Free;
-    return LookUpKey(date, time);
+    return LookUpKey(Bdate.Text(), Btime.Text());
 }
 
 bool EditRds::LookForMatch() { return Match() == Lookup::Found; }
@@ -99,7 +93,13 @@ void EditRds::Btime_LostFocus() { Match(); }
 
 void EditRds::Save_Click()
 {
-    if (FormatShortTime(Btime.Text()).isEmpty()) {
+    auto* record = Forms::Find<DisplayRecord>();
+    if (!record)
+        return;
+    // The time list still holding the shown time keeps the stored one, even
+    // one this system cannot read.
+    const bool timeKept = Btime.Text() == record->Btime.Text();
+    if (!timeKept && FormatShortTime(Btime.Text()).isEmpty()) {
         forms::Beep();
         forms::MsgBox(NoTimeMessage);
         Btime.setFocus();
@@ -107,13 +107,9 @@ void EditRds::Save_Click()
     }
     if (Match() != Lookup::Free)
         return;
-    auto* record = Forms::Find<DisplayRecord>();
-    if (!record)
-        return;
-    const std::string oldDate = record->Bdate.Text().toStdString();
-    const std::string oldTime = FormatShortTime(record->Btime.Text()).toStdString();
 
     bool gone = false;
+    long long row = 0;
     try {
         ReadingsTable readings = OpenReadings();
         dao::Recordset& rs = *readings.rs;
@@ -121,13 +117,15 @@ void EditRds::Save_Click()
             // Delete and append are one change: a failure between them must
             // not lose the reading.
             dao::Transaction change(dao::DefaultWorkspace());
-            rs.Seek("=", { oldDate, oldTime });
-            gone = rs.NoMatch();
+            // The row shown, not merely the first with its date and time.
+            gone = !SeekShownReading(rs);
             if (!gone) {
+                const Reading replaced = Reading::From(rs);
                 rs.Delete();
                 rs.AddNew();
-                WriteFields(rs);
+                WriteFields(rs, &replaced, timeKept);
                 rs.Update();
+                row = rs.LastModified();
                 change.Commit();
             }
         }
@@ -140,7 +138,7 @@ void EditRds::Save_Click()
         forms::MsgBox(EditedReadingGoneMessage);
         return;
     }
-    CopyToDisplay(*record);
+    CopyToDisplay(*record, row);
     Unload();
 }
 

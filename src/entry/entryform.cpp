@@ -173,10 +173,18 @@ QString ReadingEntryForm::ValueText(Reading::Field field) const
 
 void ReadingEntryForm::SetValueText(Reading::Field field, const QString& text)
 {
-    if (forms::TextBox* box = ValueBox(field))
+    // A stored value may be longer than the box takes typed (a comment may
+    // use the field's 50 of 45, a file written elsewhere anything): it is
+    // kept whole rather than cut on the next save.
+    if (forms::TextBox* box = ValueBox(field)) {
+        if (box->MaxLength() > 0 && text.size() > box->MaxLength())
+            box->SetMaxLength(int(text.size()));
         box->SetText(text);
-    else if (forms::ComboBox* list = ValueList(field))
+    } else if (forms::ComboBox* list = ValueList(field)) {
+        if (list->MaxLength() > 0 && text.size() > list->MaxLength())
+            list->SetMaxLength(int(text.size()));
         list->SetText(text);
+    }
 }
 
 Reading ReadingEntryForm::EnteredReading() const
@@ -219,13 +227,13 @@ void ReadingEntryForm::FillPickLists()
     fill(InjectionSites, Site);
 }
 
-ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const QString& storedTime)
+ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const QString& time)
 {
     bool found = false;
     try {
         ReadingsTable readings = OpenReadings();
-        readings.rs->Seek("=", { date.toStdString(), storedTime.toStdString() });
-        if (!readings.rs->NoMatch()) {
+        // A reading stored under either time separator has this time.
+        if (SeekReading(*readings.rs, date, time)) {
             found = true;
             if (auto* record = Forms::Find<DisplayRecord>())
                 record->ShowRecord(*readings.rs);
@@ -243,17 +251,36 @@ ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const 
     return Lookup::Found;
 }
 
-void ReadingEntryForm::WriteFields(dao::Recordset& rs) const { EnteredReading().WriteTo(rs); }
+void ReadingEntryForm::WriteFields(dao::Recordset& rs, const Reading* replaced, bool timeKept) const
+{
+    Reading entered = EnteredReading();
+    if (replaced && timeKept)
+        entered[Reading::Btime] = (*replaced)[Reading::Btime];
+    for (int f = 0; f < Reading::FieldCount; ++f) {
+        const auto field = Reading::Field(f);
+        // What the edit left as it was goes back whole, however long.
+        if (replaced && entered[field] == (*replaced)[field])
+            rs.SetStoredValue(FieldName(field), entered[field]);
+        else
+            rs.SetValue(FieldName(field), entered[field]);
+    }
+}
 
-void ReadingEntryForm::CopyToDisplay(DisplayRecord& record) const
+void ReadingEntryForm::CopyToDisplay(DisplayRecord& record, long long row) const
 {
     const Reading entered = EnteredReading();
     record.Bdates.SetText(FormatShortDate(Bdates.Stored()));
     record.Bdate.SetText(entered.Text(Reading::Bdate));
     // The time as the list shows it, not reformatted.
     record.Btime.SetText(Btime.Text());
-    for (Reading::Field f : ValueFields)
-        record.ValueBox(f).SetText(entered.Text(f));
+    for (Reading::Field f : ValueFields) {
+        forms::TextBox& box = record.ValueBox(f);
+        const QString text = entered.Text(f);
+        if (box.MaxLength() > 0 && text.size() > box.MaxLength())
+            box.SetMaxLength(int(text.size()));
+        box.SetText(text);
+    }
+    record.SetShownRow(row);
 }
 
 void ReadingEntryForm::ReportSaveFailure(const dao::Error& e)

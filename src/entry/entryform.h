@@ -8,6 +8,8 @@
 #include "platform/forms/datepicker.h"
 #include "platform/forms/form.h"
 
+#include "shell/reading.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -84,15 +86,19 @@ protected:
     void FillPickLists();
 
     enum class Lookup { Free, Found, Failed };
-    // Looks the key up in BLOOD. Found: DisplayRecord shows the stored
-    // reading, a beep and the duplicate message, and the window unloads.
-    // Failed: the engine's refusal is reported and the window stays.
-    Lookup LookUpKey(const QString& date, const QString& storedTime);
+    // Looks the key up in BLOOD, the time under either separator. Found:
+    // DisplayRecord shows the stored reading, a beep and the duplicate
+    // message, and the window unloads. Failed: the engine's refusal is
+    // reported and the window stays.
+    Lookup LookUpKey(const QString& date, const QString& time);
 
-    // Sets the thirteen fields of a pending AddNew.
-    void WriteFields(dao::Recordset& rs) const;
-    // Copies the entered reading into DisplayRecord's boxes.
-    void CopyToDisplay(DisplayRecord& record) const;
+    // Sets the thirteen fields of a pending AddNew. In place of `replaced`,
+    // a value left as it was (and the stored time, when `timeKept`) is
+    // written back as stored, whole.
+    void WriteFields(dao::Recordset& rs, const Reading* replaced = nullptr, bool timeKept = false) const;
+    // Copies the entered reading into DisplayRecord's boxes; `row` is the
+    // row it was stored as.
+    void CopyToDisplay(DisplayRecord& record, long long row) const;
     static void ReportSaveFailure(const dao::Error& e);
 
     void Bdates_LostFocus();

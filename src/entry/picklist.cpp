@@ -6,6 +6,8 @@
 #include "platform/dao/dao.h"
 #include "platform/forms/registry.h"
 
+#include <filesystem>
+
 namespace tellora {
 
 namespace {
@@ -57,23 +59,50 @@ QString OpenBaseName()
 
 void CreateStore(const PickList& list, const QString& fileName)
 {
-    const std::string name = std8(fileName);
-    auto db = dao::DefaultWorkspace().CreateDatabase(name, DatabaseLocale, dao::dbVersion30);
-    try {
-        dao::TableDef table = db->CreateTableDef(list.table);
+    // Built under a working name and put in place whole, like a readings
+    // database, so a stopped creation never leaves a store without its table.
+    dao::DefaultWorkspace().BuildDatabase(std8(fileName), DatabaseLocale, dao::dbVersion30, [&](dao::Database& db) {
+        dao::TableDef table = db.CreateTableDef(list.table);
         table.Fields.push_back(table.CreateField(list.field, dao::FieldType::Text, PickEntrySize));
         dao::Index index = table.CreateIndex(list.index);
         index.Primary = true;
         index.Unique = false;
         index.Fields.push_back(index.CreateField(list.field));
         table.Indexes.push_back(index);
-        db->AppendTableDef(table);
-        db->Close();
-    } catch (...) {
-        db.reset();
-        dao::RemoveFile(name);
-        throw;
+        db.AppendTableDef(table);
+    });
+}
+
+StoreState InspectStore(const PickList& list, const QString& fileName)
+{
+    const std::string name = std8(fileName);
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(name, ec)))
+        return StoreState::Missing;
+    if (!dao::FileExists(name))
+        return StoreState::Foreign; // a folder, or a link to nothing
+    if (std::filesystem::file_size(name, ec) == 0 && !ec)
+        return StoreState::Unfinished;
+    std::unique_ptr<dao::Database> db;
+    try {
+        db = dao::DefaultWorkspace().OpenDatabase(name);
+    } catch (const dao::Error&) {
+        return StoreState::Damaged;
     }
+    StoreState state = StoreState::Store;
+    try {
+        const dao::TableDef table = db->GetTableDef(list.table);
+        if (!table.FindField(list.field) || !table.FindIndex(list.index))
+            state = StoreState::Foreign;
+    } catch (const dao::Error& e) {
+        if (e.Number() != dao::errObjectNotFound)
+            state = StoreState::Damaged;
+        else
+            // Made by this program (the engine opened it) and holding nothing.
+            state = db->TableDefs().empty() ? StoreState::Unfinished : StoreState::Foreign;
+    }
+    db->Close();
+    return state;
 }
 
 void MakeInsNamesDbase() { CreateStore(InsulinNames, StoreFileName(InsulinNames, OpenBaseName())); }
@@ -88,7 +117,10 @@ QStringList ReadEntries(const PickList& list, const QString& fileName)
     if (!store.rs->EOF_()) {
         store.rs->MoveFirst();
         while (!store.rs->EOF_()) {
-            entries << QString::fromStdString(store.rs->Text(list.field));
+            // An entry without a value (written by another program) is
+            // passed over; the entries after it still show.
+            if (const dao::Value entry = store.rs->GetValue(list.field))
+                entries << QString::fromStdString(*entry);
             store.rs->MoveNext();
         }
     }

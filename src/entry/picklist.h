@@ -29,15 +29,26 @@ QString StoreFileName(const PickList& list, const QString& baseName);
 // The database base name of the open database (DisplayRecord.DatabaseName).
 QString OpenBaseName();
 
-// Creates the store file with its table, field and index and no rows. Throws
-// dao::Error; a file this call made is removed again, so a half-made store
-// never stays behind.
+// Creates the store file with its table, field and index and no rows, whole
+// or not at all. Throws dao::Error saying why (no room on the disk, a folder
+// that cannot be written); nothing is left under the name then.
 void CreateStore(const PickList& list, const QString& fileName);
+
+// What lies under a store's name.
+enum class StoreState {
+    Missing,    // nothing
+    Store,      // the store, with its table, field and index
+    Unfinished, // an empty file, or a database of this program without any table: nothing to lose
+    Damaged,    // a file that will not open as a database of this program
+    Foreign,    // a database of this program holding something else: another store, a readings database
+};
+StoreState InspectStore(const PickList& list, const QString& fileName);
 // Creates the stores of the open database.
 void MakeInsNamesDbase();
 void MakeInjSitesDbase();
 
-// Every entry in index order; empty when the file is missing. Throws
+// Every entry in index order, passing over an entry without a value; empty
+// when the file is missing. Throws
 // dao::Error when the file is there but is no such store.
 QStringList ReadEntries(const PickList& list, const QString& fileName);
 

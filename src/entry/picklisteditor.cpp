@@ -136,8 +136,17 @@ void PickListEditor::Form_Load()
         NameGrid.SetColWidth(0, 550);
         NameGrid.SetColWidth(1, 3200);
         WriteFrame();
-        if (!dao::FileExists(file.toStdString()))
-            CreateStore(text_.list, file);
+        if (InspectStore(text_.list, file) == StoreState::Missing) {
+            try {
+                CreateStore(text_.list, file);
+            } catch (const dao::Error& e) {
+                // Nothing was made, so there is nothing to repair: say why.
+                forms::MsgBox(QStringLiteral("The %1 could not be created.  %2")
+                                  .arg(text_.storeName, QString::fromStdString(e.Description())));
+                Unload();
+                return;
+            }
+        }
         ReadStore();
         if (EntryCount() > PickListLimit - 1)
             AddNewName.hide();
@@ -145,39 +154,39 @@ void PickListEditor::Form_Load()
         CentreOnScreen();
         Show();
         FocusFirstInTabOrder();
-    } catch (const dao::Error&) {
-        const std::string name = file.toStdString();
-        bool repaired = false;
-        try {
-            bool halfMade = false;
-            {
-                auto db = dao::DefaultWorkspace().OpenDatabase(name);
-                try {
-                    db->GetTableDef(text_.list.table);
-                } catch (const dao::Error& e) {
-                    halfMade = e.Number() == dao::errObjectNotFound;
-                }
-                db->Close();
-            }
-            if (halfMade) {
-                // Nothing to keep: the next open makes the store again.
-                dao::RemoveFile(name);
-                repaired = true;
-            } else {
-                dao::DefaultWorkspace().RepairDatabase(name);
-                repaired = true;
-            }
-        } catch (const dao::Error&) {
-            try {
-                dao::DefaultWorkspace().RepairDatabase(name);
-                repaired = true;
-            } catch (const dao::Error&) {
-            }
-        }
-        forms::MsgBox(repaired ? QString::fromLatin1(text_.repaired)
-                               : QStringLiteral("The %1 could not be repaired.").arg(text_.storeName));
+    } catch (const dao::Error& e) {
+        forms::MsgBox(MendStore(file, e));
         Unload();
     }
+}
+
+QString PickListEditor::MendStore(const QString& file, const dao::Error& failure)
+{
+    const QString name = QString::fromLatin1(text_.storeName);
+    const QString reason = QString::fromStdString(failure.Description());
+    try {
+        switch (InspectStore(text_.list, file)) {
+        case StoreState::Unfinished:
+            // Holds nothing: the next opening makes the store from the start.
+            dao::RemoveFile(file.toStdString());
+            return QString::fromLatin1(text_.repaired);
+        case StoreState::Damaged:
+            // The engine rebuilds only a file of its own; any other it leaves.
+            if (dao::DefaultWorkspace().RepairDatabase(file.toStdString()))
+                return QString::fromLatin1(text_.repaired);
+            return QStringLiteral("The %1 could not be read.  %2").arg(name, reason);
+        case StoreState::Foreign:
+            return QStringLiteral("The file %1 is not an %2, so it was left as it is.  Move or rename it to have a "
+                                  "new %2 made.")
+                .arg(file, name);
+        case StoreState::Missing:
+        case StoreState::Store:
+            break;
+        }
+    } catch (const dao::Error&) {
+        return QStringLiteral("The %1 could not be repaired.").arg(name);
+    }
+    return QStringLiteral("The %1 could not be read.  %2").arg(name, reason);
 }
 
 void PickListEditor::FocusFirstInTabOrder()

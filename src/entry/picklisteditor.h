@@ -84,6 +84,11 @@ private:
     void SetModeButtons(bool enabled);
     // The focus starts on the first control in the window's Tab order that can take it.
     void FocusFirstInTabOrder();
+    // After a failed load: repairs what can be repaired without losing
+    // anything (an empty unfinished store is made again, a damaged one
+    // rebuilt), leaves every other file under the store's name as it is, and
+    // returns what to tell the user.
+    QString MendStore(const QString& file, const dao::Error& failure);
     // Reports an engine failure of a change and shows the store as it is now.
     void ReportFailure(const dao::Error& e);
 

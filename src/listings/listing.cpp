@@ -130,12 +130,13 @@ void ListingWindow::Form_Load()
     const QString date = record ? record->Bdate.Text() : QString();
     const QString time = record ? FormatShortTime(record->Btime.Text()) : QString();
     const bool read = WithReadings([&](dao::StepCursor& rs) {
-        rs.Seek({ date.toStdString(), time.toStdString() });
+        // From the row shown, not merely the first with its date and time.
+        const bool found = SeekShownReading(rs);
         // The current reading always names a stored one; should it be gone,
         // the page lists nothing and Previous still finds the last page.
-        const Reading current = rs.NoMatch() ? Reading {} : Reading::From(rs);
-        LastDate.SetText(rs.NoMatch() ? date : current.Text(Reading::Bdate));
-        LastTime.SetText(rs.NoMatch() ? time : current.Text(Reading::Btime));
+        const Reading current = found ? Reading::From(rs) : Reading {};
+        LastDate.SetText(!found ? date : current.Text(Reading::Bdate));
+        LastTime.SetText(!found ? time : current.Text(Reading::Btime));
         LineCount.SetText(QStringLiteral("0"));
         PageSetUp();
         PageFill(rs);

@@ -14,8 +14,8 @@ namespace tellora {
 inline constexpr const char* DatabaseLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
 
 // Creates the readings database `fileName` (a bare name in the current
-// folder). Throws dao::Error when the engine or the file system refuses; the
-// partial file this call made is removed first.
+// folder), whole or not at all. Throws dao::Error, saying why, when the
+// engine or the file system refuses; nothing is left under the name then.
 void CreateReadingsDatabase(const QString& fileName);
 
 // True when the database holds BLOOD with all thirteen fields and the index

@@ -11,6 +11,9 @@
 #include "platform/forms/desktop.h"
 #include "platform/forms/registry.h"
 
+#include "reading.h"
+
+#include <algorithm>
 #include <array>
 
 namespace tellora {
@@ -113,9 +116,8 @@ DisplayRecord::DisplayRecord()
         if (box != &Bdate)
             box->SetBackColor(buttonFace);
     }
-    Instype.SetMaxLength(20);
-    Insamt.SetMaxLength(6);
-    Site.SetMaxLength(20);
+    for (forms::TextBox* box : { &Instype, &Insamt, &Site })
+        box->SetMaxLength(DesignLimit(*box));
 
     FirstRecord.Click = [this] { FirstRecord_Click(); };
     LastRecord.Click = [this] { LastRecord_Click(); };
@@ -185,22 +187,48 @@ void DisplayRecord::Form_Unload()
                 main->Menu[entry.name].SetEnabled(!entry.enabledWhenOpen);
 }
 
-void DisplayRecord::ShowRecord(dao::Recordset& rs) { ShowReading(Reading::From(rs)); }
+void DisplayRecord::ShowRecord(dao::Recordset& rs)
+{
+    const Reading reading = Reading::From(rs);
+    const long long row = rs.Bookmark();
+    ShowReading(reading);
+    shownRow_ = row;
+}
 
 void DisplayRecord::ShowReading(const Reading& reading)
 {
-    // Every text is taken before the first box is written.
-    const QString time = reading.RequiredText(Reading::Btime);
-    const QString date = reading.RequiredText(Reading::Bdate);
+    // Every text is taken before the first box is written; a value without
+    // one (written by another program) shows as nothing.
+    const QString stored = reading.Text(Reading::Btime);
+    const QString date = reading.Text(Reading::Bdate);
     std::array<QString, std::size(ValueFields)> values;
     for (std::size_t i = 0; i < values.size(); ++i)
-        values[i] = reading.RequiredText(ValueFields[i]);
+        values[i] = reading.Text(ValueFields[i]);
+    // A time kept under a format this system cannot read still shows, so the
+    // reading can be stepped past, edited and deleted.
+    const QString time = FormatMediumTime(stored);
 
     Bdates.SetText(FormatShortDate(date));
     Bdate.SetText(date);
-    Btime.SetText(FormatMediumTime(time));
-    for (std::size_t i = 0; i < values.size(); ++i)
-        ValueBox(ValueFields[i]).SetText(values[i]);
+    Btime.SetText(time.isEmpty() ? stored : time);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        forms::TextBox& box = ValueBox(ValueFields[i]);
+        // A value longer than the box's limit (a file written elsewhere)
+        // shows whole, so the edit window takes it whole.
+        if (box.MaxLength() > 0)
+            box.SetMaxLength(std::max<int>(DesignLimit(box), int(values[i].size())));
+        box.SetText(values[i]);
+    }
+    shownRow_.reset();
+}
+
+int DisplayRecord::DesignLimit(const forms::TextBox& box) const
+{
+    if (&box == &Instype || &box == &Site)
+        return 20;
+    if (&box == &Insamt)
+        return 6;
+    return 0;
 }
 
 forms::TextBox& DisplayRecord::ValueBox(Reading::Field field)
@@ -226,6 +254,7 @@ void DisplayRecord::ClearRecord()
     for (forms::TextBox* box : { &Bdates, &Bdate, &Btime, &Bsugar, &Bpressure, &Dpressure, &Bpulse, &Bweight, &Bcomm,
              &Instype, &Insamt, &Site, &Temp, &Spo2 })
         box->SetText(QString());
+    shownRow_.reset();
 }
 
 void DisplayRecord::WithReadings(const std::function<void(dao::Recordset&)>& work)
@@ -245,8 +274,7 @@ void DisplayRecord::WithReadings(const std::function<void(dao::Recordset&)>& wor
 
 bool DisplayRecord::FindCurrent(dao::Recordset& rs)
 {
-    rs.Seek("=", { Bdate.Text().toStdString(), FormatShortTime(Btime.Text()).toStdString() });
-    if (rs.NoMatch()) {
+    if (!SeekShownReading(rs)) {
         // The shown reading is no longer stored: change nothing.
         forms::Beep();
         return false;

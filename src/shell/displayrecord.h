@@ -9,6 +9,7 @@
 #include "platform/forms/form.h"
 
 #include <functional>
+#include <optional>
 
 namespace dao {
 class Recordset;
@@ -28,8 +29,10 @@ public:
     DisplayRecord();
 
     // Fills the fourteen reading boxes from the current row of an open BLOOD
-    // recordset. Reads the whole row before writing a box, so a failure
-    // leaves the boxes as they were.
+    // recordset and remembers that row. Reads the whole row before writing a
+    // box, so a failure leaves the boxes as they were. Values show whole and
+    // as stored (Null as nothing); a stored time that reads as no time shows
+    // as stored.
     void ShowRecord(dao::Recordset& rs);
     // Fills the fourteen reading boxes from a reading; Null fails as in ShowRecord.
     void ShowReading(const Reading& reading);
@@ -38,6 +41,10 @@ public:
     forms::TextBox& ValueBox(Reading::Field field);
     // Empties the fourteen reading boxes: no reading shown.
     void ClearRecord();
+    // The row the boxes show (its bookmark); a window that writes the boxes
+    // itself names the row it wrote.
+    std::optional<long long> ShownRow() const { return shownRow_; }
+    void SetShownRow(std::optional<long long> row) { shownRow_ = row; }
 
     forms::Label Label9;
     forms::Label lblDatabase;
@@ -91,9 +98,13 @@ private:
     // The common frame of the stepping and delete buttons: the reading-shown
     // test, the open database's BLOOD on index Readings, released on return.
     void WithReadings(const std::function<void(dao::Recordset&)>& work);
-    // Seeks the current reading's key; false (after a beep) when it is gone.
+    // Positions on the shown reading's row; false (after a beep) when it is gone.
     bool FindCurrent(dao::Recordset& rs);
     void SetMenuState(bool databaseOpen);
+    // The typing limit a value box is drawn with (0: none).
+    int DesignLimit(const forms::TextBox& box) const;
+
+    std::optional<long long> shownRow_;
 };
 
 } // namespace tellora

@@ -21,7 +21,8 @@ namespace {
     }
 
     // Reads a time text by the system's rules: 24-hour "17:45", 12-hour
-    // "5:45 PM" or "05:45 PM", seconds optional, the system's separator or ":".
+    // "5:45 PM" or "05:45 PM", seconds optional, the system's separator, ":"
+    // or ".".
     std::optional<QTime> readTime(const QString& text)
     {
         const TimeLocale& loc = timeLocale();
@@ -39,9 +40,12 @@ namespace {
                 break;
             }
         }
+        // A time stored under another regional format joins its hours and
+        // minutes with "." or ":"; both read as the same time.
         QString norm = s;
         if (!loc.timeSeparator.isEmpty() && loc.timeSeparator != ":")
             norm.replace(loc.timeSeparator, ":");
+        norm.replace(QLatin1Char('.'), QLatin1Char(':'));
         const QStringList parts = norm.split(':');
         if (parts.size() < 2 || parts.size() > 3)
             return std::nullopt;
@@ -146,6 +150,25 @@ QString FormatHourMinute(const QString& time)
     if (!t)
         return QString();
     return two(t->hour()) + two(t->minute());
+}
+
+QStringList StoredTimeSpellings(const QString& time)
+{
+    const QString stored = FormatShortTime(time);
+    if (stored.isEmpty())
+        return { time };
+    const QString hours = stored.left(2), minutes = stored.right(2);
+    QStringList spellings { stored };
+    for (const QString& sep : { QStringLiteral(":"), QStringLiteral(".") })
+        if (!spellings.contains(hours + sep + minutes))
+            spellings << hours + sep + minutes;
+    return spellings;
+}
+
+bool SameStoredTime(const QString& a, const QString& b)
+{
+    const QString ta = FormatShortTime(a), tb = FormatShortTime(b);
+    return ta.isEmpty() || tb.isEmpty() ? a == b : ta == tb;
 }
 
 int TimeOfReadingValue(const QString& storedTime) { return int(NumberValue(FormatHourMinute(storedTime))); }

@@ -6,6 +6,7 @@
 // system's time separator. The system's separator, AM/PM designators and
 // short date form come from the running locale, or from a locale a test sets.
 #include <QString>
+#include <QStringList>
 
 namespace tellora {
 
@@ -33,6 +34,14 @@ QString FormatMediumTime(const QString& time);
 QString FormatShortDate(const QString& date);
 // "hhmm": four digits, 24-hour ("0830").
 QString FormatHourMinute(const QString& time);
+// The texts under which a reading of this time may be stored: the stored
+// time under the system's separator first, then with ":" and with "." (a
+// file kept under another regional format). A text that reads as no time is
+// its own only spelling.
+QStringList StoredTimeSpellings(const QString& time);
+// Two time texts (stored or shown) name the same time; texts that read as no
+// time are the same only when equal.
+bool SameStoredTime(const QString& a, const QString& b);
 // FormatHourMinute as a number, 0 to 2359; below 1200 is a morning reading.
 int TimeOfReadingValue(const QString& storedTime);
 

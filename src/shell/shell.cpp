@@ -7,6 +7,10 @@
 #include "mdistart.h"
 #include "selectdbase.h"
 
+#include "format.h"
+#include "reading.h"
+
+#include "platform/dao/step_cursor.h"
 #include "platform/forms/registry.h"
 
 namespace tellora {
@@ -94,5 +98,59 @@ ReadingsCursor OpenReadingsCursor()
     c.rs = std::make_unique<dao::StepCursor>(*c.db, ReadingsTableName, ReadingsIndexName);
     return c;
 }
+
+} // namespace tellora
+
+namespace tellora {
+
+namespace {
+
+    void seekEqual(dao::Recordset& rs, const std::vector<std::string>& key) { rs.Seek("=", key); }
+    void seekEqual(dao::StepCursor& cursor, const std::vector<std::string>& key) { cursor.Seek(key); }
+
+    template <class Cursor> bool seekKey(Cursor& cursor, const QString& date, const QString& time)
+    {
+        // One indexed lookup for each spelling, never a walk over the table.
+        for (const QString& spelling : StoredTimeSpellings(time)) {
+            seekEqual(cursor, { date.toStdString(), spelling.toStdString() });
+            if (!cursor.NoMatch())
+                return true;
+        }
+        return false;
+    }
+
+    template <class Cursor> bool seekShown(Cursor& cursor)
+    {
+        auto* record = Forms::Find<DisplayRecord>();
+        if (!record || record->Btime.Text().isEmpty())
+            return false;
+        const QString date = record->Bdate.Text(), time = record->Btime.Text();
+        if (const auto row = record->ShownRow()) {
+            try {
+                cursor.SetBookmark(*row);
+                const Reading shown = Reading::From(cursor);
+                if (shown.Text(Reading::Bdate) == date && SameStoredTime(shown.Text(Reading::Btime), time))
+                    return true;
+            } catch (const dao::Error& e) {
+                if (e.Number() != dao::errInvalidBookmark)
+                    throw;
+            }
+        }
+        return seekKey(cursor, date, time);
+    }
+
+} // namespace
+
+std::optional<long long> ShownReadingRow()
+{
+    auto* record = Forms::Find<DisplayRecord>();
+    return record ? record->ShownRow() : std::nullopt;
+}
+
+bool SeekReading(dao::Recordset& rs, const QString& date, const QString& time) { return seekKey(rs, date, time); }
+
+bool SeekShownReading(dao::Recordset& rs) { return seekShown(rs); }
+
+bool SeekShownReading(dao::StepCursor& cursor) { return seekShown(cursor); }
 
 } // namespace tellora

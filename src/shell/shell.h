@@ -10,6 +10,8 @@
 //   current reading    Forms::Find<DisplayRecord>()->Bdates, Bdate (stored date, hidden), Btime (time as shown),
 //                      Bsugar, Bpressure, Dpressure, Bpulse, Bweight, Bcomm, Instype, Insamt, Site, Temp, Spo2;
 //                      DisplayRecord::ShowRecord(recordset) fills them from a row, ClearRecord() empties them
+//   shown row          ShownReadingRow(): the row (bookmark) the boxes were read from, so that two readings
+//                      with one date and time stay apart; SeekShownReading() positions on it
 //   window lock        Forms::Find<DisplayRecord>()->SetEnabled(false / true)
 //   start panel        Forms::Find("BloodMenu")->SetVisible(false / true)
 //   menus              Forms::Find<MDIStart>()->mnuFile.SetEnabled(...), ->Menu["barchart6"]
@@ -24,6 +26,11 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
+
+namespace dao {
+class StepCursor;
+}
 
 namespace tellora {
 
@@ -59,6 +66,16 @@ struct ReadingsTable {
 // Throws dao::Error when the database or its table will not open.
 ReadingsTable OpenReadings();
 
+// The row the current reading was read from, when DisplayRecord knows it.
+std::optional<long long> ShownReadingRow();
+// Positions on a reading by its key through index Readings, its stored time
+// under either separator; false (the recordset at EOF) when none has it.
+bool SeekReading(dao::Recordset& rs, const QString& date, const QString& time);
+// Positions on the reading DisplayRecord shows: its own row while that row
+// still holds the shown date and time, else the first reading with that key.
+// False when no reading is shown or none is stored under it.
+bool SeekShownReading(dao::Recordset& rs);
+bool SeekShownReading(dao::StepCursor& cursor);
 // The open database with a stepping cursor over BLOOD in the order of index
 // Readings, for the walks that read many readings. The cursor ends before
 // the database closes.

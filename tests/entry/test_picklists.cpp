@@ -5,6 +5,10 @@
 
 #include "shell/mdistart.h"
 
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+
 using namespace entrytest;
 using namespace tellora;
 
@@ -300,6 +304,98 @@ TEST_F(EditorTest, AStoreRemovedWhileOpenGivesAMessage)
     ASSERT_EQ(desk.messages.size(), 1u);
     EXPECT_TRUE(desk.messages[0].text.startsWith("The injection sites database could not be changed."));
     EXPECT_NE(forms::Forms::Find<AddSites>(), nullptr);
+}
+
+// What lies under the store's name when the editor opens, and what becomes of it.
+struct ForeignFile {
+    const char* name;
+    std::function<void(const QString& file)> make;
+    QString message; // %1: the file name
+};
+
+void PrintTo(const ForeignFile& f, std::ostream* os) { *os << f.name; }
+
+void MakeReadingsCopy(const QString& file) { CreateReadingsDatabase(file); }
+void MakeOtherStore(const QString& file) { CreateStore(InjectionSites, file); }
+void MakeOtherProgramsFile(const QString& file)
+{
+    SQLite::Database db(file.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    db.exec("CREATE TABLE notes (t TEXT)");
+    db.exec("INSERT INTO notes VALUES ('mine')");
+}
+
+class FileUnderTheStoresName : public EditorTest, public ::testing::WithParamInterface<ForeignFile> {};
+
+TEST_P(FileUnderTheStoresName, IsLeftAsItIsWithAMessage)
+{
+    GetParam().make(Qnm);
+    const QByteArray before = folder.read(Qnm);
+    EXPECT_EQ(OpenEditor<AddNames>("mnuFileConfigInsNames"), nullptr);
+    EXPECT_EQ(Texts(), std::vector<QString> { GetParam().message.arg(Qnm) });
+    EXPECT_EQ(folder.read(Qnm), before);
+    EXPECT_TRUE(record->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FileUnderTheStoresName,
+    ::testing::Values(ForeignFile { "ARenamedReadingsDatabase", MakeReadingsCopy,
+                          "The file %1 is not an insulin names database, so it was left as it is.  Move or rename it "
+                          "to have a new insulin names database made." },
+        ForeignFile { "TheOtherStore", MakeOtherStore,
+            "The file %1 is not an insulin names database, so it was left as it is.  Move or rename it to have a "
+            "new insulin names database made." },
+        ForeignFile {
+            "AnotherProgramsDatabase", MakeOtherProgramsFile, "The insulin names database could not be repaired." }),
+    [](const ::testing::TestParamInfo<ForeignFile>& info) { return std::string(info.param.name); });
+
+TEST_F(EditorTest, AnEmptyFileUnderTheStoresNameIsMadeAgain)
+{
+    folder.write(Qst, QByteArray());
+    EXPECT_EQ(OpenEditor<AddSites>("mnuFileConfigInjSites"), nullptr);
+    EXPECT_EQ(Texts(), std::vector<QString> { "The injection sites database was repaired.  It should be compacted." });
+    ASSERT_NE(OpenEditor<AddSites>("mnuFileConfigInjSites"), nullptr);
+    EXPECT_TRUE(ReadEntries(InjectionSites, Qst).isEmpty());
+}
+
+TEST_F(EditorTest, AnEntryWithoutAValueHidesNoOtherEntry)
+{
+    Fill(InsulinNames, Qnm, 2);
+    Sql(Qnm, "INSERT INTO ZOT VALUES (NULL)");
+    auto* w = OpenEditor<AddNames>("mnuFileConfigInsNames");
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(desk.messages.empty());
+    EXPECT_EQ(Column(w), (QStringList { "entry 000", "entry 001" }));
+    EXPECT_EQ(w->TotalRows.Text(), " 2");
+}
+
+TEST_F(EditorTest, AStoreThatCannotBeReadIsNotCalledRepaired)
+{
+    Fill(InsulinNames, Qnm, PickListLimit);
+    Sql(Qnm, "INSERT INTO ZOT VALUES ('one too many')");
+    EXPECT_EQ(OpenEditor<AddNames>("mnuFileConfigInsNames"), nullptr);
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_TRUE(desk.messages[0].text.startsWith("The insulin names database could not be read.  "))
+        << desk.messages[0].text.toStdString();
+    EXPECT_EQ(ReadEntries(InsulinNames, Qnm).size(), PickListLimit + 1);
+}
+
+TEST_F(EditorTest, AStoreThatCannotBeCreatedSaysWhy)
+{
+    // A file size limit of nothing fails every write, as a full disk does.
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit none = before;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    auto* w = OpenEditor<AddNames>("mnuFileConfigInsNames");
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(w, nullptr);
+    EXPECT_EQ(Texts(), std::vector<QString> { "The insulin names database could not be created.  There is no room on "
+                                              "the disk for 'JOHN_DOE.qnm'." });
+    EXPECT_FALSE(folder.exists(Qnm));
+    EXPECT_FALSE(folder.exists(Qnm + ".creating"));
+    EXPECT_TRUE(record->isEnabled());
 }
 
 } // namespace

@@ -58,6 +58,9 @@ TEST_F(FormatTest, Formats)
         { FormatShortTime, "", "" },
         { FormatShortTime, "25:00", "" },
         { FormatShortTime, "13:00 PM", "" },
+        { FormatShortTime, "08.30", "08:30" }, // stored under another regional format
+        { FormatMediumTime, "17.45", "05:45 PM" },
+        { FormatHourMinute, "08.30", "0830" },
         { FormatMediumTime, "00:15", "12:15 AM" },
         { FormatMediumTime, "17:45", "05:45 PM" },
         { FormatMediumTime, "12:00", "12:00 PM" },
@@ -75,6 +78,21 @@ TEST_F(FormatTest, Formats)
     de.shortDateFormat = "dd.MM.yyyy";
     setTimeLocale(de);
     EXPECT_EQ(FormatShortDate("2014-03-05"), "05.03.2014");
+}
+
+TEST_F(FormatTest, AStoredTimeIsLookedUpUnderEitherSeparator)
+{
+    EXPECT_EQ(StoredTimeSpellings("8:30 AM"), (QStringList { "08:30", "08.30" }));
+    EXPECT_EQ(StoredTimeSpellings("08.30"), (QStringList { "08:30", "08.30" }));
+    EXPECT_EQ(StoredTimeSpellings("noon"), (QStringList { "noon" }));
+    TimeLocale dots;
+    dots.timeSeparator = ".";
+    setTimeLocale(dots);
+    EXPECT_EQ(StoredTimeSpellings("08:30"), (QStringList { "08.30", "08:30" }));
+    EXPECT_TRUE(SameStoredTime("08:30", "08.30 AM"));
+    EXPECT_FALSE(SameStoredTime("08:30", "08:45"));
+    EXPECT_TRUE(SameStoredTime("noon", "noon"));
+    EXPECT_FALSE(SameStoredTime("noon", "12:00"));
 }
 
 TEST(NumberValue, TakesTheLeadingNumberAndNeverThrows)

@@ -208,6 +208,42 @@ TEST(StepCursor, RefusesAMissingTableOrIndex)
     EXPECT_THROW(dao::StepCursor(*db, "NOTABLE", "Readings"), dao::Error);
 }
 
+TEST(StepCursor, BookmarksNameOneRowAndStepsGoOnFromIt)
+{
+    testsupport::ProgramFolder folder;
+    WriteReadings(30);
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    std::vector<std::pair<long long, std::string>> rows;
+    {
+        auto rs = db->OpenRecordset("BLOOD");
+        rs->SetIndex("Readings");
+        for (; !rs->EOF_(); rs->MoveNext())
+            rows.emplace_back(rs->Bookmark(), rs->Text("Bcomm"));
+    }
+    {
+        dao::StepCursor cursor(*db, "BLOOD", "Readings");
+        for (std::size_t i = 0; i < rows.size(); i += 7) {
+            cursor.SetBookmark(rows[i].first);
+            EXPECT_EQ(*cursor.GetValue("Bcomm"), rows[i].second);
+            EXPECT_EQ(cursor.Bookmark(), rows[i].first);
+            cursor.MoveNext();
+            if (i + 1 < rows.size())
+                EXPECT_EQ(*cursor.GetValue("Bcomm"), rows[i + 1].second);
+            cursor.SetBookmark(rows[i].first);
+            cursor.MovePrevious();
+            if (i > 0)
+                EXPECT_EQ(*cursor.GetValue("Bcomm"), rows[i - 1].second);
+        }
+        try {
+            cursor.SetBookmark(-5);
+            ADD_FAILURE() << "a bookmark of no row was taken";
+        } catch (const dao::Error& e) {
+            EXPECT_EQ(e.Number(), dao::errInvalidBookmark);
+        }
+    }
+    db->Close();
+}
+
 // What a walk to the end meets: the engine's error as number, text and file.
 template<class Cursor> std::string WalkToEnd(Cursor& c)
 {

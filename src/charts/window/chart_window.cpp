@@ -98,6 +98,16 @@ std::optional<ReadingsCursor> OpenAt(const QString& date, const QString& time)
 
 bool Skipping() { return ReadingsWalk() == Walk::Skipping; }
 
+// The open database's BLOOD walked on index Readings, positioned on the row
+// the current-reading window shows; nothing when it is no longer stored.
+std::optional<ReadingsCursor> OpenAtShown()
+{
+    ReadingsCursor r = OpenReadingsCursor();
+    if (!SeekShownReading(*r.rs))
+        return std::nullopt;
+    return r;
+}
+
 } // namespace
 
 ChartDescription LineTwin(ChartDescription bar, const char* menuItem)
@@ -178,11 +188,9 @@ void ChartWindow::Form_Load()
         Unload();
         return;
     }
-    const QString date = record->Bdate.Text();
-    const QString time = FormatShortTime(record->Btime.Text());
     bool drawn = false;
     try {
-        if (auto readings = OpenAt(date, time)) {
+        if (auto readings = OpenAtShown()) {
             Fill(*readings->rs, Handler::Load);
             readings->Close();
             drawn = true;

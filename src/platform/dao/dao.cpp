@@ -7,10 +7,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -71,7 +76,68 @@ namespace {
         c.exec("PRAGMA synchronous=FULL");
     }
 
+    std::function<void(const char*)>& creationHook()
+    {
+        static std::function<void(const char*)> hook;
+        return hook;
+    }
+
+    void creationStep(const char* step)
+    {
+        if (creationHook())
+            creationHook()(step);
+    }
+
+    // The operating system's reason for the last failure of a creation.
+    thread_local int lastCreationErrno = 0;
+
+    // Anything at all under the name, a dangling link included.
+    bool nameTaken(const std::string& name)
+    {
+        std::error_code ec;
+        return fs::exists(fs::symlink_status(name, ec));
+    }
+
+    std::string folderOf(const std::string& name)
+    {
+        const auto parent = fs::path(name).parent_path();
+        return parent.empty() ? std::string(".") : parent.string();
+    }
+
+    // Makes a rename in the folder durable.
+    void syncFolder(const std::string& folder)
+    {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+
+    // Moves `from` to `to` unless something has the name `to`; 0 or errno.
+    int placeWithoutReplacing(const std::string& from, const std::string& to)
+    {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS)
+            return errno;
+        // A file system without it: a hard link cannot replace either.
+        if (::link(from.c_str(), to.c_str()) != 0)
+            return errno;
+        ::unlink(from.c_str());
+        return 0;
+    }
+
+    std::string replaceAll(std::string s, const std::string& from, const std::string& to)
+    {
+        for (size_t at = s.find(from); !from.empty() && at != std::string::npos; at = s.find(from, at + to.size()))
+            s.replace(at, from.size(), to);
+        return s;
+    }
+
 } // namespace
+
+void SetCreationHook(std::function<void(const char* step)> hook) { creationHook() = std::move(hook); }
 
 // ---------------------------------------------------------------- TableDef
 
@@ -118,10 +184,12 @@ std::unique_ptr<Database> Workspace::CreateDatabase(const std::string& name, con
 {
     if (name.empty())
         throw Error(errInvalidArgument, "A database needs a file name.");
-    std::error_code ec;
-    if (fs::exists(name, ec))
+    // A link under the name is taken too: creating through it would write
+    // wherever it points.
+    if (nameTaken(name))
         throw Error(errDatabaseExists, "The database '" + name + "' already exists.", name);
     std::unique_ptr<SQLite::Database> conn;
+    lastCreationErrno = 0;
     try {
         conn = std::make_unique<SQLite::Database>(name, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, 2000);
         setConnectionPragmas(*conn);
@@ -139,6 +207,7 @@ std::unique_ptr<Database> Workspace::CreateDatabase(const std::string& name, con
         ins.exec();
         tx.commit();
     } catch (const SQLite::Exception& e) {
+        lastCreationErrno = conn ? sqlite3_system_errno(conn->getHandle()) : errno;
         conn.reset();
         RemoveFile(name);
         RaiseEngineError(e, name);
@@ -146,6 +215,53 @@ std::unique_ptr<Database> Workspace::CreateDatabase(const std::string& name, con
     auto db = std::unique_ptr<Database>(new Database(*this, name, std::move(conn)));
     attach(db.get());
     return db;
+}
+
+void Workspace::BuildDatabase(
+    const std::string& name, const std::string& locale, int option, const std::function<void(Database&)>& build)
+{
+    if (name.empty())
+        throw Error(errInvalidArgument, "A database needs a file name.");
+    if (nameTaken(name))
+        throw Error(errDatabaseExists, "The database '" + name + "' already exists.");
+    const std::string work = name + ".creating";
+    std::error_code ec;
+    if (fs::is_directory(fs::symlink_status(work, ec)))
+        throw Error(errDiskIO, "'" + work + "' is a folder, so '" + name + "' cannot be created.");
+    // What a stopped creation left under the working name (a link is removed
+    // as a link, never followed).
+    RemoveFile(work);
+
+    std::unique_ptr<Database> db;
+    try {
+        db = CreateDatabase(work, locale, option);
+        creationStep("working file");
+        build(*db);
+        creationStep("built");
+        db->Close();
+        creationStep("closed");
+    } catch (const Error& e) {
+        int reason = lastCreationErrno;
+        if (db && db->IsOpen())
+            reason = sqlite3_system_errno(db->connection().getHandle());
+        db.reset();
+        RemoveFile(work);
+        const std::string folder = folderOf(name);
+        if (e.Number() == errDiskFull || reason == ENOSPC || reason == EDQUOT || reason == EFBIG)
+            throw Error(errDiskFull, "There is no room on the disk for '" + name + "'.");
+        if (reason == EROFS || reason == EACCES || reason == EPERM || ::access(folder.c_str(), W_OK) != 0)
+            throw Error(errDiskIO,
+                "The folder for '" + name + "' cannot be written to: it is read-only, or you may not write there.");
+        throw Error(e.Number(), replaceAll(e.Description(), work, name));
+    }
+    if (const int err = placeWithoutReplacing(work, name)) {
+        RemoveFile(work);
+        if (err == EEXIST)
+            throw Error(errDatabaseExists, "The database '" + name + "' already exists.");
+        throw Error(errDiskIO, "'" + name + "' could not be put in place: " + std::string(std::strerror(err)) + ".");
+    }
+    syncFolder(folderOf(name));
+    creationStep("placed");
 }
 
 std::unique_ptr<Database> Workspace::OpenDatabase(const std::string& name)
@@ -263,7 +379,7 @@ void Workspace::CompactDatabase(const std::string& source, const std::string& ta
     }
 }
 
-void Workspace::RepairDatabase(const std::string& name)
+bool Workspace::RepairDatabase(const std::string& name)
 {
     std::error_code ec;
     if (name.empty() || !fs::is_regular_file(name, ec))
@@ -277,15 +393,18 @@ void Workspace::RepairDatabase(const std::string& name)
     std::vector<SchemaItem> schema;
     try {
         SQLite::Database old(name, SQLite::OPEN_READWRITE, 2000);
-        SQLite::Statement check(old, "PRAGMA integrity_check");
-        bool ok = check.executeStep() && check.getColumn(0).getString() == "ok";
-        if (ok) {
+        // The mark sits in the file's header, readable however damaged the
+        // pages behind it are: another program's file is never rewritten.
+        {
             SQLite::Statement appId(old, "PRAGMA application_id");
             appId.executeStep();
             if (appId.getColumn(0).getInt() != kApplicationId)
                 throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
-            return;
         }
+        SQLite::Statement check(old, "PRAGMA integrity_check");
+        bool ok = check.executeStep() && check.getColumn(0).getString() == "ok";
+        if (ok)
+            return false;
         SQLite::Statement s(old, "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL "
                                  "ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid");
         while (s.executeStep())
@@ -363,6 +482,7 @@ void Workspace::RepairDatabase(const std::string& name)
     }
     std::error_code ignore;
     fs::remove(name + "-journal", ignore);
+    return true;
 }
 
 // ---------------------------------------------------------------- Database
@@ -602,6 +722,7 @@ void Recordset::release()
     next_.reset();
     prev_.reset();
     insert_.reset();
+    byRowid_.reset();
     seeks_.clear();
     open_ = false;
     db_ = nullptr;
@@ -702,6 +823,67 @@ void Recordset::bindPosition(SQLite::Statement& st)
         ++i;
     }
     st.bind(i, static_cast<int64_t>(rowid_));
+}
+
+bool Recordset::stepFromPosition(bool forward)
+{
+    bool nullKey = false;
+    for (int k : keyFields_)
+        nullKey = nullKey || !row_[k];
+    if (!nullKey) {
+        SQLite::Statement& st = forward ? *next_ : *prev_;
+        bindPosition(st);
+        return Guarded(db_->Name(), [&] { return fetch(st); });
+    }
+    // A key holding Null (a row written by another program): row values
+    // compare Null as unknown, while the order puts Null first, so the rows
+    // past this one are spelt out field by field.
+    std::vector<std::string> cols;
+    for (int k : keyFields_)
+        cols.push_back(QuoteId(def_.Fields[k].Name));
+    cols.push_back("rowid");
+    std::string where;
+    std::vector<int> binds; // key positions (-1: the rowid) in the order of the marks
+    for (size_t i = 0; i < cols.size(); ++i) {
+        const bool isNull = i < keyFields_.size() && !row_[keyFields_[i]];
+        std::string term;
+        std::vector<int> termBinds;
+        for (size_t j = 0; j < i; ++j) {
+            if (!row_[keyFields_[j]]) {
+                term += cols[j] + " IS NULL AND ";
+            } else {
+                term += cols[j] + " = ? AND ";
+                termBinds.push_back(int(j));
+            }
+        }
+        const int self = i < keyFields_.size() ? int(i) : -1;
+        if (forward && isNull) {
+            term += cols[i] + " IS NOT NULL";
+        } else if (forward) {
+            term += cols[i] + " > ?";
+            termBinds.push_back(self);
+        } else if (isNull) {
+            continue; // nothing comes before Null
+        } else {
+            term += "(" + cols[i] + " < ? OR " + cols[i] + " IS NULL)";
+            termBinds.push_back(self);
+        }
+        where += (where.empty() ? "(" : " OR (") + term + ")";
+        binds.insert(binds.end(), termBinds.begin(), termBinds.end());
+    }
+    if (where.empty())
+        return false;
+    return Guarded(db_->Name(), [&] {
+        SQLite::Statement st(db_->connection(),
+            selectSql_ + " WHERE " + where + " ORDER BY " + (forward ? ascSql_ : descSql_) + " LIMIT 1");
+        for (size_t b = 0; b < binds.size(); ++b) {
+            if (binds[b] < 0)
+                st.bind(int(b) + 1, static_cast<int64_t>(rowid_));
+            else
+                st.bind(int(b) + 1, *row_[keyFields_[binds[b]]]);
+        }
+        return fetch(st);
+    });
 }
 
 void Recordset::positionFirst(bool mustExist)
@@ -809,8 +991,7 @@ void Recordset::MoveNext()
             state_ = State::Eof;
         return;
     }
-    bindPosition(*next_);
-    const bool found = Guarded(db_->Name(), [&] { return fetch(*next_); });
+    const bool found = stepFromPosition(true);
     if (!found)
         state_ = State::Eof;
 }
@@ -829,10 +1010,35 @@ void Recordset::MovePrevious()
         }
         return;
     }
-    bindPosition(*prev_);
-    const bool found = Guarded(db_->Name(), [&] { return fetch(*prev_); });
+    const bool found = stepFromPosition(false);
     if (!found)
         state_ = State::Bof;
+}
+
+long long Recordset::Bookmark() const
+{
+    requireCurrent();
+    return rowid_;
+}
+
+void Recordset::SetBookmark(long long bookmark)
+{
+    requireOpen();
+    editMode_ = EditMode::None;
+    if (!byRowid_)
+        byRowid_ = Guarded(db_->Name(),
+            [&] { return std::make_unique<SQLite::Statement>(db_->connection(), selectSql_ + " WHERE rowid = ?"); });
+    byRowid_->bind(1, static_cast<int64_t>(bookmark));
+    if (!Guarded(db_->Name(), [&] { return fetch(*byRowid_); }))
+        throw Error(errInvalidBookmark, "Not a valid bookmark: the row is no longer in the table.");
+}
+
+long long Recordset::LastModified() const
+{
+    requireOpen();
+    if (lastModified_ == 0)
+        throw detail::NoCurrentRecord();
+    return lastModified_;
 }
 
 bool Recordset::BOF() const { return state_ == State::Bof || bothEnds_; }
@@ -881,12 +1087,20 @@ void Recordset::SetValue(const std::string& field, const Value& value)
     if (editMode_ == EditMode::None)
         throw Error(errUpdateWithoutEdit, "A field can be set only after AddNew or Edit.");
     buffer_[i] = value;
+    asStored_[i] = false;
+}
+
+void Recordset::SetStoredValue(const std::string& field, const Value& value)
+{
+    SetValue(field, value);
+    asStored_[fieldIndex(field)] = true;
 }
 
 void Recordset::AddNew()
 {
     requireOpen();
     buffer_.assign(def_.Fields.size(), Value());
+    asStored_.assign(def_.Fields.size(), false);
     editMode_ = EditMode::AddNew;
 }
 
@@ -894,6 +1108,7 @@ void Recordset::Edit()
 {
     requireCurrent();
     buffer_ = row_;
+    asStored_.assign(def_.Fields.size(), false);
     editMode_ = EditMode::Edit;
 }
 
@@ -912,6 +1127,8 @@ void Recordset::Update()
         throw Error(errUpdateWithoutEdit, "Update without AddNew or Edit.");
     for (size_t i = 0; i < def_.Fields.size(); ++i) {
         const auto& v = buffer_[i];
+        if (asStored_[i] || (editMode_ == EditMode::Edit && v == row_[i]))
+            continue;
         if (v && def_.Fields[i].Size > 0 && charCount(*v) > size_t(def_.Fields[i].Size))
             throw Error(errFieldTooSmall, "The text for '" + def_.Fields[i].Name + "' is longer than its "
                     + std::to_string(def_.Fields[i].Size) + " characters.");
@@ -952,7 +1169,7 @@ void Recordset::Update()
             }
             st.reset();
             st.clearBindings();
-            lastInserted_ = c.getLastInsertRowid();
+            lastModified_ = c.getLastInsertRowid();
         } else {
             std::string set;
             for (size_t i = 0; i < def_.Fields.size(); ++i)
@@ -967,6 +1184,7 @@ void Recordset::Update()
             st.bind(int(buffer_.size()) + 1, static_cast<int64_t>(rowid_));
             st.exec();
             row_ = buffer_;
+            lastModified_ = rowid_;
         }
     });
     editMode_ = EditMode::None;

@@ -9,6 +9,7 @@
 // Primary and Unique flags) lives in a hidden system table.
 //
 // Every failure is a dao::Error carrying a number and a text.
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -45,6 +46,8 @@ enum ErrorCode : int {
     errTransaction = 3034,
     errRepairFailed = 3017,
     errDiskIO = 3040,
+    errDiskFull = 3026,
+    errInvalidBookmark = 3159,
 };
 
 // The engine's and the printer's failures are one type (platform/error.h).
@@ -129,6 +132,15 @@ public:
     // Number of rows in the table.
     long RecordCount() const;
 
+    // The current row's identity, which no other row of the table shares and
+    // which stays with the row while it exists. Setting it makes that row
+    // current (errInvalidBookmark when it is gone); moves go on from there in
+    // index order, so rows with equal keys are each reached once.
+    long long Bookmark() const;
+    void SetBookmark(long long bookmark);
+    // The bookmark of the row last added or changed through this recordset.
+    long long LastModified() const;
+
     // The current row's field (case-insensitive name). Throws "no current
     // record" without one. During AddNew/Edit the edit buffer is read.
     Value GetValue(const std::string& field) const;
@@ -136,11 +148,17 @@ public:
     std::string Text(const std::string& field) const;
     // Set a field in the edit buffer (AddNew or Edit must be pending).
     void SetValue(const std::string& field, const Value& value);
+    // Sets a field to a value read from this table: Update writes it back as
+    // it is, even where it is longer than the field's size (a row written by
+    // another program), rather than refuse the whole row.
+    void SetStoredValue(const std::string& field, const Value& value);
 
     void AddNew();
     void Edit();
     // Writes the edit buffer: appends after AddNew, rewrites the row after
-    // Edit. A text longer than its field's size fails, changing nothing.
+    // Edit. A text longer than its field's size fails, changing nothing;
+    // after Edit a field left at its stored value is not checked, so a row
+    // written by another program keeps what it holds.
     void Update();
     void CancelUpdate();
     bool EditPending() const { return editMode_ != EditMode::None; }
@@ -165,6 +183,8 @@ private:
     void release();
     bool fetch(SQLite::Statement& st);
     void bindPosition(SQLite::Statement& st);
+    // Fetches the row after (before) the current position in index order.
+    bool stepFromPosition(bool forward);
     void positionFirst(bool mustExist);
     void loadStatements();
     int fieldIndex(const std::string& name) const;
@@ -183,11 +203,13 @@ private:
     std::vector<Value> row_;
     EditMode editMode_ = EditMode::None;
     std::vector<Value> buffer_;
+    std::vector<bool> asStored_; // buffer fields set by SetStoredValue
     // Prepared statements for the current index, made on first use.
     std::string selectSql_, ascSql_, descSql_;
     std::unique_ptr<SQLite::Statement> first_, last_, next_, prev_, insert_;
     std::map<std::string, std::unique_ptr<SQLite::Statement>> seeks_;
-    long long lastInserted_ = 0;
+    std::unique_ptr<SQLite::Statement> byRowid_;
+    long long lastModified_ = 0;
 };
 
 class Workspace;
@@ -250,9 +272,18 @@ public:
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
-    // Creates a new, empty database file; errDatabaseExists when the file is
-    // there already. A failure removes what this call made.
+    // Creates a new, empty database file; errDatabaseExists when anything
+    // (a file, a folder, a link) has the name already. A failure removes what
+    // this call made.
     std::unique_ptr<Database> CreateDatabase(const std::string& name, const std::string& locale, int option = 0);
+    // Creates a database whole or not at all: `build` fills it under a
+    // working name beside `name` (the name with ".creating" added), and only
+    // the complete, closed file is moved to `name`, never over anything that
+    // has that name meanwhile. Whenever the process stops, `name` is either
+    // absent or the complete database; a working file left by a stopped
+    // creation is replaced by the next one.
+    void BuildDatabase(const std::string& name, const std::string& locale, int option,
+        const std::function<void(Database&)>& build);
     // Opens an existing database of this program; never creates a file.
     // errFileNotFound, errNotADatabase (garbage or another program's file) or
     // errDamaged.
@@ -260,9 +291,11 @@ public:
 
     // Writes a compacted copy of a closed database; the target must not exist.
     void CompactDatabase(const std::string& source, const std::string& target, const std::string& locale = "");
-    // Checks a closed database and rebuilds what it can; throws
-    // errRepairFailed when the file cannot be made whole.
-    void RepairDatabase(const std::string& name);
+    // Checks a closed database and rebuilds what it can; true when it had to
+    // be rebuilt, false when it was whole. Throws errRepairFailed when the
+    // file cannot be made whole or is not a database of this program (which
+    // is then left as it is).
+    bool RepairDatabase(const std::string& name);
 
     // Transactions span every database open on the workspace (and those
     // opened while one is pending). They nest.
@@ -311,5 +344,10 @@ Workspace& DefaultWorkspace();
 // Removes a file if present; used where a partial file must not survive.
 void RemoveFile(const std::string& name);
 bool FileExists(const std::string& name);
+
+// Tests stop a creation at its steps: the hook is called with the step's
+// name ("working file", "built", "closed", "placed") and may end the process
+// there. Empty in the program.
+void SetCreationHook(std::function<void(const char* step)> hook);
 
 } // namespace dao

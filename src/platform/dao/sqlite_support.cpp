@@ -39,7 +39,7 @@ void RaiseEngineError(const SQLite::Exception& e, const std::string& file)
     case SQLITE_READONLY:
         throw Error(errDiskIO, "The database '" + file + "' is read-only.", file);
     case SQLITE_FULL:
-        throw Error(errDiskIO, "The disk is full; '" + file + "' was not changed.", file);
+        throw Error(errDiskFull, "The disk is full, so '" + file + "' could not be written.", file);
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         throw Error(errDiskIO, "The database '" + file + "' is in use by another program.", file);

@@ -97,6 +97,7 @@ StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::s
     detail::Guarded(file_, [&] {
         prepareWalks("");
         seek_ = std::make_unique<SQLite::Statement>(c, select_ + " WHERE " + equal + " ORDER BY " + ascending_);
+        byRowid_ = std::make_unique<SQLite::Statement>(c, select_ + " WHERE rowid = ?");
         // On the first row, as a recordset is once its index is chosen.
         start(*forwardAll_, Way::Forward, false);
         return 0;
@@ -285,6 +286,27 @@ void StepCursor::MovePrevious()
         state_ = State::Bof;
         empty_ = fromEnd && !filtered_;
     }
+}
+
+long long StepCursor::Bookmark() const
+{
+    if (state_ != State::Row || empty_) throw noCurrent();
+    return rowid_;
+}
+
+void StepCursor::SetBookmark(long long bookmark)
+{
+    detail::Guarded(file_, [&] {
+        stop();
+        byRowid_->bind(1, static_cast<int64_t>(bookmark));
+        running_ = byRowid_.get();
+        return 0;
+    });
+    const bool found = step();
+    // One row at most: the next move re-keys from it.
+    stop();
+    if (!found)
+        throw dao::Error(dao::errInvalidBookmark, "Not a valid bookmark: the row is no longer in the table.", file_);
 }
 
 dao::Value StepCursor::GetValue(const std::string& field) const

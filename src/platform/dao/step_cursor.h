@@ -79,6 +79,12 @@ public:
     bool BOF() const { return state_ == State::Bof || empty_; }
     bool EOF_() const { return state_ == State::Eof || empty_; }
 
+    // The current row's identity, as a recordset's bookmark; setting it makes
+    // that row current (errInvalidBookmark when it is gone), and moves go on
+    // from it in index order.
+    long long Bookmark() const;
+    void SetBookmark(long long bookmark);
+
     // The current row's field (name without regard to case); Null as an empty
     // optional. errNoCurrentRecord without a current row.
     dao::Value GetValue(const std::string& field) const;
@@ -103,7 +109,7 @@ private:
     bool filtered_ = false;
     std::vector<std::string> fields_;
     std::vector<int> keyFields_;
-    std::unique_ptr<SQLite::Statement> forwardAll_, backAll_, forwardFrom_, backFrom_, seek_;
+    std::unique_ptr<SQLite::Statement> forwardAll_, backAll_, forwardFrom_, backFrom_, seek_, byRowid_;
     SQLite::Statement* running_ = nullptr;
     Way way_ = Way::None;
     State state_ = State::Bof;

@@ -1,5 +1,7 @@
 #include "combobox.h"
 
+#include "typed_text.h"
+
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -25,6 +27,7 @@ ComboBox::ComboBox(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setMaxVisibleItems(12);
     lineEdit()->setMaxLength(noLimit);
+    lineEdit()->setValidator(new TypedTextValidator(this, settingText_));
 
     connect(this, &QComboBox::editTextChanged, this, [this] {
         if (Change) Change();
@@ -44,7 +47,9 @@ void ComboBox::AddItem(const QString& item)
     addItem(item);
     if (first) {
         setCurrentIndex(-1);
+        settingText_ = true;
         setEditText(text);
+        settingText_ = false;
     }
 }
 
@@ -67,7 +72,9 @@ void ComboBox::SetText(const QString& text)
         const QSignalBlocker blocker(this);
         setCurrentIndex(-1);
     }
+    settingText_ = true;
     setEditText(text);
+    settingText_ = false;
 }
 
 void ComboBox::SetMaxLength(int length)

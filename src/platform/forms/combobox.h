@@ -27,7 +27,9 @@ public:
     void SetListIndex(int index);
 
     QString Text() const { return currentText(); }
-    // Any text, whether or not the list holds it; cut to MaxLength when one is set.
+    // Any text, whether or not the list holds it; cut to MaxLength when one is
+    // set. Control characters the user types or pastes are dropped; text set
+    // here stays as given.
     void SetText(const QString& text);
 
     // Longest text the edit field takes, typed or pasted; 0 means no limit.
@@ -42,6 +44,7 @@ protected:
 
 private:
     int maxLength_ = 0;
+    bool settingText_ = false; // SetText is writing: the text stays as given
 };
 
 } // namespace forms

@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "typed_text.h"
+
 #include <QDir>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -17,6 +19,7 @@ TextBox::TextBox(QWidget* parent)
     : QLineEdit(parent)
 {
     QLineEdit::setMaxLength(noLimit);
+    setValidator(new TypedTextValidator(this, settingText_));
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QLineEdit::textChanged, this, [this] {
         if (Change)
@@ -27,7 +30,9 @@ TextBox::TextBox(QWidget* parent)
 void TextBox::SetText(const QString& text)
 {
     // QLineEdit cuts a longer text to its maximum length, as the box does.
+    settingText_ = true;
     setText(text);
+    settingText_ = false;
 }
 
 void TextBox::SetMaxLength(int length)

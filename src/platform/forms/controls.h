@@ -18,7 +18,9 @@ public:
     explicit TextBox(QWidget* parent = nullptr);
 
     QString Text() const { return text(); }
-    // Sets the text (cut to MaxLength when one is set); Change fires when it differs.
+    // Sets the text (cut to MaxLength when one is set); Change fires when it
+    // differs. Control characters the user types, pastes or drops are
+    // dropped; text set here stays as given.
     void SetText(const QString& text);
     // A locked box shows its text but the user cannot change it.
     bool Locked() const { return isReadOnly(); }
@@ -37,6 +39,7 @@ protected:
 
 private:
     int maxLength_ = 0;
+    bool settingText_ = false; // SetText is writing: the text stays as given
 };
 
 class Label : public QLabel, public ControlEvents {

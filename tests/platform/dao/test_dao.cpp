@@ -444,3 +444,75 @@ TEST_F(EngineTest, ClosedFileIsOneCompleteFile)
     auto rs = open("U.mdb");
     EXPECT_EQ(rs->Text("V"), "1");
 }
+
+TEST_F(EngineTest, BookmarksKeepRowsWithOneKeyApart)
+{
+    make();
+    add({ { "a", "1", "a1" }, { "b", "1", "b1" }, { "b", "1", "b2" }, { "b", "1", "b3" }, { "c", "1", "c" } });
+    auto rs = open();
+    rs->Seek("=", { "b", "1" });
+    rs->MoveNext();
+    const long long b2 = rs->Bookmark();
+    ASSERT_EQ(rs->Text("V"), "b2");
+    rs->MoveLast();
+    rs->SetBookmark(b2);
+    EXPECT_EQ(rs->Text("V"), "b2");
+    rs->MoveNext();
+    EXPECT_EQ(rs->Text("V"), "b3");
+    rs->SetBookmark(b2);
+    rs->MovePrevious();
+    EXPECT_EQ(rs->Text("V"), "b1");
+    rs->SetBookmark(b2);
+    rs->Delete();
+    EXPECT_EQ(errorOf([&] { rs->SetBookmark(b2); }), errInvalidBookmark);
+
+    rs->AddNew();
+    rs->SetValue("D", "b");
+    rs->SetValue("T", "1");
+    rs->SetValue("V", "b4");
+    rs->Update();
+    rs->SetBookmark(rs->LastModified());
+    EXPECT_EQ(rs->Text("V"), "b4");
+    rs->MovePrevious();
+    EXPECT_EQ(rs->Text("V"), "b3"); // equal keys stay in the order added
+}
+
+TEST_F(EngineTest, AValueReadFromTheTableGoesBackWholeHoweverLong)
+{
+    make();
+    add({ { "a", "1", "1" } });
+    {
+        SQLite::Database raw("T.mdb", SQLite::OPEN_READWRITE);
+        raw.exec("UPDATE BLOOD SET V='123456'");
+    }
+    auto rs = open();
+    const Value stored = rs->GetValue("V");
+    rs->Edit();
+    rs->SetValue("D", "b");
+    rs->Update(); // V left as it was
+    rs->Delete();
+    rs->AddNew();
+    rs->SetValue("D", "c");
+    rs->SetValue("T", "1");
+    rs->SetValue("V", stored);
+    EXPECT_EQ(errorOf([&] { rs->Update(); }), errFieldTooSmall); // as typed: refused
+    rs->SetStoredValue("V", stored);
+    rs->Update();
+    rs->MoveFirst();
+    EXPECT_EQ(rs->Text("D"), "c");
+    EXPECT_EQ(rs->Text("V"), "123456");
+}
+
+TEST_F(EngineTest, RepairLeavesAnotherProgramsFileAsItIs)
+{
+    {
+        SQLite::Database other("other.mdb", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        other.exec("CREATE TABLE t (x TEXT)");
+        other.exec("INSERT INTO t VALUES ('mine')");
+    }
+    const QByteArray before = folder.read("other.mdb");
+    EXPECT_EQ(errorOf([&] { ws.RepairDatabase("other.mdb"); }), errRepairFailed);
+    EXPECT_EQ(folder.read("other.mdb"), before);
+    make();
+    EXPECT_FALSE(ws.RepairDatabase("T.mdb")); // whole: nothing to do
+}

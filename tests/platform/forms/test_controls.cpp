@@ -1,5 +1,6 @@
 // The controls: key filters, lost focus before a click, MaxLength, buttons
 // that are never default or cancel, the file list.
+#include "platform/forms/combobox.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/desktop.h"
 #include "platform/forms/form.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QFile>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -145,6 +147,26 @@ TEST_F(Controls, MaxLengthBoundsTypingAndPasting)
     panel->Box.SetMaxLength(0);
     panel->Box.SetText(QString(100, 'x'));
     EXPECT_EQ(panel->Box.Text().size(), 100);
+}
+
+TEST_F(Controls, PastedControlCharactersAreDropped)
+{
+    const QString pasted = QStringLiteral("a\tb\nc\rd\x1b" "e\x7f");
+    panel->Box.setFocus();
+    panel->Box.SetText("[]");
+    panel->Box.setCursorPosition(1);
+    panel->Box.insert(pasted); // what a paste or a drop does
+    EXPECT_EQ(panel->Box.Text(), "[abcde]");
+    EXPECT_EQ(panel->Box.cursorPosition(), 6);
+    panel->Box.SetText(pasted); // the program's own text stays as given
+    EXPECT_EQ(panel->Box.Text(), pasted);
+
+    forms::ComboBox combo;
+    combo.AddItem("listed");
+    combo.lineEdit()->insert(pasted);
+    EXPECT_EQ(combo.Text(), "abcde");
+    combo.SetText(pasted);
+    EXPECT_EQ(combo.Text(), pasted);
 }
 
 TEST_F(Controls, LockedBoxRefusesTyping)
