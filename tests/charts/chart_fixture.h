@@ -22,7 +22,9 @@ using namespace shelltest;
 struct LogRow {
     std::string date, time;
     std::string sugar = "-", systolic = "-", diastolic = "-", pulse = "-", weight = "-";
+    std::string temp = "-", spo2 = "-";
     std::optional<std::string> nullField = std::nullopt; // a field stored as Null
+    std::vector<std::string> nullFields = {}; // more of them
 };
 
 // LogRow number i (from 0) of a steady log: two a day, 08:00 and 20:00.
@@ -31,13 +33,14 @@ inline std::string TimeOf(int i) { return i % 2 ? "20:00" : "08:00"; }
 // The date label the chart shows for reading i (short date "M/d/yyyy").
 inline QString LabelOf(int i) { return QDate(2024, 1, 1).addDays(i / 2).toString("M/d/yyyy"); }
 
-// n readings holding every measure; sugar and systolic count up from 100 + i.
+// n readings holding every measure; sugar, systolic, weight, temperature and
+// SpO2 count up from 100 + i, so every chart's first column does.
 inline std::vector<LogRow> FullReadings(int n, int first = 0)
 {
     std::vector<LogRow> rows;
     for (int i = first; i < first + n; ++i) {
         const std::string v = std::to_string(100 + i);
-        rows.push_back({ DateOf(i), TimeOf(i), v, v, "80", "60", "70" });
+        rows.push_back({ DateOf(i), TimeOf(i), v, v, "80", "60", v, v, v });
     }
     return rows;
 }
@@ -57,8 +60,12 @@ inline void WriteReadings(const QString& file, const std::vector<LogRow>& rows)
         rs->SetValue("Dpressure", r.diastolic);
         rs->SetValue("Bpulse", r.pulse);
         rs->SetValue("Bweight", r.weight);
+        rs->SetValue("Temp", r.temp);
+        rs->SetValue("SPO2", r.spo2);
         if (r.nullField)
             rs->SetValue(*r.nullField, std::nullopt);
+        for (const std::string& f : r.nullFields)
+            rs->SetValue(f, std::nullopt);
         rs->Update();
     }
     rs->Close();
