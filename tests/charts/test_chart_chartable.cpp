@@ -81,6 +81,8 @@ std::vector<MatrixCase> Cases()
     return cases;
 }
 
+void PrintTo(const MatrixCase& c, std::ostream* os) { *os << c.name; }
+
 class ChartableMatrix : public ChartTest, public ::testing::WithParamInterface<MatrixCase> { };
 
 TEST_P(ChartableMatrix, ChartedInExactlyTheWindowsWhoseMeasuresWereTaken)
