@@ -186,6 +186,8 @@ void ChartWindow::Form_Load()
     SetLocks(false);
     CentreOnScreen();
     Show();
+    // The chart leads the Tab order, so Space does not press "Exit".
+    MSChart1.setFocus();
 }
 
 void ChartWindow::Form_Unload()
