@@ -23,7 +23,9 @@ struct LogRow {
     std::string date, time;
     std::string sugar = MissingMark, systolic = MissingMark, diastolic = MissingMark, pulse = MissingMark,
                 weight = MissingMark;
+    std::string temp = MissingMark, spo2 = MissingMark;
     std::optional<std::string> nullField = std::nullopt; // a field stored as Null
+    std::vector<std::string> nullFields = {}; // more of them
 };
 
 // LogRow number i (from 0) of a steady log: two a day, 08:00 and 20:00.
@@ -32,13 +34,14 @@ inline std::string TimeOf(int i) { return i % 2 ? "20:00" : "08:00"; }
 // The date label the chart shows for reading i (short date "M/d/yyyy").
 inline QString LabelOf(int i) { return QDate(2024, 1, 1).addDays(i / 2).toString("M/d/yyyy"); }
 
-// n readings holding every measure; sugar and systolic count up from 100 + i.
+// n readings holding every measure; sugar, systolic, weight, temperature and
+// SpO2 count up from 100 + i, so every chart's first column does.
 inline std::vector<LogRow> FullReadings(int n, int first = 0)
 {
     std::vector<LogRow> rows;
     for (int i = first; i < first + n; ++i) {
         const std::string v = std::to_string(100 + i);
-        rows.push_back({ DateOf(i), TimeOf(i), v, v, "80", "60", "70" });
+        rows.push_back({ DateOf(i), TimeOf(i), v, v, "80", "60", v, v, v });
     }
     return rows;
 }
@@ -53,8 +56,12 @@ inline void WriteReadings(const QString& file, const std::vector<LogRow>& rows)
         reading[Reading::Dpressure] = r.diastolic;
         reading[Reading::Bpulse] = r.pulse;
         reading[Reading::Bweight] = r.weight;
+        reading[Reading::Temp] = r.temp;
+        reading[Reading::SPO2] = r.spo2;
         if (r.nullField)
             reading[Reading::FieldNamed(*r.nullField)] = std::nullopt;
+        for (const std::string& f : r.nullFields)
+            reading[Reading::FieldNamed(f)] = std::nullopt;
         readings.push_back(reading);
     }
     writeReadings(file, readings);

@@ -101,7 +101,8 @@ const std::vector<PagingCase>& Cases()
             [] {
                 auto rows = Log(40);
                 for (int i : { 1, 2, 5, 33 })
-                    rows[i].sugar = rows[i].systolic = rows[i].weight = rows[i].pulse = "-";
+                    rows[i].sugar = rows[i].systolic = rows[i].weight = rows[i].pulse = rows[i].temp = rows[i].spo2
+                        = "-";
                 return rows;
             },
             1,
@@ -167,7 +168,19 @@ std::vector<PagingParam> Params()
     for (const PagingCase& c : Cases())
         for (auto [item, endBeep] : { std::pair { "mnuGraphicsBar1", true }, std::pair { "Bar2", false },
                  std::pair { "barchart3", true }, std::pair { "barchart7", false }, std::pair { "linechart9", false },
-                 std::pair { "linechart4", true } })
+                 std::pair { "linechart4", true },
+                 // The weight, temperature and SpO2 windows, every one: only
+                 // the weight-by-date pair beeps when nothing follows the group.
+                 std::pair { "barchart10", true }, std::pair { "linechart10", true },
+                 std::pair { "barchart11", false }, std::pair { "linechart11", false },
+                 std::pair { "barchart12", false }, std::pair { "linechart12", false },
+                 std::pair { "mnuGraphsTempbyDateTimeBar", false }, std::pair { "mnuGraphsTempByTimDateLine", false },
+                 std::pair { "mnugraphsTempPulseDateTimeBar", false },
+                 std::pair { "mnuGraphsTempPulseDateTimeLine", false },
+                 std::pair { "mnuGraphsspo2datetimebar", false }, std::pair { "mnuGraphsspo2datetimeline", false },
+                 std::pair { "mnuGraphsspo2pulsedatetimeBar", false },
+                 std::pair { "mnuGraphsspo2puldatetimeline", false }, std::pair { "mnuGraphsSPTBar", false },
+                 std::pair { "mnuGraphsSPTLine", false } })
             out.push_back({ &c, item, endBeep });
     return out;
 }

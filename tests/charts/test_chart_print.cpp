@@ -129,7 +129,23 @@ INSTANTIATE_TEST_SUITE_P(All, PrintEveryWindow,
         PrintCase { "barchart3", 2200, "Check Your Printer and Try Again" },
         PrintCase { "linechart3", 2200, "Check Your Printer and Try Again" },
         PrintCase { "barchart4", 2200, "Check Your Printer and Try Again" },
-        PrintCase { "linechart4", 2200, "Check Your Printer and Try Again" }),
+        PrintCase { "linechart4", 2200, "Check Your Printer and Try Again" },
+        PrintCase { "barchart10", 2900, "Check Your Printer and Try Again" },
+        PrintCase { "linechart10", 2900, "Check Your Printer and Try Again" },
+        PrintCase { "barchart11", 2200, "Check Your Printer and Try Again" },
+        PrintCase { "linechart11", 2200, "Check Your Printer and Try Again" },
+        PrintCase { "barchart12", 2200, "Check Your Printer and Try Again" },
+        PrintCase { "linechart12", 2200, "Check Your Printer and Try Again" },
+        PrintCase { "mnuGraphsTempbyDateTimeBar", 2200, "Check Your Printer and Try Again" },
+        PrintCase { "mnuGraphsTempByTimDateLine", 2200, "Check Your Printer and Try Again" },
+        PrintCase { "mnugraphsTempPulseDateTimeBar", 2200, "Check Your Printer and Try Again" },
+        PrintCase { "mnuGraphsTempPulseDateTimeLine", 2200, "Check Your Printer and Try Again" },
+        PrintCase { "mnuGraphsspo2datetimebar", 2200, "Check Your Printer and Try Again" },
+        PrintCase { "mnuGraphsspo2datetimeline", 2200, "Check Your Printer and Try Again" },
+        PrintCase { "mnuGraphsspo2pulsedatetimeBar", 2200, "Check Your Printer and Try Again" },
+        PrintCase { "mnuGraphsspo2puldatetimeline", 2200, "Check Your Printer and Try Again" },
+        PrintCase { "mnuGraphsSPTBar", 2200, "Check Your Printer and try again" },
+        PrintCase { "mnuGraphsSPTLine", 2200, "Check Your Printer and Try Again" }),
     [](const auto& info) { return std::string(info.param.menuItem); });
 
 TEST_F(ChartPrint, FailuresAtEachPrintingStepEndTheSameWay)
@@ -279,15 +295,24 @@ QString RunTool(const QString& program, const QStringList& args)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-TEST_F(ChartTest, PrintsToARealPdfPage)
+// A window of each layout class: the sugar chart and the new narrow and wide ones.
+struct PdfCase {
+    const char* menuItem;
+    int x;
+};
+
+class RealPdf : public ChartTest, public ::testing::WithParamInterface<PdfCase> { };
+
+TEST_P(RealPdf, PrintsToARealPdfPage)
 {
+    const PdfCase& c = GetParam();
     auto pdf = std::make_shared<print::PdfPrinter>(folder.file("chart.pdf"));
     print::ScopedCatalog catalog { std::make_shared<print::FixedCatalog>(
         std::vector<std::shared_ptr<print::PrinterDevice>> { pdf }) };
     print::ScriptedPrinterChoices choices;
     choices.ConfirmPreset();
     OpenLog(FullReadings(40), 0);
-    ChartWindow* w = OpenChart("mnuGraphicsBar1");
+    ChartWindow* w = OpenChart(c.menuItem);
     ASSERT_NE(w, nullptr);
     click(&w->PrintChart);
     ASSERT_TRUE(folder.exists("chart.pdf"));
@@ -314,10 +339,10 @@ TEST_F(ChartTest, PrintsToARealPdfPage)
                 bottom = std::max(bottom, y);
             }
     ASSERT_GE(right, 0) << "blank page";
-    // The chart's rectangle: its corner 2900 by 3000 twips from the printable
-    // corner (18 points in), its own size in twips.
+    // The chart's rectangle: its corner at the window's print position from
+    // the printable corner (18 points in), its own size in twips.
     const QSizeF size = QSizeF(w->MSChart1.TwipSize()) / 20.0;
-    const double x0 = 18 + 2900 / 20.0, y0 = 18 + 3000 / 20.0;
+    const double x0 = 18 + c.x / 20.0, y0 = 18 + 3000 / 20.0;
     EXPECT_GE(left, x0 - 1);
     EXPECT_GE(top, y0 - 1);
     EXPECT_LE(right, x0 + size.width() + 1);
@@ -326,5 +351,10 @@ TEST_F(ChartTest, PrintsToARealPdfPage)
     EXPECT_GT(right - left, size.width() * 0.8);
     EXPECT_GT(bottom - top, size.height() * 0.8);
 }
+
+INSTANTIATE_TEST_SUITE_P(All, RealPdf,
+    ::testing::Values(PdfCase { "mnuGraphicsBar1", 2900 }, PdfCase { "barchart10", 2900 },
+        PdfCase { "mnuGraphsSPTBar", 2200 }),
+    [](const auto& info) { return std::string(info.param.menuItem); });
 
 } // namespace

@@ -1,10 +1,7 @@
-// The sixteen blood-pressure and blood-sugar chart windows: one table of what
-// each window is, checked on the window its menu entry opens, and one table of
-// which readings each window charts.
+// The 32 chart windows: one table of what each window is, checked on the
+// window its menu entry opens, and tables of which readings each charts.
 #include "chart_fixture.h"
 
-#include "charts/pressure/pressure_charts.h"
-#include "charts/sugar/sugar_charts.h"
 
 using namespace charttest;
 using chart::Axis;
@@ -34,12 +31,15 @@ struct WindowCase {
     int printX;
     const char* failure;
     bool endBeep;
+    int clientHeight;
+    double legendPoints;
 };
 
 const QColor black(0, 0, 0), brown(142, 94, 66), blue(0, 0, 255), pink(255, 64, 255), sky(0, 160, 240),
-    grey(128, 128, 128), red(255, 0, 0);
+    grey(128, 128, 128), red(255, 0, 0), steel(0, 128, 192), navy(0, 0, 112), raspberry(182, 32, 96);
 const char* const tryAgain = "Check Your Printer and Try Again";
 const char* const apprTime = "Approx. Time of Reading";
+const char* const apprDay = "Approx. Time of Day\r\n";
 constexpr ChartType Bar = ChartType::Bar2D, Line = ChartType::Line2D;
 
 const std::vector<WindowCase>& Windows()
@@ -47,76 +47,140 @@ const std::vector<WindowCase>& Windows()
     static const std::vector<WindowCase> cases = {
         { "barchart6", "BPbyDate", "Blood Pressure by Date", "Blood Pressure by Date", Bar,
             { { "Systolic", Axis::Value, black }, { "Diastolic", Axis::Value, brown } }, "Blood Pressure",
-            SecondAxis::Hidden, "", true, 180, 10455, 2900, tryAgain, true },
+            SecondAxis::Hidden, "", true, 180, 10455, 2900, tryAgain, true, 6435, 8 },
         { "linechart6", "BPbyDateLine", "Blood Pressure by Date", "Blood Pressure by Date", Line,
             { { "Systolic", Axis::Value, black }, { "Diastolic", Axis::Value, brown } }, "Blood Pressure",
-            SecondAxis::Hidden, "", true, 180, 10455, 2900, tryAgain, true },
+            SecondAxis::Hidden, "", true, 180, 10455, 2900, tryAgain, true, 6435, 8 },
         { "barchart7", "BPbyDateTime", "Blood Pressure and Pulse By Date and Time",
             "Blood Pressure and Pulse by Date and Time of Reading", Bar,
             { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
                 { "Pulse", Axis::Value, pink }, { "Diastolic Pressure", Axis::Value, brown } },
             "Systolic Pressure and Pulse", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200,
-            "Check Your Printer and try again", false },
+            "Check Your Printer and try again", false, 6450, 8 },
         { "linechart7", "BPbyDateTimeLine", "Blood Pressure and Pulse By Date and Time",
             "Blood Pressure and Pulse by Date and Time of Reading", Line,
             { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
                 { "Pulse", Axis::Value, pink }, { "Diastolic Pressure", Axis::Value, brown } },
-            "Blood Pressure and Pulse", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200, tryAgain, false },
+            "Blood Pressure and Pulse", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200,
+            tryAgain, false, 6450, 8 },
         { "barchart8", "BPWtTimebyDate", "Blood Pressure, Weight  By Date and Time",
             "Blood Pressure, Weight by Date and Time", Bar,
             { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
                 { "Weight", Axis::Value, sky }, { "Diastolic Pressure", Axis::Value, brown } },
-            "Blood Pressure, Weight", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200, tryAgain, false },
+            "Blood Pressure, Weight", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200,
+            tryAgain, false, 6450, 8.25 },
         { "linechart8", "BPWtTimebyDateLine", "Blood Pressure, Weight  By Date and Time",
             "Blood Pressure, Weight by Date and Time", Line,
             { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, QColor(10, 100, 100) },
                 { "Weight", Axis::Value, sky }, { "Diastolic Pressure", Axis::Value, brown } },
-            "Blood Pressure, Weight", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200, tryAgain, false },
+            "Blood Pressure, Weight", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200,
+            tryAgain, false, 6450, 8.25 },
         { "barchart9", "BPWtPulTimebyDate", "Blood Pressure, Weight, and Pulse  By Date and Time",
             "Blood Pressure, Weight and Pulse by Date and Time", Bar,
             { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
                 { "Weight", Axis::Value, sky }, { "Pulse", Axis::Value, grey },
                 { "Diastolic Pressure", Axis::Value, brown } },
             "Blood Pressure, Weight, Pulse", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200, tryAgain,
-            false },
+            false, 6450, 8.25 },
         { "linechart9", "BPWtPulTimebyDateLine", "Blood Pressure, Weight, and Pulse  By Date and Time",
             "Blood Pressure, Weight and Pulse by Date and Time", Line,
             { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
                 { "Weight", Axis::Value, sky }, { "Pulse", Axis::Value, grey },
                 { "Diastolic Pressure", Axis::Value, brown } },
             "Blood Pressure, Weight, Pulse", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200, tryAgain,
-            false },
+            false, 6450, 8.25 },
         { "mnuGraphicsBar1", "BSbyDate", "Blood Sugar By Date", "Blood Sugar by Date", Bar,
             { { "", Axis::Value, red } }, "Blood Sugar Level", SecondAxis::Hidden, "", false, 170, 10455, 2900,
-            tryAgain, true },
+            tryAgain, true, 6435, 8 },
         { "linechart1", "BSbyDateLine", "Blood Sugar By Date", "Blood Sugar by Date", Line,
             { { "", Axis::Value, red } }, "Blood Sugar Level", SecondAxis::Hidden, "", false, 170, 10455, 2900,
-            tryAgain, true },
+            tryAgain, true, 6435, 8 },
         { "Bar2", "BSbyDateTime", "Blood Sugar By Date and Time", "Blood Sugar by Date and Time of Reading", Bar,
             { { "Blood Sugar", Axis::Value, red }, { "Time of Reading", Axis::Second, blue } }, "Blood Sugar Level",
-            SecondAxis::TimeOfDay, apprTime, true, 170, 11610, 2200, tryAgain, false },
+            SecondAxis::TimeOfDay, apprTime, true, 170, 11610, 2200, tryAgain, false, 6450, 8.25 },
         { "linechart2", "BSbyDateTimeLine", "Blood Sugar By Date and Time", "Blood Sugar by Date and Time of Reading",
             Line, { { "Blood Sugar", Axis::Value, red }, { "Time of Reading", Axis::Second, blue } },
-            "Blood Sugar Level", SecondAxis::TimeOfDay, apprTime, true, 170, 11610, 2200, tryAgain, false },
+            "Blood Sugar Level", SecondAxis::TimeOfDay, apprTime, true, 170, 11610, 2200, tryAgain, false, 6450, 8.25 },
         { "barchart3", "BSbyDateWt", "Blood Sugar By Date and Weight", "Blood Sugar by Date and Weight", Bar,
             { { "Blood Sugar", Axis::Value, red }, { "Weight", Axis::Second, sky } }, "Blood Sugar Level",
-            SecondAxis::Automatic, "Weight", true, 170, 11610, 2200, tryAgain, true },
+            SecondAxis::Automatic, "Weight", true, 170, 11610, 2200, tryAgain, true, 6450, 8.25 },
         { "linechart3", "BSbyDateWtLine", "Blood Sugar By Date and Weight", "Blood Sugar by Date and Weight", Line,
             { { "Blood Sugar", Axis::Value, red }, { "Weight", Axis::Second, sky } }, "Blood Sugar Level",
-            SecondAxis::Automatic, "Weight", true, 170, 11610, 2200, tryAgain, true },
+            SecondAxis::Automatic, "Weight", true, 170, 11610, 2200, tryAgain, true, 6450, 8.25 },
         { "barchart4", "BSbyDateBP", "Blood Sugar and Blood Pressure by Date", "Blood Sugar and Blood Pressure by Date",
             Bar,
             { { "Blood Sugar", Axis::Value, red }, { "Systolic Pressure", Axis::Second, black },
                 { "Diastolic Pressure", Axis::Second, brown } },
             "Blood Sugar Level", SecondAxis::Automatic, "Blood Pressure Reading\r\n", true, 170, 11610, 2200,
-            tryAgain, true },
+            tryAgain, true, 6450, 8.25 },
         { "linechart4", "BSbyDateBPLine", "Blood Sugar and Blood Pressure by Date",
             "Blood Sugar and Blood Pressure by Date", Line,
             { { "Blood Sugar", Axis::Value, QColor(192, 0, 0) }, { "Systolic Pressure", Axis::Second, black },
                 { "Diastolic Pressure", Axis::Second, brown } },
             "Blood Sugar Level", SecondAxis::Automatic, "Blood Pressure Reading\r\n", true, 170, 11610, 2200,
-            tryAgain, true },
+            tryAgain, true, 6450, 8.25 },
+        { "barchart10", "WtbyDate", "Weight by Date", "Weight by Date", Bar, { { "", Axis::Value, steel } }, "Weight",
+            SecondAxis::Hidden, "", false, 190, 10455, 2900, tryAgain, true, 6435, 8.25 },
+        { "linechart10", "WtbyDateLine", "Weight by Date", "Weight by Date", Line, { { "", Axis::Value, steel } },
+            "Weight", SecondAxis::Hidden, "", false, 190, 10455, 2900, tryAgain, true, 6435, 8.25 },
+        { "barchart11", "WtPulbyDate", "Weight and Pulse by Date", "Weight and Pulse by Date", Bar,
+            { { "Weight", Axis::Value, steel }, { "Pulse", Axis::Second, pink } }, "Weight", SecondAxis::Automatic,
+            "Pulse", true, 190, 11610, 2200, tryAgain, false, 6465, 8.25 },
+        { "linechart11", "WtPulbyDateLine", "Weight and Pulse by Date", "Weight and Pulse by Date", Line,
+            { { "Weight", Axis::Value, steel }, { "Pulse", Axis::Second, pink } }, "Weight", SecondAxis::Automatic,
+            "Pulse", true, 190, 11610, 2200, tryAgain, false, 6465, 8.25 },
+        { "barchart12", "WtPulbyDateTime", "Weight and Pulse by Date and Time", "Weight and Pulse by Date and Time",
+            Bar, { { "Weight", Axis::Value, steel }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, blue } },
+            "Weight, Pulse", SecondAxis::TimeOfDay, apprDay, true, 190, 11610, 2200, tryAgain, false, 6465, 8.25 },
+        { "linechart12", "WtPulbyDateTimeLine", "Weight and Pulse by Date and Time",
+            "Weight and Pulse by Date and Time", Line,
+            { { "Weight", Axis::Value, steel }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, blue } },
+            "Weight, Pulse", SecondAxis::TimeOfDay, apprDay, true, 190, 11610, 2200, tryAgain, false, 6465, 8.25 },
+        { "mnuGraphsTempbyDateTimeBar", "TempbyDateTime", "Temperature By Date and Time",
+            "Temperature by Date and Time of Reading", Bar,
+            { { "Temp.", Axis::Value, steel }, { "Time of Reading", Axis::Second, blue } }, "Temperature Reading",
+            SecondAxis::TimeOfDay, apprTime, true, 290, 11610, 2200, tryAgain, false, 6450, 8.25 },
+        { "mnuGraphsTempByTimDateLine", "TempbyDateTimeLine", "Temperature By Date and Time",
+            "Temperature by Date and Time of Reading", Line,
+            { { "Temperature", Axis::Value, steel }, { "Time of Reading", Axis::Second, navy } }, "Temperature",
+            SecondAxis::TimeOfDay, apprTime, true, 290, 11610, 2200, tryAgain, false, 6450, 8.25 },
+        { "mnugraphsTempPulseDateTimeBar", "TempPulbyDateTime", "Temperature and Pulse by Date and Time",
+            "Temperature and Pulse by Date and Time", Bar,
+            { { "Temp.", Axis::Value, steel }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, blue } },
+            "Temperature, Pulse", SecondAxis::TimeOfDay, apprDay, true, 290, 11610, 2200, tryAgain, false, 6465, 8.25 },
+        { "mnuGraphsTempPulseDateTimeLine", "TempPulbyDateTimeLine", "Temperature and Pulse by Date and Time",
+            "Temperature and Pulse by Date and Time", Line,
+            { { "Temp.", Axis::Value, steel }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, navy } },
+            "Temperature, Pulse", SecondAxis::TimeOfDay, apprDay, true, 290, 11610, 2200, tryAgain, false, 6465, 8.25 },
+        { "mnuGraphsspo2datetimebar", "Spo2byDateTime", "SPO2 By Date and Time", "SPO2 by Date and Time of Reading",
+            Bar, { { "SPO2", Axis::Value, raspberry }, { "Time of Reading", Axis::Second, navy } }, "SPO2 Reading",
+            SecondAxis::TimeOfDay, apprTime, true, 300, 11610, 2200, tryAgain, false, 6450, 8.25 },
+        { "mnuGraphsspo2datetimeline", "Spo2byDateTimeLine", "SPO2 By Date and Time",
+            "SPO2 by Date and Time of Reading", Line,
+            { { "SPO2", Axis::Value, raspberry }, { "Time of Reading", Axis::Second, navy } }, "SPO2 Reading",
+            SecondAxis::TimeOfDay, apprTime, true, 300, 11610, 2200, tryAgain, false, 6450, 8.25 },
+        { "mnuGraphsspo2pulsedatetimeBar", "Spo2PulbyDateTime", "SPO2 and Pulse by Date and Time",
+            "SPO2 and Pulse by Date and Time", Bar,
+            { { "SPO2", Axis::Value, raspberry }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, navy } },
+            "SPO2, Pulse", SecondAxis::TimeOfDay, apprDay, true, 300, 11610, 2200, tryAgain, false, 6465, 8.25 },
+        { "mnuGraphsspo2puldatetimeline", "Spo2PulbyDateTimeLine", "SPO2 and Pulse by Date and Time",
+            "SPO2 and Pulse by Date and Time", Line,
+            { { "SPO2", Axis::Value, raspberry }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, navy } },
+            "SPO2, Pulse", SecondAxis::TimeOfDay, apprDay, true, 300, 11610, 2200, tryAgain, false, 6465, 8.25 },
+        { "mnuGraphsSPTBar", "Spo2PulTempDateTime", "SPO2, Pulse, and Temperature By Date and Time",
+            "SPO2, Pulse, and Temperature by Date and Time of Reading", Bar,
+            { { "SPO2", Axis::Value, raspberry }, { "Time of Reading", Axis::Second, navy },
+                { "Pulse", Axis::Value, pink }, { "Temperature", Axis::Value, steel } },
+            "SPO2, Pulse, Temperature", SecondAxis::TimeOfDay, apprTime, true, 300, 11610, 2200,
+            "Check Your Printer and try again", false, 6435, 8 },
+        { "mnuGraphsSPTLine", "Spo2PulTempDateTimeLine", "SPO2, Pulse, and Temperature By Date and Time",
+            "SPO2, Pulse, and Temperature by Date and Time of Reading", Line,
+            { { "SPO2", Axis::Value, raspberry }, { "Time of Reading", Axis::Second, navy },
+                { "Pulse", Axis::Value, pink }, { "Temperature", Axis::Value, steel } },
+            "SPO2, Pulse, Temperature", SecondAxis::TimeOfDay, apprTime, true, 300, 11610, 2200, tryAgain, false, 6435,
+            8 },
     };
+
     return cases;
 }
 
@@ -134,6 +198,7 @@ TEST_P(ChartWindows, MenuEntryOpensTheWindowAsDescribed)
     EXPECT_EQ(w->Caption(), c.caption);
     EXPECT_EQ(w->HelpContextID, c.help);
     EXPECT_EQ(w->Width(), c.clientWidth);
+    EXPECT_EQ(w->Height(), c.clientHeight);
     EXPECT_EQ(w->Description().PrintX(), c.printX);
     EXPECT_EQ(w->Description().PrintY(), 3000);
     EXPECT_EQ(w->Description().printFailure, c.failure);
@@ -167,6 +232,7 @@ TEST_P(ChartWindows, MenuEntryOpensTheWindowAsDescribed)
         EXPECT_TRUE(chart.SecondAxisScale().automatic);
     }
     EXPECT_EQ(chart.LegendVisible(), c.legend);
+    EXPECT_EQ(chart.Fonts().legend, c.legendPoints);
 
     // The buttons, by caption, each a named control a screen reader can reach.
     EXPECT_EQ(w->Exit.accessibleName(), "Exit");
@@ -223,14 +289,14 @@ TEST_P(ChartWindows, NoReadingShownOpensNothing)
 INSTANTIATE_TEST_SUITE_P(All, ChartWindows, ::testing::ValuesIn(Windows()),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ChartDescriptions, SixteenWindowsEachWithItsMenuEntry)
+TEST(ChartDescriptions, ThirtyTwoWindowsEachWithItsMenuEntry)
 {
     std::vector<QString> names;
-    for (const auto* list : { &PressureCharts(), &SugarCharts() })
-        for (const auto& d : *list) {
-            names.push_back(d.name);
-            EXPECT_EQ(MDIStart::ChartWindowOf(d.menuItem), d.name);
-        }
+    for (const ChartDescription* d : ChartDescriptions()) {
+        names.push_back(d->name);
+        EXPECT_EQ(MDIStart::ChartWindowOf(d->menuItem), d->name);
+    }
+    ASSERT_EQ(names.size(), 32u);
     ASSERT_EQ(names.size(), Windows().size());
     for (std::size_t i = 0; i < names.size(); ++i)
         EXPECT_EQ(names[i], Windows()[i].name);
@@ -248,17 +314,17 @@ class Chartable : public ChartTest, public ::testing::WithParamInterface<Chartab
 
 std::vector<LogRow> MixedLog()
 {
-    // sugar, systolic, diastolic, pulse, weight
+    // sugar, systolic, diastolic, pulse, weight, temperature, SpO2
     return {
-        { "2024-03-01", "07:15", "6.5", "120", "80", "60", "72.5" }, // everything
+        { "2024-03-01", "07:15", "6.5", "120", "80", "60", "72.5", "98.6", "97" }, // everything
         { "2024-03-01", "12:30", "5", "-", "-", "-", "-" }, // sugar only
-        { "2024-03-02", "00:00", "-", "130", "85", "-", "-" }, // both pressures
-        { "2024-03-02", "23:59", "-", "140", "90", "70", "-" }, // pressures and pulse
-        { "2024-03-03", "09:00", "-", "150", "95", "-", "80" }, // pressures and weight
+        { "2024-03-02", "00:00", "-", "130", "85", "-", "-", "37,2" }, // both pressures, a temperature
+        { "2024-03-02", "23:59", "-", "140", "90", "70", "-", "99.1", "95" }, // pressures, pulse, temperature, SpO2
+        { "2024-03-03", "09:00", "-", "150", "95", "-", "80", "-", "94" }, // pressures, weight, SpO2
         { "2024-03-03", "18:00", "7", "-", "-", "-", "75" }, // sugar and weight
         { "2024-03-04", "08:00", "8", "125", "-", "-", "-" }, // sugar, systolic only
-        { "2024-03-04", "10:00", "37,5", "160", "100", "-", "-" }, // sugar and pressures, a decimal comma
-        { "2024-03-05", "11:00", " 98", "-", "70", "65", "-" }, // diastolic only
+        { "2024-03-04", "10:00", "37,5", "160", "100", "-", "-", "" }, // sugar, pressures, an empty temperature
+        { "2024-03-05", "11:00", " 98", "-", "70", "65", "-", "-", "93" }, // diastolic, pulse and SpO2
     };
 }
 
@@ -284,7 +350,20 @@ INSTANTIATE_TEST_SUITE_P(All, Chartable,
         ChartableCase { "barchart9", 1, { 120, 715, 72.5, 60, 80 } },
         ChartableCase { "mnuGraphicsBar1", 6, { 6.5 } }, ChartableCase { "linechart1", 6, { 6.5 } },
         ChartableCase { "Bar2", 6, { 6.5, 715 } }, ChartableCase { "barchart3", 2, { 6.5, 72.5 } },
-        ChartableCase { "barchart4", 2, { 6.5, 120, 80 } }, ChartableCase { "linechart4", 2, { 6.5, 120, 80 } }),
+        ChartableCase { "barchart4", 2, { 6.5, 120, 80 } }, ChartableCase { "linechart4", 2, { 6.5, 120, 80 } },
+        ChartableCase { "barchart10", 3, { 72.5 } }, ChartableCase { "linechart10", 3, { 72.5 } },
+        ChartableCase { "barchart11", 1, { 72.5, 60 } }, ChartableCase { "linechart11", 1, { 72.5, 60 } },
+        ChartableCase { "barchart12", 1, { 72.5, 60, 715 } }, ChartableCase { "linechart12", 1, { 72.5, 60, 715 } },
+        ChartableCase { "mnuGraphsTempbyDateTimeBar", 4, { 98.6, 715 } },
+        ChartableCase { "mnuGraphsTempByTimDateLine", 4, { 98.6, 715 } },
+        ChartableCase { "mnugraphsTempPulseDateTimeBar", 2, { 98.6, 60, 715 } },
+        ChartableCase { "mnuGraphsTempPulseDateTimeLine", 2, { 98.6, 60, 715 } },
+        ChartableCase { "mnuGraphsspo2datetimebar", 4, { 97, 715 } },
+        ChartableCase { "mnuGraphsspo2datetimeline", 4, { 97, 715 } },
+        ChartableCase { "mnuGraphsspo2pulsedatetimeBar", 3, { 97, 60, 715 } },
+        ChartableCase { "mnuGraphsspo2puldatetimeline", 3, { 97, 60, 715 } },
+        ChartableCase { "mnuGraphsSPTBar", 2, { 97, 715, 60, 98.6 } },
+        ChartableCase { "mnuGraphsSPTLine", 2, { 97, 715, 60, 98.6 } }),
     [](const auto& info) { return std::string(info.param.menuItem); });
 
 TEST_F(ChartTest, CellValuesFollowTheNumberRulesAndTheTimeOfReading)
@@ -356,7 +435,11 @@ TEST_F(ChartTest, ShortcutKeysOpenTheCharts)
         const char* window;
     };
     for (const Key& k : { Key { Qt::Key_F7, {}, "BPbyDate" }, Key { Qt::Key_F2, Qt::ControlModifier, "BSbyDateLine" },
-             Key { Qt::Key_F9, {}, "BPWtPulTimebyDate" }, Key { Qt::Key_F5, Qt::ControlModifier, "BSbyDateBPLine" } }) {
+             Key { Qt::Key_F9, {}, "BPWtPulTimebyDate" }, Key { Qt::Key_F5, Qt::ControlModifier, "BSbyDateBPLine" },
+             Key { Qt::Key_F11, {}, "WtbyDate" }, Key { Qt::Key_F11, Qt::ControlModifier, "WtbyDateLine" },
+             Key { Qt::Key_F12, {}, "WtPulbyDate" }, Key { Qt::Key_F12, Qt::ControlModifier, "WtPulbyDateLine" },
+             Key { Qt::Key_F2, Qt::ShiftModifier, "WtPulbyDateTime" },
+             Key { Qt::Key_F3, Qt::ShiftModifier, "WtPulbyDateTimeLine" } }) {
         activate(main());
         QTest::keyClick(main(), k.key, k.mods);
         QCoreApplication::processEvents();
@@ -364,6 +447,78 @@ TEST_F(ChartTest, ShortcutKeysOpenTheCharts)
         ASSERT_NE(w, nullptr) << k.window;
         w->Unload();
         flushDeletes();
+    }
+}
+
+// The weight, temperature and SpO2 columns in each window's own order, with
+// the number rules: a decimal comma, an empty text, midnight and 23:59.
+TEST_F(ChartTest, WeightTemperatureAndSpo2ColumnsInTheirWindowsOrder)
+{
+    OpenLog(MixedLog(), 0);
+    struct Expect {
+        const char* menuItem;
+        std::vector<std::vector<double>> rows;
+    };
+    const std::vector<Expect> expects {
+        { "barchart10", { { 72.5 }, { 80 }, { 75 } } },
+        { "barchart12", { { 72.5, 60, 715 } } },
+        { "mnuGraphsTempbyDateTimeBar", { { 98.6, 715 }, { 37, 0 }, { 99.1, 2359 }, { 0, 1000 } } },
+        { "mnugraphsTempPulseDateTimeBar", { { 98.6, 60, 715 }, { 99.1, 70, 2359 } } },
+        { "mnuGraphsspo2pulsedatetimeBar", { { 97, 60, 715 }, { 95, 70, 2359 }, { 93, 65, 1100 } } },
+        { "mnuGraphsSPTLine", { { 97, 715, 60, 98.6 }, { 95, 2359, 70, 99.1 } } },
+    };
+    for (const Expect& e : expects) {
+        SCOPED_TRACE(e.menuItem);
+        ChartWindow* w = OpenChart(e.menuItem);
+        ASSERT_NE(w, nullptr);
+        ASSERT_EQ(w->LineCount.Text(), QString::number(e.rows.size()));
+        for (std::size_t r = 0; r < e.rows.size(); ++r)
+            for (std::size_t c = 0; c < e.rows[r].size(); ++c)
+                EXPECT_DOUBLE_EQ(w->MSChart1.value(int(r) + 1, int(c) + 1), e.rows[r][c])
+                    << "row " << r + 1 << " column " << c + 1;
+        click(&w->Exit);
+        flushDeletes();
+    }
+}
+
+// With any chart open, no chart entry under the locked "&Graphs" opens
+// anything, by menu or by shortcut, whichever window has the focus.
+TEST_F(ChartTest, WithAnyChartOpenNoChartEntryOrShortcutActs)
+{
+    OpenLog(FullReadings(3), 0);
+    struct Key {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+    };
+    std::vector<Key> keys;
+    for (Qt::Key k : { Qt::Key_F2, Qt::Key_F3, Qt::Key_F4, Qt::Key_F5, Qt::Key_F7, Qt::Key_F8, Qt::Key_F9, Qt::Key_F11,
+             Qt::Key_F12 }) {
+        keys.push_back({ k, {} });
+        keys.push_back({ k, Qt::ControlModifier });
+    }
+    keys.push_back({ Qt::Key_F2, Qt::ShiftModifier });
+    keys.push_back({ Qt::Key_F3, Qt::ShiftModifier });
+
+    for (const ChartDescription* open : ChartDescriptions()) {
+        SCOPED_TRACE(open->name.toStdString());
+        ChartWindow* w = OpenChart(open->menuItem);
+        ASSERT_NE(w, nullptr);
+        const QStringList loaded = Forms::Loaded();
+        for (const ChartDescription* other : ChartDescriptions())
+            EXPECT_FALSE(main()->Menu[other->menuItem].Trigger()) << other->menuItem;
+        for (QWidget* target : { static_cast<QWidget*>(main()), static_cast<QWidget*>(w) }) {
+            activate(target);
+            for (const Key& k : keys)
+                QTest::keyClick(target, k.key, k.mods);
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(Forms::Loaded(), loaded);
+        EXPECT_EQ(w->LineCount.Text(), "3");
+        EXPECT_TRUE(Locked());
+        EXPECT_EQ(desk.beeps, 0);
+        click(&w->Exit);
+        flushDeletes();
+        ASSERT_TRUE(Unlocked());
     }
 }
 

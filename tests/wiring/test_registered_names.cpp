@@ -19,11 +19,6 @@ const QStringList NotYetBuilt = {
     // Maintenance.
     "Cback", "CompactDbase", "RepairDbase", "RestBackup", "ConvertDbase", "ConvertNewDbase", "DeleteDbase",
     "BackupDbase", "mnuUtilitiesCompINDbase_Click", "mnuUtilitiesCompISDbase_Click",
-    // Weight, temperature and SpO2 charts.
-    "WtbyDate", "WtbyDateLine", "WtPulbyDate", "WtPulbyDateLine", "WtPulbyDateTime", "WtPulbyDateTimeLine",
-    "TempbyDateTime", "TempbyDateTimeLine", "TempPulbyDateTime", "TempPulbyDateTimeLine", "Spo2byDateTime",
-    "Spo2byDateTimeLine", "Spo2PulbyDateTime", "Spo2PulbyDateTimeLine", "Spo2PulTempDateTime",
-    "Spo2PulTempDateTimeLine",
 };
 
 // The procedures the menus run by name.

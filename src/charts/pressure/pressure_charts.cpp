@@ -1,21 +1,14 @@
 #include "pressure_charts.h"
 
+#include "charts/window/chart_series.h"
+
 namespace tellora {
 
 namespace {
 
-using chart::Axis;
-
-const QColor Black(0, 0, 0);
-const QColor Brown(142, 94, 66);
-const QColor TimeBlue(0, 0, 255);
-const QColor PulsePink(255, 64, 255);
-const QColor WeightBlue(0, 160, 240);
-const QColor PulseGrey(128, 128, 128);
+using namespace series;
 
 constexpr int PressureHelp = 180;
-
-ChartColumn Time(const QColor& color) { return { "Time of Reading", ColumnSource::TimeOfReading, "", Axis::Second, color }; }
 
 std::vector<ChartDescription> Build()
 {
@@ -26,8 +19,8 @@ std::vector<ChartDescription> Build()
         .caption = "Blood Pressure by Date",
         .title = "Blood Pressure by Date",
         .columns = {
-            { "Systolic", ColumnSource::Field, "Bpressure", Axis::Value, Black },
-            { "Diastolic", ColumnSource::Field, "Dpressure", Axis::Value, Brown },
+            Measure("Systolic", "Bpressure", Black),
+            Measure("Diastolic", "Dpressure", Brown),
         },
         .chartable = { { "Bpressure", "Dpressure" } },
         .filling = Filling::StepBack,
@@ -52,17 +45,17 @@ std::vector<ChartDescription> Build()
         .caption = "Blood Pressure and Pulse By Date and Time",
         .title = "Blood Pressure and Pulse by Date and Time of Reading",
         .columns = {
-            { "Systolic Pressure", ColumnSource::Field, "Bpressure", Axis::Value, Black },
-            Time(TimeBlue),
-            { "Pulse", ColumnSource::Field, "Bpulse", Axis::Value, PulsePink },
-            { "Diastolic Pressure", ColumnSource::Field, "Dpressure", Axis::Value, Brown },
+            Measure("Systolic Pressure", "Bpressure", Black),
+            TimeOfReading(Blue),
+            Measure("Pulse", "Bpulse", Pink),
+            Measure("Diastolic Pressure", "Dpressure", Brown),
         },
         .chartable = { { "Bpressure", "Bpulse", "Dpressure" } },
         .layout = LayoutClass::Wide,
         .printFailure = "Check Your Printer and try again",
         .valueAxisTitle = "Systolic Pressure and Pulse",
         .secondAxis = SecondAxis::TimeOfDay,
-        .secondAxisTitle = "Approx. Time of Reading",
+        .secondAxisTitle = TimeOfReadingAxis,
         .legendPoints = 8,
         .helpContextId = PressureHelp,
         .menuItem = "barchart7",
@@ -78,22 +71,22 @@ std::vector<ChartDescription> Build()
         .caption = "Blood Pressure, Weight  By Date and Time",
         .title = "Blood Pressure, Weight by Date and Time",
         .columns = {
-            { "Systolic Pressure", ColumnSource::Field, "Bpressure", Axis::Value, Black },
-            Time(TimeBlue),
-            { "Weight", ColumnSource::Field, "Bweight", Axis::Value, WeightBlue },
-            { "Diastolic Pressure", ColumnSource::Field, "Dpressure", Axis::Value, Brown },
+            Measure("Systolic Pressure", "Bpressure", Black),
+            TimeOfReading(Blue),
+            Measure("Weight", "Bweight", Sky),
+            Measure("Diastolic Pressure", "Dpressure", Brown),
         },
         .chartable = { { "Bweight", "Bpressure", "Dpressure" } },
         .layout = LayoutClass::Wide,
         .valueAxisTitle = "Blood Pressure, Weight",
         .secondAxis = SecondAxis::TimeOfDay,
-        .secondAxisTitle = "Approx. Time of Reading",
+        .secondAxisTitle = TimeOfReadingAxis,
         .helpContextId = PressureHelp,
         .menuItem = "barchart8",
     };
     all.push_back(withWeight);
     ChartDescription withWeightLine = LineTwin(withWeight, "linechart8");
-    withWeightLine.columns[1].color = QColor(10, 100, 100);
+    withWeightLine.columns[1].color = Teal;
     all.push_back(withWeightLine);
 
     ChartDescription withWeightPulse {
@@ -101,17 +94,17 @@ std::vector<ChartDescription> Build()
         .caption = "Blood Pressure, Weight, and Pulse  By Date and Time",
         .title = "Blood Pressure, Weight and Pulse by Date and Time",
         .columns = {
-            { "Systolic Pressure", ColumnSource::Field, "Bpressure", Axis::Value, Black },
-            Time(TimeBlue),
-            { "Weight", ColumnSource::Field, "Bweight", Axis::Value, WeightBlue },
-            { "Pulse", ColumnSource::Field, "Bpulse", Axis::Value, PulseGrey },
-            { "Diastolic Pressure", ColumnSource::Field, "Dpressure", Axis::Value, Brown },
+            Measure("Systolic Pressure", "Bpressure", Black),
+            TimeOfReading(Blue),
+            Measure("Weight", "Bweight", Sky),
+            Measure("Pulse", "Bpulse", Grey),
+            Measure("Diastolic Pressure", "Dpressure", Brown),
         },
         .chartable = { { "Bweight", "Bpressure", "Bpulse", "Dpressure" } },
         .layout = LayoutClass::Wide,
         .valueAxisTitle = "Blood Pressure, Weight, Pulse",
         .secondAxis = SecondAxis::TimeOfDay,
-        .secondAxisTitle = "Approx. Time of Reading",
+        .secondAxisTitle = TimeOfReadingAxis,
         .helpContextId = PressureHelp,
         .menuItem = "barchart9",
     };

@@ -1,14 +1,13 @@
 #include "sugar_charts.h"
 
+#include "charts/window/chart_series.h"
+
 namespace tellora {
 
 namespace {
 
 using chart::Axis;
-
-const QColor Red(255, 0, 0);
-const QColor Black(0, 0, 0);
-const QColor Brown(142, 94, 66);
+using namespace series;
 
 constexpr int SugarHelp = 170;
 
@@ -20,7 +19,7 @@ std::vector<ChartDescription> Build()
         .name = "BSbyDate",
         .caption = "Blood Sugar By Date",
         .title = "Blood Sugar by Date",
-        .columns = { { "", ColumnSource::Field, "Bsugar", Axis::Value, Red } },
+        .columns = { Measure("", "Bsugar", Red) },
         .chartable = { { "Bsugar" } },
         .filling = Filling::StepBack,
         .endBeep = true,
@@ -39,15 +38,15 @@ std::vector<ChartDescription> Build()
         .caption = "Blood Sugar By Date and Time",
         .title = "Blood Sugar by Date and Time of Reading",
         .columns = {
-            { "Blood Sugar", ColumnSource::Field, "Bsugar", Axis::Value, Red },
-            { "Time of Reading", ColumnSource::TimeOfReading, "", Axis::Second, QColor(0, 0, 255) },
+            Measure("Blood Sugar", "Bsugar", Red),
+            TimeOfReading(Blue),
         },
         .chartable = { { "Bsugar" } },
         .filling = Filling::StepBack,
         .layout = LayoutClass::Wide,
         .valueAxisTitle = "Blood Sugar Level",
         .secondAxis = SecondAxis::TimeOfDay,
-        .secondAxisTitle = "Approx. Time of Reading",
+        .secondAxisTitle = TimeOfReadingAxis,
         .helpContextId = SugarHelp,
         .menuItem = "Bar2",
     };
@@ -59,8 +58,8 @@ std::vector<ChartDescription> Build()
         .caption = "Blood Sugar By Date and Weight",
         .title = "Blood Sugar by Date and Weight",
         .columns = {
-            { "Blood Sugar", ColumnSource::Field, "Bsugar", Axis::Value, Red },
-            { "Weight", ColumnSource::Field, "Bweight", Axis::Second, QColor(0, 160, 240) },
+            Measure("Blood Sugar", "Bsugar", Red),
+            Measure("Weight", "Bweight", Sky, Axis::Second),
         },
         .chartable = { { "Bsugar", "Bweight" } },
         .endBeep = true,
@@ -79,9 +78,9 @@ std::vector<ChartDescription> Build()
         .caption = "Blood Sugar and Blood Pressure by Date",
         .title = "Blood Sugar and Blood Pressure by Date",
         .columns = {
-            { "Blood Sugar", ColumnSource::Field, "Bsugar", Axis::Value, Red },
-            { "Systolic Pressure", ColumnSource::Field, "Bpressure", Axis::Second, Black },
-            { "Diastolic Pressure", ColumnSource::Field, "Dpressure", Axis::Second, Brown },
+            Measure("Blood Sugar", "Bsugar", Red),
+            Measure("Systolic Pressure", "Bpressure", Black, Axis::Second),
+            Measure("Diastolic Pressure", "Dpressure", Brown, Axis::Second),
         },
         .chartable = { { "Bsugar", "Bpressure", "Dpressure" } },
         .endBeep = true,
@@ -94,7 +93,7 @@ std::vector<ChartDescription> Build()
     };
     all.push_back(withPressure);
     ChartDescription withPressureLine = LineTwin(withPressure, "linechart4");
-    withPressureLine.columns[0].color = QColor(192, 0, 0);
+    withPressureLine.columns[0].color = DarkRed;
     withPressureLine.cornerPicture = true;
     all.push_back(withPressureLine);
     return all;

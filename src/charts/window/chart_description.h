@@ -56,6 +56,9 @@ struct ChartDescription {
     // Whether Next beeps when no reading at all follows the group's end.
     bool endBeep = false;
     LayoutClass layout = LayoutClass::Wide;
+    // The client area's height in twips, where a window differs from its
+    // layout class's usual height.
+    std::optional<int> clientHeight;
     QString printFailure = QStringLiteral("Check Your Printer and Try Again");
     QString valueAxisTitle;
     SecondAxis secondAxis = SecondAxis::Hidden;
@@ -71,6 +74,8 @@ struct ChartDescription {
     const FieldTest& LabelTest() const { return labelTest ? *labelTest : chartable; }
     const FieldTest& NextGroupEndTest() const { return nextGroupEndTest ? *nextGroupEndTest : chartable; }
     const FieldTest& PreviousGroupEndTest() const { return previousGroupEndTest ? *previousGroupEndTest : chartable; }
+    int ClientWidth() const { return layout == LayoutClass::Narrow ? 10455 : 11610; }
+    int ClientHeight() const { return clientHeight ? *clientHeight : layout == LayoutClass::Narrow ? 6435 : 6450; }
     // Where the chart picture's top-left corner goes on the page, in twips.
     int PrintX() const { return layout == LayoutClass::Narrow ? 2900 : 2200; }
     int PrintY() const { return 3000; }

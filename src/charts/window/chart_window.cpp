@@ -124,7 +124,7 @@ ChartWindow::ChartWindow(const ChartDescription& description)
 {
     const bool narrow = description_.layout == LayoutClass::Narrow;
     SetCaption(description_.caption);
-    SetClientSize(narrow ? 10455 : 11610, narrow ? 6435 : 6450);
+    SetClientSize(description_.ClientWidth(), description_.ClientHeight());
     HelpContextID = description_.helpContextId;
     SetFormFont(forms::SansBold975);
     auto at = [narrow](int n, int w) { return narrow ? n : w; };
