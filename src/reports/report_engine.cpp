@@ -49,6 +49,9 @@ public:
         : db_(dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString()))
         , cursor_(std::make_unique<dao::StepCursor>(*db_, "BLOOD", "Readings"))
     {
+        // Names looked up once, not for every reading of a long walk.
+        for (int f = 0; f < Reading::FieldCount; ++f)
+            positions_[f] = cursor_->FieldPosition(ReadingFields[f].name);
     }
     ~Readings()
     {
@@ -60,8 +63,10 @@ public:
     {
         dao::StepCursor& c = *cursor_;
         walk.seekFirst(c);
+        Reading r;
         for (; !c.EOF_(); c.MoveNext()) {
-            const Reading r = Reading::From(c);
+            for (int f = 0; f < Reading::FieldCount; ++f)
+                r.values[f] = c.ValueAt(positions_[f]);
             if (walk.endsAt && walk.endsAt(r)) return;
             visit(r);
         }
@@ -70,6 +75,7 @@ public:
 private:
     std::unique_ptr<dao::Database> db_;
     std::unique_ptr<dao::StepCursor> cursor_;
+    std::array<int, Reading::FieldCount> positions_ {};
 };
 
 // Puts the folder that was current back however the report ends.
@@ -237,7 +243,25 @@ void PrintSummaryPages(Printer& p, const ReportDescription& report, const Summar
     PrintLines(p, second);
 }
 
+// Pages and statistics in one pass: both see the same readings.
+ReportPlan Plan(Readings& readings, const ReportDescription& report)
+{
+    ReportPlan plan { {}, SummaryStatistics(report.averages) };
+    readings.Walk(report.walk, [&](const Reading& r) {
+        if (!r.IsStandard()) return;
+        plan.lines.Place(r.Holds(Reading::Bcomm));
+        plan.stats.AddReading(r);
+    });
+    return plan;
+}
+
 } // namespace
+
+ReportPlan PlanStandardReport(const ReportDescription& report)
+{
+    Readings readings;
+    return Plan(readings, report);
+}
 
 ReportOutcome PrintStandardReport(const ReportDescription& report)
 {
@@ -250,14 +274,9 @@ ReportOutcome PrintStandardReport(const ReportDescription& report)
     const FolderKeeper folder;
     try {
         Readings readings;
-        // Pages and statistics in one pass: both see the same readings.
-        DataPageLines counting;
-        SummaryStatistics stats(report.averages);
-        readings.Walk(report.walk, [&](const Reading& r) {
-            if (!r.IsStandard()) return;
-            counting.Place(r.Holds(Reading::Bcomm));
-            stats.AddReading(r);
-        });
+        ReportPlan plan = Plan(readings, report);
+        const DataPageLines& counting = plan.lines;
+        SummaryStatistics& stats = plan.stats;
         if (counting.Empty()) {
             forms::SetMousePointer(forms::vbArrow);
             forms::MsgBox(QString::fromLatin1(NothingToPrintMessage));

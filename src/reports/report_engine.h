@@ -115,6 +115,15 @@ private:
     int line_ = 10;
 };
 
+// The pass before printing: the pages the data rows will take and the
+// extremes and morning/afternoon sums of the walk. Opens the database and
+// closes it again; throws dao::Error when it will not open or read.
+struct ReportPlan {
+    DataPageLines lines;
+    SummaryStatistics stats;
+};
+ReportPlan PlanStandardReport(const ReportDescription& report);
+
 // The summary statistics of a walk, with the texts the summary pages print,
 // for tests and for the date-range family's summary-only report: the whole
 // standard-report arithmetic without a printer.

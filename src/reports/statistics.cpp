@@ -33,6 +33,23 @@ double LeadingNumber(const dao::Value& stored)
 
 namespace {
 
+// TimeOfReadingValue of a stored time; "HH:mm" in the system's separator,
+// as every reading is stored, without the round trip through texts.
+int TimeValue(const dao::Value& stored)
+{
+    if (stored && stored->size() == 5) {
+        const std::string& t = *stored;
+        const QString& separator = timeLocale().timeSeparator;
+        auto digit = [&](int i) { return t[i] >= '0' && t[i] <= '9'; };
+        if (digit(0) && digit(1) && digit(3) && digit(4) && separator.size() == 1 && separator[0] == QChar(t[2])) {
+            const int hours = (t[0] - '0') * 10 + (t[1] - '0');
+            const int minutes = (t[3] - '0') * 10 + (t[4] - '0');
+            if (hours < 24 && minutes < 60) return hours * 100 + minutes;
+        }
+    }
+    return TimeOfReadingValue(stored ? QString::fromStdString(*stored) : QString());
+}
+
 QString wholeText(double value)
 {
     return std::fabs(value) < 9.0e18 ? NumberText(static_cast<std::int64_t>(value)) : NumberText(value);
@@ -51,7 +68,7 @@ void SummaryStatistics::AddReading(const Reading& reading)
     for (int m = 0; m < MeasureCount; ++m)
         any = any || reading.Holds(MeasureFields[m]);
     if (!any) return;
-    const bool am = TimeOfReadingValue(reading.Text(Reading::Btime)) < 1200;
+    const bool am = TimeValue(reading[Reading::Btime]) < 1200;
     for (int m = 0; m < MeasureCount; ++m)
         if (reading.Holds(MeasureFields[m])) addNumber(m, LeadingNumber(reading[MeasureFields[m]]), am, reading);
 }
