@@ -46,22 +46,20 @@ namespace {
 class Readings {
 public:
     Readings()
-        : db_(dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString()))
-        , cursor_(std::make_unique<dao::StepCursor>(*db_, "BLOOD", "Readings"))
+        : table_(OpenReadingsCursor())
     {
         // Names looked up once, not for every reading of a long walk.
         for (int f = 0; f < Reading::FieldCount; ++f)
-            positions_[f] = cursor_->FieldPosition(ReadingFields[f].name);
+            positions_[f] = table_.rs->FieldPosition(ReadingFields[f].name);
     }
-    ~Readings()
-    {
-        cursor_.reset();
-        if (db_) db_->Close();
-    }
+    // The cursor ends before its database, which closes as it goes.
+    ~Readings() { table_.rs.reset(); }
+    Readings(const Readings&) = delete;
+    Readings& operator=(const Readings&) = delete;
     // Calls `visit` with every reading of the walk, in index order.
     template<class F> void Walk(const ReportWalk& walk, F&& visit)
     {
-        dao::StepCursor& c = *cursor_;
+        dao::StepCursor& c = *table_.rs;
         walk.seekFirst(c);
         Reading r;
         for (; !c.EOF_(); c.MoveNext()) {
@@ -73,8 +71,7 @@ public:
     }
 
 private:
-    std::unique_ptr<dao::Database> db_;
-    std::unique_ptr<dao::StepCursor> cursor_;
+    ReadingsCursor table_;
     std::array<int, Reading::FieldCount> positions_ {};
 };
 
@@ -319,12 +316,8 @@ ReportOutcome PrintStandardReport(const ReportDescription& report)
         }
         PrintSummaryPages(p, report, stats.Texts(), page, total);
         p.EndDoc();
-    } catch (const dao::Error&) {
-        p.KillDoc();
-        forms::SetMousePointer(forms::vbArrow);
-        Fail(ReportFailure {});
-        return ReportOutcome::Failed;
-    } catch (const print::Error&) {
+    } catch (const platform::Error&) {
+        // A database that will not open or read, or a failing printer.
         p.KillDoc();
         forms::SetMousePointer(forms::vbArrow);
         Fail(ReportFailure {});
@@ -386,9 +379,7 @@ ReportOutcome PrintInjectionLog(const ReportDescription& report)
         });
         p.EndDoc();
         p.SetOrientation(print::PageOrientation::Portrait);
-    } catch (const dao::Error&) {
-        return failed();
-    } catch (const print::Error&) {
+    } catch (const platform::Error&) {
         return failed();
     }
     return ReportOutcome::Printed;

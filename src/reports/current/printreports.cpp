@@ -7,6 +7,7 @@
 #include "shell/shell.h"
 
 #include "platform/dao/step_cursor.h"
+#include "platform/forms/desktop.h"
 #include "platform/forms/registry.h"
 
 #include <QDate>

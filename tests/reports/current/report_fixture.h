@@ -202,7 +202,7 @@ protected:
             && main()->mnuGraphs.Enabled();
     }
 
-    static QString Today() { return QDate::currentDate().toString("M/d/yyyy"); }
+    QString Today() const { return desk.clock.date().toString("M/d/yyyy"); }
 
     print::ScopedCatalog catalog;
     print::ScriptedPrinterChoices choices;
