@@ -64,10 +64,8 @@ void PrintReports::Print_Click()
 
 namespace {
 
-QString TodayShown()
-{
-    return FormatShortDate(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
-}
+// Asked anew for every header: a report printing past midnight shows the new day.
+QString TodayShown() { return FormatShortDate(forms::Today().toString(QStringLiteral("yyyy-MM-dd"))); }
 
 } // namespace
 
