@@ -286,4 +286,37 @@ TEST(StepCursor, ReportsADamagedFileAsTheRecordsetDoes)
     EXPECT_EQ(fromCursor, fromRecordset);
 }
 
+// Null, an empty text and a text each come back as stored, row after row:
+// the cursor reuses its buffers between rows without mixing them up.
+TEST(StepCursor, ReadsNullEmptyAndTextValuesAsStored)
+{
+    testsupport::ProgramFolder folder;
+    tellora::CreateReadingsDatabase(QString::fromStdString(File));
+    {
+        auto db = dao::DefaultWorkspace().OpenDatabase(File);
+        auto rs = db->OpenRecordset("BLOOD");
+        const std::vector<dao::Value> comments
+            = { std::string("a long comment of some length"), std::nullopt, std::string(""), std::string("x") };
+        for (std::size_t i = 0; i < comments.size(); ++i) {
+            tellora::Reading r = tellora::Reading::NothingTaken(Day(1), "0" + std::to_string(i) + ":00");
+            r[tellora::Reading::Bcomm] = comments[i];
+            rs->AddNew();
+            r.WriteTo(*rs);
+            rs->Update();
+        }
+    }
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    StepCursor c(*db, "BLOOD", "Readings");
+    const int comment = c.FieldPosition("BCOMM");
+    std::vector<dao::Value> read;
+    for (; !c.EOF_(); c.MoveNext()) {
+        read.push_back(c.ValueAt(comment));
+        EXPECT_EQ(c.GetValue("Bcomm"), read.back());
+    }
+    EXPECT_EQ(read,
+        (std::vector<dao::Value> {
+            std::string("a long comment of some length"), std::nullopt, std::string(""), std::string("x") }));
+    EXPECT_THROW(c.ValueAt(comment), dao::Error); // no current row at the end
+}
+
 } // namespace

@@ -205,11 +205,21 @@ bool StepCursor::step()
             stop();
             return false;
         }
+        // Straight from the statement into the row's own buffers: a long walk
+        // makes no string of its own for each value.
         rowid_ = running_->getColumn(0).getInt64();
         row_.resize(fields_.size());
         for (std::size_t i = 0; i < fields_.size(); ++i) {
-            const SQLite::Column col = running_->getColumn(int(i) + 1);
-            row_[i] = col.isNull() ? dao::Value() : dao::Value(col.getString());
+            // One call into the engine a value: no text pointer is a Null.
+            const char* text = running_->getColumn(int(i) + 1).getText(nullptr);
+            if (!text) {
+                row_[i].reset();
+                continue;
+            }
+            if (!row_[i]) row_[i].emplace();
+            // The fields are text: no zero byte inside, so the length needs no
+            // second call either.
+            row_[i]->assign(text);
         }
         state_ = State::Row;
         empty_ = false;
@@ -313,6 +323,12 @@ dao::Value StepCursor::GetValue(const std::string& field) const
 {
     if (state_ != State::Row || empty_) throw noCurrent();
     return row_[fieldIndex(field)];
+}
+
+const dao::Value& StepCursor::ValueAt(int position) const
+{
+    if (state_ != State::Row || empty_) throw noCurrent();
+    return row_.at(std::size_t(position));
 }
 
 } // namespace dao

@@ -88,6 +88,11 @@ public:
     // The current row's field (name without regard to case); Null as an empty
     // optional. errNoCurrentRecord without a current row.
     dao::Value GetValue(const std::string& field) const;
+    // For walks over many rows: a field's position, looked up once (throws as
+    // GetValue does for an unknown name), and the current row's value there,
+    // without a copy.
+    int FieldPosition(const std::string& field) const { return fieldIndex(field); }
+    const dao::Value& ValueAt(int position) const;
 
 private:
     enum class State { Bof, Row, Eof };
