@@ -68,6 +68,9 @@ StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::s
         marks += sep + "?";
         if (i < keyFields_.size()) equal += (i ? " AND " : "") + col + " = ?";
     }
+    select_ = select;
+    order_ = asc;
+    db_ = &db;
     auto& c = db.connection();
     guarded([&] {
         forwardAll_ = std::make_unique<SQLite::Statement>(c, select + " ORDER BY " + asc);
@@ -160,6 +163,38 @@ void StepCursor::Seek(const std::vector<std::string>& keys)
     noMatch_ = !step();
     // The equality statement cannot go on past its key: the next move re-keys.
     stop();
+    if (noMatch_) {
+        state_ = State::Eof;
+        empty_ = false;
+    }
+}
+
+void StepCursor::SeekAtLeast(const std::vector<std::string>& keys)
+{
+    if (keys.empty() || keys.size() > keyFields_.size())
+        throw dao::Error(dao::errInvalidArgument, "Seek takes one value for each of the first fields of the index.");
+    guarded([&] {
+        stop();
+        atLeast_.resize(keyFields_.size());
+        auto& st = atLeast_[keys.size() - 1];
+        if (!st) {
+            std::string tuple, marks;
+            for (std::size_t i = 0; i < keys.size(); ++i) {
+                tuple += (i ? ", " : "") + quoteId(fields_[keyFields_[i]]);
+                marks += i ? ", ?" : "?";
+            }
+            st = std::make_unique<SQLite::Statement>(
+                db_->connection(), select_ + " WHERE (" + tuple + ") >= (" + marks + ") ORDER BY " + order_);
+        }
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            st->bind(int(i) + 1, keys[i]);
+        running_ = st.get();
+        way_ = Way::Forward;
+        return 0;
+    });
+    // Every later row in index order also passes the test, so the statement
+    // simply goes on for MoveNext.
+    noMatch_ = !step();
     if (noMatch_) {
         state_ = State::Eof;
         empty_ = false;
