@@ -14,8 +14,21 @@ QSizeF pictureTwips(const QImage& picture)
     return picture.deviceIndependentSize() * TwipsPerPixel;
 }
 
+void useMetricCompatibleFaces()
+{
+    static const bool done = [] {
+        // Ahead of whatever the system's font configuration would pick.
+        QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+        return true;
+    }();
+    (void)done;
+}
+
 QSizeF measureTwips(const QString& text, const QFont& font)
 {
+    useMetricCompatibleFaces();
     // A device of 1440 dots to the inch measures in twips directly.
     static const QImage device = [] {
         QImage image(1, 1, QImage::Format_ARGB32);
@@ -34,6 +47,7 @@ QSizeF measureTwips(const QString& text, const QFont& font)
 
 Printer::Printer(std::shared_ptr<Catalog> catalog)
 {
+    useMetricCompatibleFaces();
     SetCatalog(std::move(catalog));
 }
 

@@ -60,6 +60,12 @@ inline constexpr double TwipsPerPixel = 15.0;
 // A picture's own size in twips.
 QSizeF pictureTwips(const QImage& picture);
 
+// The Windows faces the reports ask for print in their metric-compatible
+// installed faces ("Times New Roman" in Liberation Serif, "Arial" in Liberation
+// Sans, "Courier New" in Liberation Mono), so a text measures and centres as
+// it would in the face named. Done once; every printer call makes sure of it.
+void useMetricCompatibleFaces();
+
 // Width and height (line spacing) of a text in twips, measured the same way
 // on every device so layouts do not depend on which printer is current.
 QSizeF measureTwips(const QString& text, const QFont& font);
@@ -185,6 +191,8 @@ public:
     double TextHeight(const QString& text) const;
     // A straight line in DrawWidth; the current position moves to (x2, y2).
     void Line(double x1, double y1, double x2, double y2);
+    // A line given by its start and a step: from (x, y) to (x + dx, y + dy).
+    void LineStep(double x, double y, double dx, double dy) { Line(x, y, x + dx, y + dy); }
     // The picture at its own size with its top-left corner at (x, y).
     void PaintPicture(const QImage& picture, double x, double y);
 

@@ -67,6 +67,30 @@ TEST_F(PdfTest, PrintsOneLandscapePageWithTheTextWhereItWasPut)
     EXPECT_NEAR(m.captured(2).toDouble(), 18 + 3000 / 20.0, 4);
 }
 
+// Text goes into the file as text in an embedded font, not as a picture, so
+// a report can be searched and copied; "Times New Roman" comes out in its
+// metric twin, upright and italic.
+TEST_F(PdfTest, TextIsSearchableInTheMetricTwinOfTheFaceAsked)
+{
+    printer.Scale(0, 0, 80, 66);
+    printer.SetFontName("Times New Roman");
+    printer.SetFontSize(12);
+    printer.SetCurrentX(10);
+    printer.SetCurrentY(4);
+    printer.Print("NAME: ANN_LEE");
+    printer.SetFontItalic(true);
+    printer.SetCurrentX(30);
+    printer.SetCurrentY(9);
+    printer.Print("PRESSURE");
+    printer.EndDoc();
+    const QString fonts = run("pdffonts", { folder.file("out.pdf") });
+    EXPECT_TRUE(fonts.contains(QRegularExpression("LiberationSerif\\s"))) << fonts.toStdString();
+    EXPECT_TRUE(fonts.contains("LiberationSerif-Italic")) << fonts.toStdString();
+    const QString text = run("pdftotext", { "-layout", folder.file("out.pdf"), "-" });
+    EXPECT_TRUE(text.contains("NAME: ANN_LEE")) << text.toStdString();
+    EXPECT_TRUE(text.contains("PRESSURE")) << text.toStdString();
+}
+
 TEST_F(PdfTest, AnAbandonedDocumentLeavesTheEarlierFileWhole)
 {
     printer.Print("first");

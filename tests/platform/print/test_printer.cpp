@@ -3,6 +3,8 @@
 #include "platform/print/printer.h"
 #include "platform/print/recording_printer.h"
 
+#include <QFontInfo>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -136,6 +138,73 @@ TEST_F(PrinterTest, TextWidthFollowsTheFontAndTheScale)
     EXPECT_NEAR(printer.TextWidth("Insulin Injection Log"), twips12 / 144, 1e-9);
     EXPECT_LT(printer.TextWidth("BLOOD"), printer.TextWidth("PRESSURE"));
     EXPECT_TRUE(rec->Ops().empty()); // measuring prints nothing
+}
+
+// The reports centre by measured width, so "Times New Roman" has to measure as
+// its metric twin does, whatever the system would substitute for it.
+TEST_F(PrinterTest, TimesNewRomanPrintsAndMeasuresAsLiberationSerif)
+{
+    printer.SetFontName("Times New Roman");
+    printer.SetFontSize(12);
+    printer.SetFontItalic(true);
+    EXPECT_EQ(printer.FontName(), "Times New Roman");
+    EXPECT_EQ(QFontInfo(printer.Font()).family(), "Liberation Serif");
+    QFont twin("Liberation Serif");
+    twin.setPointSizeF(12);
+    twin.setItalic(true);
+    // Before any output, in the landscape log page's scale.
+    printer.SetOrientation(PageOrientation::Landscape);
+    printer.Scale(0, 0, 110, 51);
+    EXPECT_DOUBLE_EQ(printer.TextWidth("Injection Site"), measureTwips("Injection Site", twin).width() / (15120 / 110.0));
+    // Upright 12-point Times New Roman: "Date" advances 3866 of 2048 units to
+    // the em of 240 twips.
+    printer.SetFontItalic(false);
+    EXPECT_NEAR(printer.TextWidth("Date") * 15120 / 110.0, 3866 / 2048.0 * 240, 3);
+    EXPECT_TRUE(rec->Ops().empty());
+}
+
+// Scale, fonts, draw width and orientation are the printer's until changed:
+// neither a new page nor the end of a document resets them.
+TEST_F(PrinterTest, SettingsStayInForceAcrossPagesAndDocuments)
+{
+    printer.SetOrientation(PageOrientation::Landscape);
+    printer.SetScaleMode(ScaleUnit::Characters);
+    printer.Scale(0, 0, 110, 51);
+    printer.SetFontName("Times New Roman");
+    printer.SetFontSize(20);
+    printer.SetFontItalic(true);
+    printer.SetDrawWidth(2);
+    printer.SetCurrentX(55.5);
+    printer.SetCurrentY(6.25);
+    printer.Print("first");
+    printer.NewPage();
+    printer.LineStep(6, 12.5, 98, 0);
+    printer.EndDoc();
+    printer.SetCurrentX(11.15);
+    printer.SetCurrentY(45.65);
+    printer.Print("second document");
+    printer.EndDoc();
+
+    const auto texts = rec->OpsOf(OpKind::Text);
+    ASSERT_EQ(texts.size(), 2u);
+    const double ux = 15120 / 110.0, uy = 11520 / 51.0;
+    EXPECT_NEAR(texts[0].at.x(), 55.5 * ux, 1e-6);
+    EXPECT_NEAR(texts[0].at.y(), 6.25 * uy, 1e-6);
+    EXPECT_EQ(texts[1].document, 2);
+    EXPECT_EQ(texts[1].orientation, PageOrientation::Landscape);
+    EXPECT_NEAR(texts[1].at.x(), 11.15 * ux, 1e-6);
+    EXPECT_NEAR(texts[1].at.y(), 45.65 * uy, 1e-6);
+    EXPECT_EQ(texts[1].font.family(), "Times New Roman");
+    EXPECT_DOUBLE_EQ(texts[1].font.pointSizeF(), 20);
+    EXPECT_TRUE(texts[1].font.italic());
+    const auto lines = rec->OpsOf(OpKind::Line);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].page, 2);
+    EXPECT_EQ(lines[0].width, 2);
+    EXPECT_NEAR(lines[0].at.x(), 6 * ux, 1e-6);
+    EXPECT_NEAR(lines[0].to.x(), 104 * ux, 1e-6);
+    EXPECT_NEAR(lines[0].to.y(), 12.5 * uy, 1e-6);
+    EXPECT_DOUBLE_EQ(printer.CurrentX(), 0); // Print moved on to the next line
 }
 
 TEST_F(PrinterTest, RecordsTheDocumentWithItsPagesAndOrientations)
