@@ -3,6 +3,7 @@
 #include "charts/register.h"
 #include "entry/register.h"
 #include "listings/register.h"
+#include "reports/current/register.h"
 #include "reports/range/register.h"
 
 namespace tellora {
@@ -12,6 +13,7 @@ void RegisterAllWindows()
     RegisterEntryWindows();
     RegisterListingWindows();
     RegisterChartWindows();
+    RegisterCurrentReportWindows();
     RegisterRangeReportWindows();
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 // The listing chooser: standard readings or the injection log. It opens the
 // chosen listing and closes, leaving the locks to the listing.
-#include "optionbutton.h"
-
 #include "platform/forms/controls.h"
 #include "platform/forms/form.h"
+#include "platform/forms/optionbutton.h"
 
 namespace tellora {
 
@@ -14,8 +13,8 @@ public:
     static constexpr const char* FormName = "DisplayScreen";
     DisplayScreen();
 
-    OptionButton Option1;
-    OptionButton Option2;
+    forms::OptionButton Option1;
+    forms::OptionButton Option2;
     forms::Label Label1;
     forms::CommandButton DisplayRpt;
     forms::CommandButton Cancel;

@@ -3,7 +3,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 
-namespace tellora {
+namespace forms {
 
 OptionButton::OptionButton(QWidget* parent)
     : QRadioButton(parent)
@@ -22,7 +22,7 @@ void OptionButton::SetValue(bool value)
 
 void OptionButton::keyPressEvent(QKeyEvent* event)
 {
-    if (!forms::dispatchKeyPress(this, *this, event)) QRadioButton::keyPressEvent(event);
+    if (!dispatchKeyPress(this, *this, event)) QRadioButton::keyPressEvent(event);
 }
 
 void OptionButton::focusInEvent(QFocusEvent* event)
@@ -35,7 +35,7 @@ void OptionButton::focusInEvent(QFocusEvent* event)
 void OptionButton::focusOutEvent(QFocusEvent* event)
 {
     QRadioButton::focusOutEvent(event);
-    forms::dispatchFocusOut(this, *this, event->reason());
+    dispatchFocusOut(this, *this, event->reason());
 }
 
-} // namespace tellora
+} // namespace forms

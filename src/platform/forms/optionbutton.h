@@ -2,13 +2,13 @@
 // An option button: one of a group of choices on the same window, of which
 // one at most is selected. Taking the focus selects it, so the first button
 // of a group is chosen when its window opens with the focus on it.
-#include "platform/forms/events.h"
+#include "events.h"
 
 #include <QRadioButton>
 
-namespace tellora {
+namespace forms {
 
-class OptionButton : public QRadioButton, public forms::ControlEvents {
+class OptionButton : public QRadioButton, public ControlEvents {
     Q_OBJECT
 public:
     explicit OptionButton(QWidget* parent = nullptr);
@@ -23,4 +23,4 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 };
 
-} // namespace tellora
+} // namespace forms

@@ -3,7 +3,7 @@
 // pages alone, over a picked range of days.
 #include "daterangewindow.h"
 
-#include "listings/optionbutton.h"
+#include "platform/forms/optionbutton.h"
 
 namespace tellora {
 
@@ -13,8 +13,8 @@ public:
     static constexpr const char* FormName = "StdRptByDate";
     StdRptByDate();
 
-    OptionButton Option1;
-    OptionButton Option2;
+    forms::OptionButton Option1;
+    forms::OptionButton Option2;
     forms::CommandButton PrintRpt;
 
 protected:
