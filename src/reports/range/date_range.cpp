@@ -1,6 +1,12 @@
 #include "date_range.h"
 
+#include "shell/displayrecord.h"
 #include "shell/format.h"
+
+#include "platform/dao/step_cursor.h"
+#include "platform/forms/registry.h"
+
+#include <string>
 
 namespace tellora {
 
@@ -33,39 +39,30 @@ QString DateRange::Text() const
     return RangeDayText(firstDay) + QStringLiteral(" To ") + RangeDayText(lastDay);
 }
 
-RangeWalk::RangeWalk(dao::Database& db, const DateRange& range)
-    : cursor_(db, "BLOOD", "Readings")
-    , first_(range.first.toStdString())
-    , last_(range.last.toStdString())
+reports::ReportWalk RangeWalk(const DateRange& range)
 {
+    const std::string first = range.first.toStdString();
+    const std::string last = range.last.toStdString();
+    reports::ReportWalk walk;
+    walk.seekFirst = [first](dao::StepCursor& c) { c.SeekAtLeast({ first }); };
+    // Stored dates compare as texts, character by character.
+    walk.endsAt = [last](const Reading& r) { return r.Text(Reading::Bdate).toStdString() > last; };
+    return walk;
 }
 
-void RangeWalk::Start()
+reports::ReportDescription RangeReport(const DateRange& range, bool dataPages)
 {
-    cursor_.SeekAtLeast({ first_ });
-    started_ = true;
-    positioned_ = true;
-    done_ = false;
-}
-
-std::optional<Reading> RangeWalk::Next()
-{
-    if (!started_) Start();
-    if (done_) return std::nullopt;
-    if (!positioned_ && !cursor_.EOF_()) cursor_.MoveNext();
-    positioned_ = false;
-    // A start after the last reading leaves the cursor at the end: nothing is
-    // read without a current row.
-    if (cursor_.EOF_()) {
-        done_ = true;
-        return std::nullopt;
-    }
-    const dao::Value date = cursor_.GetValue("Bdate");
-    if (date.value_or(std::string()) > last_) {
-        done_ = true;
-        return std::nullopt;
-    }
-    return Reading::From(cursor_);
+    reports::ReportDescription d;
+    if (const auto* record = forms::Forms::Find<DisplayRecord>()) d.name = record->DatabaseName.Text();
+    const QString days = range.Text();
+    d.pageDateLine = [days] { return QStringLiteral("DATES: ") + days; };
+    d.logDateLine = [days] { return QStringLiteral("Dates: ") + days; };
+    d.walk = RangeWalk(range);
+    d.averages = { reports::HalfRounding::AwayFromZero, true };
+    d.dataPages = dataPages;
+    d.logNothingToPrint = QString::fromLatin1(reports::NothingToPrintMessage);
+    d.logFailure = { QString::fromLatin1(RangeLogFailureMessage), forms::Icon::None, QString(), false };
+    return d;
 }
 
 } // namespace tellora

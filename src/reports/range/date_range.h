@@ -1,14 +1,10 @@
 #pragma once
-// A date range picked on a date-range window, and the walk over its readings.
-#include "shell/reading.h"
-
-#include "platform/dao/step_cursor.h"
+// A date range picked on a date-range window, and what sets the reports over
+// a date range apart from those from the current reading.
+#include "reports/report_engine.h"
 
 #include <QDate>
 #include <QString>
-
-#include <optional>
-#include <string>
 
 namespace tellora {
 
@@ -28,26 +24,18 @@ struct DateRange {
 // four-digit year, month first whatever the system's order.
 QString RangeDayText(const QDate& day);
 
-// The readings of a range in index order: from the first reading dated on or
-// after the first day up to the last one dated on or before the last day.
-// Finding the start is one index seek; the walk then steps on in the index.
-class RangeWalk {
-public:
-    // Over BLOOD of an open readings database; throws dao::Error.
-    RangeWalk(dao::Database& db, const DateRange& range);
+// The walk of every pass over a range: from the first reading dated on or
+// after the first day (one index seek on the date alone) up to the last one
+// dated on or before the last day.
+reports::ReportWalk RangeWalk(const DateRange& range);
 
-    // Back to the start of the range (every pass begins here).
-    void Start();
-    // The next reading of the range; nothing once the walk has passed the last
-    // day or the end of the table. Starts the walk when not started yet.
-    std::optional<Reading> Next();
+// The reports over a date range: the range in the headers, the range walk,
+// averages with halves away from zero and the weight divided at double
+// precision, and the injection log's own messages. `dataPages` false gives
+// the two summary pages alone.
+reports::ReportDescription RangeReport(const DateRange& range, bool dataPages);
 
-private:
-    dao::StepCursor cursor_;
-    std::string first_, last_;
-    bool positioned_ = false; // on a row not handed out yet
-    bool started_ = false;
-    bool done_ = false;
-};
+inline constexpr const char* RangeLogFailureMessage
+    = "Either the date range you have entered contains no readings or your printer is offline.";
 
 } // namespace tellora

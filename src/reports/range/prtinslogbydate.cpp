@@ -2,8 +2,6 @@
 
 #include "range_reports.h"
 
-#include "platform/forms/registry.h"
-
 namespace tellora {
 
 PrtInsLogByDate::PrtInsLogByDate()
@@ -30,7 +28,7 @@ PrtInsLogByDate::PrtInsLogByDate()
 void PrtInsLogByDate::PrtLog_Click()
 {
     if (!ReadyToPrint()) return;
-    forms::Forms::RunCommand(PrintInjectionLogByDateCommand);
+    PrintInjectionLogByDate(Range());
     Unload();
 }
 

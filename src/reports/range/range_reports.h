@@ -1,19 +1,16 @@
 #pragma once
-// The three reports over a date range, registered as commands that a
-// date-range window's print button runs after the printer choice. Each reads
-// the range from the window that runs it and prints on print::current().
+// The three reports over a date range, as the date-range windows' print
+// buttons run them after the printer choice, on print::current().
+#include "date_range.h"
+
 namespace tellora {
 
-// The standard report: a row for each standard reading of the range with its
-// comment line, then the two summary pages. Closes StdRptByDate once its
-// document has ended; after "There are no readings to print." or a printing
-// error the window stays open.
-inline constexpr const char* PrintStandardReportByDateCommand = "PrintStandardReportByDate";
-// The two summary pages of the standard report alone, numbered 1 and 2 of 2;
-// closes StdRptByDate as the standard report does.
-inline constexpr const char* PrintSummaryByDateCommand = "PrintSummaryByDate";
-// The injection log of the range on ruled landscape pages, 24 rows a page;
-// reports its own outcome, after which PrtInsLogByDate closes.
-inline constexpr const char* PrintInjectionLogByDateCommand = "PrintInjectionLogByDate";
+// The standard report (rows and comment lines, then the two summary pages),
+// or with `dataPages` false the summary pages alone. True when the document
+// was printed and ended; after "There are no readings to print." or a
+// printing error, each already reported, false.
+bool PrintStandardReportByDate(const DateRange& range, bool dataPages);
+// The injection log of the range; reports its own outcome whatever happens.
+void PrintInjectionLogByDate(const DateRange& range);
 
 } // namespace tellora

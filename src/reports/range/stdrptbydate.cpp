@@ -2,8 +2,6 @@
 
 #include "range_reports.h"
 
-#include "platform/forms/registry.h"
-
 namespace tellora {
 
 StdRptByDate::StdRptByDate()
@@ -41,9 +39,9 @@ void StdRptByDate::Form_Load()
 void StdRptByDate::PrintRpt_Click()
 {
     if (!ReadyToPrint()) return;
-    // The report closes this window once its document has ended; after
-    // "nothing to print" or a printing error the user may pick again.
-    forms::Forms::RunCommand(Option1.Value() ? PrintStandardReportByDateCommand : PrintSummaryByDateCommand);
+    // Closed once the document has ended; after "nothing to print" or a
+    // printing error the user may pick another range.
+    if (PrintStandardReportByDate(Range(), Option1.Value())) Unload();
 }
 
 } // namespace tellora

@@ -12,6 +12,9 @@
 #include "platform/print/recording_printer.h"
 
 #include <QDate>
+#include <QStringList>
+
+#include <cmath>
 
 #include <map>
 #include <string>
@@ -57,10 +60,39 @@ inline void WriteReadings(const QString& file, const std::vector<Rd>& rows)
     db->Close();
 }
 
-// The stored date n days after 2024-03-01.
+// The stored date n days after 2024-03-01, its picked day and its date as shown.
 inline std::string Day(int n)
 {
     return QDate(2024, 3, 1).addDays(n).toString("yyyy-MM-dd").toStdString();
+}
+inline QDate PickedDay(int n)
+{
+    return QDate(2024, 3, 1).addDays(n);
+}
+inline QString ShownDay(int n)
+{
+    return QDate(2024, 3, 1).addDays(n).toString("M/d/yyyy");
+}
+
+// n standard readings, two a day at 08:00 and 20:00 from day `firstDay` on,
+// sugar counting up from 100.
+inline std::vector<Rd> Standard(int n, int firstDay = 0)
+{
+    std::vector<Rd> rows;
+    for (int i = 0; i < n; ++i)
+        rows.push_back({ Day(firstDay + i / 2), i % 2 ? "20:00" : "08:00",
+            { { "Bsugar", std::to_string(100 + i) }, { "Bpressure", "120" }, { "Dpressure", "80" } } });
+    return rows;
+}
+// n injection readings laid out the same way.
+inline std::vector<Rd> Injections(int n, int firstDay = 0)
+{
+    std::vector<Rd> rows;
+    for (int i = 0; i < n; ++i)
+        rows.push_back({ Day(firstDay + i / 2), i % 2 ? "20:00" : "08:00",
+            { { "Bsugar", std::to_string(100 + i) }, { "Instype", "Humalog" }, { "Insamt", std::to_string(i) },
+                { "Site", "Arm" } } });
+    return rows;
 }
 
 class RangeTest : public ShellTest {
@@ -129,6 +161,55 @@ protected:
     }
 
     print::RecordingPrinter& recorder() { return *catalog.recorder(); }
+
+    // A printed text in page units: a column and a row of the page's scale.
+    struct Printed {
+        int page;
+        double x, y;
+        QString text;
+        bool italic;
+    };
+    // The texts of one document (the last begun when 0), in the order printed.
+    std::vector<Printed> Texts(int document = 0)
+    {
+        if (!document) document = recorder().DocumentsBegun();
+        std::vector<Printed> out;
+        for (const auto& op : recorder().OpsOf(print::OpKind::Text)) {
+            if (op.document != document) continue;
+            const bool landscape = op.orientation == print::PageOrientation::Landscape;
+            const double x = op.at.x() * (landscape ? 110.0 / 15120 : 80.0 / 11520);
+            const double y = op.at.y() * (landscape ? 51.0 / 11520 : 66.0 / 15120);
+            out.push_back({ op.page, x, y, op.text, op.font.italic() });
+        }
+        return out;
+    }
+    // The texts printed on one row of a page, left to right as printed.
+    QStringList Row(int page, double row, int document = 0)
+    {
+        QStringList out;
+        for (const Printed& t : Texts(document))
+            if (t.page == page && std::abs(t.y - row) < 0.01) out << t.text;
+        return out;
+    }
+    // Every page's texts, each page as "row: text" lines.
+    std::vector<QStringList> Pages(int document = 0)
+    {
+        std::vector<QStringList> pages;
+        for (const Printed& t : Texts(document)) {
+            if (int(pages.size()) < t.page) pages.resize(t.page);
+            pages[t.page - 1] << QStringLiteral("%1: %2").arg(t.y, 0, 'f', 2).arg(t.text);
+        }
+        return pages;
+    }
+
+    // Picks the range and prints it with a confirmed printer choice.
+    void PrintRange(DateRangeWindow* w, const QDate& first, const QDate& last)
+    {
+        Pick(w, first, last);
+        choices.ConfirmPreset();
+        click(&PrintButton(w));
+        flushDeletes();
+    }
 
     const QString File = QStringLiteral("JANE_DOE.mdb");
     print::ScopedCatalog catalog;
