@@ -101,12 +101,7 @@ protected:
     {
         ShellTest::SetUp();
         RegisterRangeReportWindows();
-        forms::DatePicker::today = [] { return Today; };
-    }
-    void TearDown() override
-    {
-        forms::DatePicker::today = {};
-        ShellTest::TearDown();
+        desk.clock = QDateTime(Today, QTime(9, 0));
     }
 
     // Makes the database with these readings and opens it (the newest shows).
