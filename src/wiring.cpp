@@ -4,6 +4,7 @@
 #include "entry/register.h"
 #include "listings/register.h"
 #include "reports/current/register.h"
+#include "reports/range/register.h"
 
 namespace tellora {
 
@@ -13,6 +14,7 @@ void RegisterAllWindows()
     RegisterListingWindows();
     RegisterChartWindows();
     RegisterCurrentReportWindows();
+    RegisterRangeReportWindows();
 }
 
 } // namespace tellora

@@ -71,11 +71,17 @@ template<class Cursor> std::string Apply(Cursor& c, int op, const std::vector<st
         case 3:
             c.MoveLast();
             break;
-        default:
+        case 4:
             if constexpr (std::is_same_v<Cursor, dao::Recordset>)
                 c.Seek("=", key);
             else
                 c.Seek(key);
+            return c.NoMatch() ? Where(c).append(" nomatch") : Where(c);
+        default:
+            if constexpr (std::is_same_v<Cursor, dao::Recordset>)
+                c.Seek(">=", key);
+            else
+                c.SeekAtLeast(key);
             return c.NoMatch() ? Where(c).append(" nomatch") : Where(c);
         }
     } catch (const dao::Error& e) {
@@ -110,6 +116,31 @@ TEST_P(CursorTest, MovesAsTheEnginesRecordsetDoes)
                 const std::string expected = Apply(*rs, op, key);
                 ASSERT_EQ(Apply(cursor, op, key), expected) << "step " << i << " op " << op;
             }
+        }
+    }
+    rs->Close();
+    db->Close();
+}
+
+TEST_P(CursorTest, SeeksAtLeastAKeyOrItsDateAloneAsTheEnginesRecordsetDoes)
+{
+    WriteReadings(GetParam());
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    auto rs = db->OpenRecordset("BLOOD");
+    rs->SetIndex("Readings");
+    {
+        dao::StepCursor cursor(*db, "BLOOD", "Readings");
+        std::mt19937 rng(5);
+        // A seek ">=" on the date alone or on date and time, then a walk
+        // forward (the range reports' pass) or some other move.
+        for (int i = 0; i < 300; ++i) {
+            std::vector<std::string> key { Day(int(rng() % 6)) };
+            if (rng() % 2) key.push_back(std::vector<std::string> { "08:30", "12:00", "17:45", "09:00" }[rng() % 4]);
+            ASSERT_EQ(Apply(cursor, 5, key), Apply(*rs, 5, key)) << "step " << i;
+            const int op = int(rng() % 4);
+            const int repeat = op == 0 ? 1 + int(rng() % 8) : 1;
+            for (int r = 0; r < repeat; ++r)
+                ASSERT_EQ(Apply(cursor, op, key), Apply(*rs, op, key)) << "step " << i << " op " << op;
         }
     }
     rs->Close();

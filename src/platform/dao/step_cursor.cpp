@@ -11,7 +11,10 @@ using detail::SameName;
 
 namespace {
 
-dao::Error noCurrent() { return detail::NoCurrentRecord(); }
+dao::Error noCurrent()
+{
+    return detail::NoCurrentRecord();
+}
 
 std::string quoteText(const std::string& text)
 {
@@ -241,6 +244,38 @@ void StepCursor::Seek(const std::vector<std::string>& keys)
     noMatch_ = !step();
     // The equality statement cannot go on past its key: the next move re-keys.
     stop();
+    if (noMatch_) {
+        state_ = State::Eof;
+        empty_ = false;
+    }
+}
+
+void StepCursor::SeekAtLeast(const std::vector<std::string>& keys)
+{
+    if (keys.empty() || keys.size() > keyFields_.size())
+        throw dao::Error(dao::errInvalidArgument, "Seek takes one value for each of the first fields of the index.");
+    detail::Guarded(file_, [&] {
+        stop();
+        atLeast_.resize(keyFields_.size());
+        auto& st = atLeast_[keys.size() - 1];
+        if (!st) {
+            std::string tuple, marks;
+            for (std::size_t i = 0; i < keys.size(); ++i) {
+                tuple += (i ? ", " : "") + QuoteId(fields_[keyFields_[i]]);
+                marks += i ? ", ?" : "?";
+            }
+            st = std::make_unique<SQLite::Statement>(
+                db_->connection(), select_ + " WHERE (" + tuple + ") >= (" + marks + ") ORDER BY " + ascending_);
+        }
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            st->bind(int(i) + 1, keys[i]);
+        running_ = st.get();
+        way_ = Way::Forward;
+        return 0;
+    });
+    // Every later row in index order also passes the test, so the statement
+    // simply goes on for MoveNext.
+    noMatch_ = !step();
     if (noMatch_) {
         state_ = State::Eof;
         empty_ = false;

@@ -58,6 +58,11 @@ public:
     // The first row whose index key equals `keys`; without one NoMatch() is
     // true and the cursor is at EOF.
     void Seek(const std::vector<std::string>& keys);
+    // The first row whose leading key fields are at least `keys` (one value
+    // for each of the first keys.size() fields of the index): one index seek,
+    // after which MoveNext keeps stepping the same statement. Without such a
+    // row NoMatch() is true and the cursor is at EOF.
+    void SeekAtLeast(const std::vector<std::string>& keys);
     bool NoMatch() const { return noMatch_; }
 
     // The filter of the moves from now on; the row under the cursor stays.
@@ -115,6 +120,8 @@ private:
     std::vector<std::string> fields_;
     std::vector<int> keyFields_;
     std::unique_ptr<SQLite::Statement> forwardAll_, backAll_, forwardFrom_, backFrom_, seek_, byRowid_;
+    // ">=" seeks, made on first use, by the number of key fields given.
+    std::vector<std::unique_ptr<SQLite::Statement>> atLeast_;
     SQLite::Statement* running_ = nullptr;
     Way way_ = Way::None;
     State state_ = State::Bof;

@@ -24,9 +24,14 @@ DatePicker::DatePicker(QWidget* parent)
     });
 }
 
+void DatePicker::SetLimits(const QDate& min, const QDate& max)
+{
+    setDateRange(min, max);
+}
+
 bool DatePicker::SetValue(const QDate& value)
 {
-    if (!value.isValid() || value < MinDate() || value > MaxDate()) return false;
+    if (!value.isValid() || value < minimumDate() || value > maximumDate()) return false;
     setDate(value);
     return true;
 }
@@ -34,7 +39,7 @@ bool DatePicker::SetValue(const QDate& value)
 void DatePicker::SetToday()
 {
     const QDate now = Today();
-    setDate(std::clamp(now, MinDate(), MaxDate()));
+    setDate(std::clamp(now, minimumDate(), maximumDate()));
 }
 
 bool DatePicker::SetStored(const QString& stored)

@@ -1,6 +1,6 @@
 #pragma once
-// Date entry: a date edit with a calendar popup, limited to the years the
-// program stores (2000-01-01 to 2099-12-31).
+// Date entry: a date edit with a calendar popup, limited by default to the
+// years the program stores (2000-01-01 to 2099-12-31).
 #include "events.h"
 
 #include <QDate>
@@ -25,13 +25,18 @@ public:
     int Month() const { return date().month(); }
     int Day() const { return date().day(); }
 
-    // Sets the day; a date outside the range (or invalid) is refused and the
+    // Other limits for this picker; a day outside them moves inside.
+    void SetLimits(const QDate& min, const QDate& max);
+    QDate MinLimit() const { return minimumDate(); }
+    QDate MaxLimit() const { return maximumDate(); }
+
+    // Sets the day; a date outside the limits (or invalid) is refused and the
     // value stays as it was.
     bool SetValue(const QDate& value);
-    // Sets today's date as the desktop's clock tells it, kept within the range.
+    // Sets today's date as the desktop's clock tells it, kept within the limits.
     void SetToday();
     // Sets the day from a stored date "yyyy-MM-dd"; false when the text is no
-    // such date or lies outside the range.
+    // such date or lies outside the limits.
     bool SetStored(const QString& stored);
     // The picked day as a stored date, "yyyy-MM-dd".
     QString Stored() const;
