@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <array>
 #include <cerrno>
@@ -135,6 +136,18 @@ QByteArray scratchTemplate(const QString& target)
     return native(QDir(folderOf(target)).filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".XXXXXX")));
 }
 
+// Removes scratch files that an earlier copy to `target` left when it was
+// killed before its rename; the copy being made has not begun its own.
+void removeLeftovers(const QString& target)
+{
+    const QDir dir(folderOf(target));
+    const QRegularExpression pattern(
+        QStringLiteral("^\\.%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(QFileInfo(target).fileName())));
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (pattern.match(name).hasMatch())
+            ::unlink(native(dir.filePath(name)).constData());
+}
+
 } // namespace
 
 void SetFaultHook(FaultHook hook) { faultHook() = std::move(hook); }
@@ -175,6 +188,7 @@ Result CopyFile(const QString& source, const QString& target)
     if (!S_ISREG(st.st_mode))
         return Result { QStringLiteral("Not a file: %1").arg(source) };
 
+    removeLeftovers(target);
     if (injected("create", target))
         return failure(QStringLiteral("Cannot create a file beside"), target, EACCES);
     QByteArray scratch = scratchTemplate(target);

@@ -42,7 +42,9 @@ QString Join(const QString& folder, const QString& name);
 bool SameFile(const QString& a, const QString& b);
 
 // Copies the whole of `source` over `target`: the copy is built beside the
-// target and renamed over it, so a failure leaves the target as it was.
+// target and renamed over it, so a failure, or the program killed, leaves
+// the target as it was. Scratch files of a killed copy to the same target
+// are removed first.
 Result CopyFile(const QString& source, const QString& target);
 Result DeleteFile(const QString& path);
 // Fails when a file named `to` exists already.

@@ -7,7 +7,10 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tellora;
 using testsupport::ProgramFolder;
@@ -92,6 +95,43 @@ TEST(CopyFile, AFailureAtAnyStepLeavesTheTargetAsItWasAndNoScratchFile)
         EXPECT_EQ(folder.read("dst.mdb"), "the old copy") << step;
         EXPECT_EQ(allFiles(folder.path()), QStringList({ "dst.mdb", "src.mdb" })) << step;
     }
+}
+
+TEST(CopyFile, AKilledCopyLeavesTheTargetWholeAndTheNextCopyClearsItsScratch)
+{
+    ProgramFolder folder;
+    const QByteArray source(24 * 1024 * 1024, 's');
+    folder.write("src.mdb", source);
+    folder.write("dst.mdb", "the old copy");
+    // Killed at each step, and once at whatever moment the copy has reached.
+    for (const char* step : { "create", "write", "sync", "rename", "" }) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            files::SetFaultHook([step](std::string_view s, const QString&) {
+                if (s == step)
+                    ::raise(SIGKILL);
+                return false;
+            });
+            for (;;)
+                files::CopyFile("src.mdb", "dst.mdb");
+        }
+        if (*step == '\0')
+            ::usleep(30000);
+        else
+            ::usleep(1000);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status)) << step;
+        const QByteArray now = folder.read("dst.mdb");
+        EXPECT_TRUE(now == "the old copy" || now == source) << step; // never a part
+        EXPECT_EQ(files::FindPresent("dst.mdb"), QString("dst.mdb"));
+        folder.write("dst.mdb", "the old copy");
+    }
+    ASSERT_TRUE(files::CopyFile("src.mdb", "dst.mdb").ok());
+    EXPECT_EQ(folder.read("dst.mdb"), source);
+    EXPECT_EQ(allFiles(folder.path()), QStringList({ "dst.mdb", "src.mdb" }));
 }
 
 TEST(CopyFile, RefusesAMissingSourceOrAFolderAndAMissingTargetFolder)
