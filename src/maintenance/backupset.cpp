@@ -69,7 +69,9 @@ SetCopy RestoreSet(const QString& fileName)
     const QString base = baseOf(fileName);
     if (base.isEmpty())
         return failed(QStringLiteral("No database is chosen."));
-    if (files::Result r = files::CopyFile(files::Join(folder, fileName), fileName); !r)
+    // The copy is found as the other files are, without regard to case.
+    const QString copy = files::FindPresent(folder, fileName).value_or(fileName);
+    if (files::Result r = files::CopyFile(files::Join(folder, copy), fileName); !r)
         return failed(r.error);
     for (const char* ext : storeExtensions) {
         const QString store = base + QLatin1String(ext);

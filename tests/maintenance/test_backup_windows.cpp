@@ -161,16 +161,17 @@ TEST_F(BackupTest, RestoreAfterBackupGivesBackTheSetByteForByte)
     EXPECT_EQ(filesOf(folder.path()).filter(QRegularExpression("^\\.")), QStringList());
 }
 
-TEST_F(BackupTest, RestoreOfASetWithoutStoreCopiesLeavesTheStoresHere)
+TEST_F(BackupTest, RestoreOfASetWithoutStoreCopiesLeavesTheStoresHereAndFindsTheCopyWithoutRegardToCase)
 {
     configure();
-    ASSERT_TRUE(files::CopyFile("JOHN_ROE.mdb", backupFile("JOHN_ROE.mdb")).ok());
+    // A copy whose name differs in case only, as another system may have written it.
+    ASSERT_TRUE(files::CopyFile("JOHN_ROE.mdb", backupFile("john_roe.MDB")).ok());
     CreateStore(InsulinNames, "JOHN_ROE.qnm");
     const QByteArray store = folder.read("JOHN_ROE.qnm");
     addReadings("JOHN_ROE.mdb", { { "2024-03-01", "10:00" } });
     doubleClick(restore()->File1, "JOHN_ROE.mdb");
     EXPECT_EQ(messageTexts(), QStringList({ RestoreDone }));
-    EXPECT_EQ(folder.read("JOHN_ROE.mdb"), backupBytes("JOHN_ROE.mdb"));
+    EXPECT_EQ(folder.read("JOHN_ROE.mdb"), backupBytes("john_roe.MDB"));
     EXPECT_EQ(folder.read("JOHN_ROE.qnm"), store);
 }
 
