@@ -44,8 +44,7 @@ void BackupOfAMillionReadings(benchmark::State& state)
     Folders& f = folders();
     for (auto _ : state) {
         const tellora::SetCopy r = tellora::BackupSet("BENCH_SET.mdb", "BENCH_SET");
-        if (r.outcome != tellora::SetCopy::Outcome::Done)
-            state.SkipWithError(r.error.toStdString().c_str());
+        if (r.outcome != tellora::SetCopy::Outcome::Done) state.SkipWithError(r.error.toStdString().c_str());
     }
     state.counters["MiB"] = double(std::filesystem::file_size(f.source)) / (1024.0 * 1024.0);
 }

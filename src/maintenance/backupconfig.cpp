@@ -5,13 +5,10 @@ namespace tellora {
 BackupPathProblem CheckBackupPath(const QString& path)
 {
     const std::optional<QByteArray> bytes = files::ToCp1252(path);
-    if (!bytes)
-        return BackupPathProblem::NotStorable;
-    if (bytes->size() > BackupRecordLength)
-        return BackupPathProblem::TooLong;
+    if (!bytes) return BackupPathProblem::NotStorable;
+    if (bytes->size() > BackupRecordLength) return BackupPathProblem::TooLong;
     // The reader drops trailing blanks, so such a path would read back as another folder.
-    if (path.endsWith(QLatin1Char(' ')))
-        return BackupPathProblem::EndsInBlank;
+    if (path.endsWith(QLatin1Char(' '))) return BackupPathProblem::EndsInBlank;
     return BackupPathProblem::None;
 }
 
@@ -36,8 +33,7 @@ QString BackupPathMessage(BackupPathProblem problem)
 files::Result SaveBackupPath(const QString& path)
 {
     const std::optional<QByteArray> bytes = files::ToCp1252(path);
-    if (!bytes || bytes->size() > BackupRecordLength)
-        return files::Result { BackupPathMessage(CheckBackupPath(path)) };
+    if (!bytes || bytes->size() > BackupRecordLength) return files::Result { BackupPathMessage(CheckBackupPath(path)) };
     QByteArray record = *bytes;
     record.append(BackupRecordLength - record.size(), ' ');
     // An existing file is rewritten under the name it has on disk.
@@ -49,8 +45,7 @@ BackupConfig ReadBackupConfig()
 {
     BackupConfig config;
     const std::optional<QString> name = files::FindPresent(QString::fromLatin1(BackupConfigName));
-    if (!name)
-        return config;
+    if (!name) return config;
     QByteArray record;
     if (files::Result r = files::ReadRecord(*name, BackupRecordLength, 1, record); !r) {
         config.state = BackupConfig::State::Unreadable;

@@ -23,7 +23,7 @@ files::Result SaveBackupPath(const QString& path);
 struct BackupConfig {
     enum class State { Missing, Read, Unreadable };
     State state = State::Missing;
-    QString path;  // the record less its trailing blanks, when read
+    QString path; // the record less its trailing blanks, when read
     QString error; // why it could not be read
 };
 // The presence test on BACKUP.CFG, then record 1 less its trailing blanks.

@@ -11,7 +11,10 @@ namespace {
 
 const char* const storeExtensions[] = { ".qnm", ".qst" };
 
-SetCopy failed(const QString& why) { return SetCopy { SetCopy::Outcome::Failed, why }; }
+SetCopy failed(const QString& why)
+{
+    return SetCopy { SetCopy::Outcome::Failed, why };
+}
 
 // The backup folder from BACKUP.CFG, or why there is none to use.
 std::optional<SetCopy> backupFolder(QString& folder)
@@ -27,8 +30,7 @@ std::optional<SetCopy> backupFolder(QString& folder)
     }
     folder = config.path;
     // An empty path would join to the root folder.
-    if (folder.isEmpty())
-        return failed(QStringLiteral("No backup folder is configured."));
+    if (folder.isEmpty()) return failed(QStringLiteral("No backup folder is configured."));
     if (!QFileInfo(folder).isDir())
         return failed(QStringLiteral("The backup folder %1 cannot be reached.").arg(folder));
     // Copying the set onto itself would save nothing.
@@ -38,25 +40,24 @@ std::optional<SetCopy> backupFolder(QString& folder)
 }
 
 // The base name, or empty when the name is too short to have one.
-QString baseOf(const QString& fileName) { return fileName.size() > 4 ? fileName.chopped(4) : QString(); }
+QString baseOf(const QString& fileName)
+{
+    return fileName.size() > 4 ? fileName.chopped(4) : QString();
+}
 
 } // namespace
 
 SetCopy BackupSet(const QString& fileName, const QString& baseName)
 {
     QString folder;
-    if (auto refusal = backupFolder(folder))
-        return *refusal;
-    if (fileName.isEmpty())
-        return failed(QStringLiteral("No database is open."));
+    if (auto refusal = backupFolder(folder)) return *refusal;
+    if (fileName.isEmpty()) return failed(QStringLiteral("No database is open."));
     // The readings database always, and first.
-    if (files::Result r = files::CopyFile(fileName, files::Join(folder, fileName)); !r)
-        return failed(r.error);
+    if (files::Result r = files::CopyFile(fileName, files::Join(folder, fileName)); !r) return failed(r.error);
     for (const char* ext : storeExtensions) {
         const QString store = baseName + QLatin1String(ext);
         if (const std::optional<QString> source = files::FindPresent(store))
-            if (files::Result r = files::CopyFile(*source, files::Join(folder, store)); !r)
-                return failed(r.error);
+            if (files::Result r = files::CopyFile(*source, files::Join(folder, store)); !r) return failed(r.error);
     }
     return {};
 }
@@ -64,22 +65,18 @@ SetCopy BackupSet(const QString& fileName, const QString& baseName)
 SetCopy RestoreSet(const QString& fileName)
 {
     QString folder;
-    if (auto refusal = backupFolder(folder))
-        return *refusal;
+    if (auto refusal = backupFolder(folder)) return *refusal;
     const QString base = baseOf(fileName);
-    if (base.isEmpty())
-        return failed(QStringLiteral("No database is chosen."));
+    if (base.isEmpty()) return failed(QStringLiteral("No database is chosen."));
     // The copy is found as the other files are, without regard to case.
     const QString copy = files::FindPresent(folder, fileName).value_or(fileName);
-    if (files::Result r = files::CopyFile(files::Join(folder, copy), fileName); !r)
-        return failed(r.error);
+    if (files::Result r = files::CopyFile(files::Join(folder, copy), fileName); !r) return failed(r.error);
     for (const char* ext : storeExtensions) {
         const QString store = base + QLatin1String(ext);
         if (const std::optional<QString> source = files::FindPresent(folder, store)) {
             // A store already here is replaced under the name it has.
             const QString target = files::FindPresent(store).value_or(store);
-            if (files::Result r = files::CopyFile(files::Join(folder, *source), target); !r)
-                return failed(r.error);
+            if (files::Result r = files::CopyFile(files::Join(folder, *source), target); !r) return failed(r.error);
         }
     }
     return {};
@@ -107,8 +104,7 @@ SetDeletion DeleteSet(const QString& fileName)
         if (const std::optional<QString> store = files::FindPresent(base + QLatin1String(ext))) {
             if (files::Result r = files::DeleteFile(*store); !r) {
                 result.failed << *store;
-                if (result.error.isEmpty())
-                    result.error = r.error;
+                if (result.error.isEmpty()) result.error = r.error;
             } else {
                 result.deleted << *store;
             }

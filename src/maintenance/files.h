@@ -33,7 +33,10 @@ void SetFaultHook(FaultHook hook);
 // (empty: the current folder) whose name matches `name` without regard to
 // case, the exact spelling first. Returns the name as it is on disk.
 std::optional<QString> FindPresent(const QString& folder, const QString& name);
-inline std::optional<QString> FindPresent(const QString& name) { return FindPresent(QString(), name); }
+inline std::optional<QString> FindPresent(const QString& name)
+{
+    return FindPresent(QString(), name);
+}
 
 // `folder` and `name` joined by exactly one added separator.
 QString Join(const QString& folder, const QString& name);

@@ -20,9 +20,8 @@ using namespace shelltest;
 struct InjectFault {
     InjectFault(std::string step, QString where = {})
     {
-        files::SetFaultHook([step, where](std::string_view s, const QString& path) {
-            return s == step && path.contains(where);
-        });
+        files::SetFaultHook(
+            [step, where](std::string_view s, const QString& path) { return s == step && path.contains(where); });
     }
     ~InjectFault() { files::SetFaultHook({}); }
 };

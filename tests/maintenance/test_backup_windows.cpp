@@ -132,8 +132,8 @@ TEST_F(BackupTest, RestoreAfterBackupGivesBackTheSetByteForByte)
     open("JANE_DOE.mdb");
     backUp();
     closeDatabase();
-    const QByteArray saved[] = { backupBytes("JANE_DOE.mdb"), backupBytes("JANE_DOE.qnm"),
-        backupBytes("JANE_DOE.qst") };
+    const QByteArray saved[]
+        = { backupBytes("JANE_DOE.mdb"), backupBytes("JANE_DOE.qnm"), backupBytes("JANE_DOE.qst") };
     // Changed and lost since the backup.
     addReadings("JANE_DOE.mdb", { { "2024-03-01", "10:00" } });
     AddEntry(InsulinNames, "JANE_DOE.qnm", "Lantus");
@@ -197,8 +197,7 @@ TEST_F(BackupTest, RestoreFailuresChangeNothingAndCloseTheWindow)
         QFile::remove(folder.file("BACKUP.CFG"));
         for (const QString& f : filesOf(backup.path()))
             QFile::remove(backupFile(f));
-        if (c.configured)
-            configure();
+        if (c.configured) configure();
         if (!c.faultStep.empty()) {
             ASSERT_TRUE(files::CopyFile("JANE_DOE.mdb", backupFile("JANE_DOE.mdb")).ok());
             ASSERT_TRUE(files::CopyFile("JOHN_ROE.mdb", backupFile("JANE_DOE.qnm")).ok());
@@ -275,8 +274,7 @@ TEST_F(BackupTest, ConfigureShowsTheStoredPathAndSavesTheBrowsedFolder)
     ASSERT_TRUE(b->Dir1.SetPath(backup.path()));
     const int sets = [&] {
         for (int i = 0; i < b->Dir1.ListCount(); ++i)
-            if (b->Dir1.List(i).endsWith("/sets"))
-                return i;
+            if (b->Dir1.List(i).endsWith("/sets")) return i;
         return -1;
     }();
     ASSERT_GE(sets, 0);

@@ -9,7 +9,10 @@ using namespace tellora;
 using testsupport::ProgramFolder;
 
 namespace {
-QByteArray padded(const QByteArray& path) { return path + QByteArray(75 - path.size(), ' '); }
+QByteArray padded(const QByteArray& path)
+{
+    return path + QByteArray(75 - path.size(), ' ');
+}
 } // namespace
 
 TEST(BackupConfig, AbsentUntilSavedThenReadBackWithoutTrailingBlanks)
@@ -67,9 +70,7 @@ TEST(BackupConfig, ReadingKeepsLeadingBlanksAndTakesAShortFileAsItIs)
         QByteArray bytes;
         QString path;
     } cases[] = {
-        { padded("  /lead"), "  /lead" },
-        { "/short  ", "/short" },
-        { QByteArray(75, ' '), "" },
+        { padded("  /lead"), "  /lead" }, { "/short  ", "/short" }, { QByteArray(75, ' '), "" },
         { padded("/M\xfcller"), QString::fromUtf8("/Müller") }, // code page 1252
     };
     for (const Case& c : cases) {

@@ -49,8 +49,8 @@ TEST(Presence, MatchesWithoutCaseAndReturnsTheNameOnDisk)
         { "Jane_Doe.mdb", "Jane_Doe.mdb" }, // the exact spelling first
         { "jane_doe.MDB", "jane_doe.MDB" },
         { "MIXED.QNM", "Mixed.Qnm" },
-        { ".hidden.qst", std::nullopt },    // hidden files do not count
-        { "folder.qst", std::nullopt },     // nor folders
+        { ".hidden.qst", std::nullopt }, // hidden files do not count
+        { "folder.qst", std::nullopt }, // nor folders
         { "absent.mdb", std::nullopt },
         { "", std::nullopt },
     };
@@ -109,8 +109,7 @@ TEST(CopyFile, AKilledCopyLeavesTheTargetWholeAndTheNextCopyClearsItsScratch)
         ASSERT_GE(child, 0);
         if (child == 0) {
             files::SetFaultHook([step](std::string_view s, const QString&) {
-                if (s == step)
-                    ::raise(SIGKILL);
+                if (s == step) ::raise(SIGKILL);
                 return false;
             });
             for (;;)

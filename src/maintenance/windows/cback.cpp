@@ -34,8 +34,7 @@ Cback::Cback()
 void Cback::Form_Load()
 {
     const BackupConfig config = ReadBackupConfig();
-    if (config.state == BackupConfig::State::Read)
-        Bpath.SetText(config.path);
+    if (config.state == BackupConfig::State::Read) Bpath.SetText(config.path);
     CentreOnScreen();
     Show();
     HoldMaintenanceLock(this, true);
@@ -52,13 +51,15 @@ void Cback::Form_Unload()
     forms::Forms::Unload(Brow::FormName);
 }
 
-void Cback::Browse_Click() { forms::Forms::Load(Brow::FormName); }
+void Cback::Browse_Click()
+{
+    forms::Forms::Load(Brow::FormName);
+}
 
 void Cback::SaveCon_Click()
 {
     const QString path = Bpath.Text();
-    if (path.isEmpty())
-        return;
+    if (path.isEmpty()) return;
     if (const BackupPathProblem problem = CheckBackupPath(path); problem != BackupPathProblem::None) {
         forms::MsgBox(BackupPathMessage(problem), forms::Buttons::OK, forms::Icon::Exclamation);
         return;
@@ -71,7 +72,10 @@ void Cback::SaveCon_Click()
     Unload();
 }
 
-void Cback::CancelCon_Click() { Unload(); }
+void Cback::CancelCon_Click()
+{
+    Unload();
+}
 
 Brow::Brow()
     : Form(FormName)
@@ -104,7 +108,10 @@ void Brow::Form_Load()
     Show();
 }
 
-void Brow::Dir1_Change() { Text1.SetText(Dir1.Path()); }
+void Brow::Dir1_Change()
+{
+    Text1.SetText(Dir1.Path());
+}
 
 void Brow::Drive1_Change()
 {
@@ -113,8 +120,8 @@ void Brow::Drive1_Change()
         Dir1.setFocus();
         return;
     }
-    forms::MsgBox("The drive you have selected is invalid.", forms::Buttons::OK, forms::Icon::None,
-        forms::ProgramTitle);
+    forms::MsgBox(
+        "The drive you have selected is invalid.", forms::Buttons::OK, forms::Icon::None, forms::ProgramTitle);
     // Back at the current drive and folder, as a fresh browser starts.
     Unload();
     forms::Forms::Load(FormName);
@@ -124,11 +131,13 @@ void Brow::Save_Click()
 {
     const QString chosen = Text1.Text();
     auto* cback = forms::Forms::Load<Cback>();
-    if (cback)
-        cback->Bpath.SetText(chosen);
+    if (cback) cback->Bpath.SetText(chosen);
     Unload();
 }
 
-void Brow::CancelBrowse_Click() { Unload(); }
+void Brow::CancelBrowse_Click()
+{
+    Unload();
+}
 
 } // namespace tellora

@@ -32,8 +32,14 @@ void MaintenanceForm::Form_Load()
     File1.setFocus();
 }
 
-void MaintenanceForm::Form_Unload() { ReleaseMaintenanceLock(this, hidesStartPanel_); }
+void MaintenanceForm::Form_Unload()
+{
+    ReleaseMaintenanceLock(this, hidesStartPanel_);
+}
 
-void MaintenanceForm::Cancel_Click() { Unload(); }
+void MaintenanceForm::Cancel_Click()
+{
+    Unload();
+}
 
 } // namespace tellora

@@ -1,5 +1,7 @@
 #include "dao.h"
 
+#include "sqlite_support.h"
+
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 
@@ -14,6 +16,11 @@ namespace fs = std::filesystem;
 
 namespace dao {
 
+using detail::Guarded;
+using detail::QuoteId;
+using detail::RaiseEngineError;
+using detail::SameName;
+
 namespace {
 
     // Marks files of this program ("TELL").
@@ -27,19 +34,6 @@ namespace {
         return s;
     }
 
-    bool sameName(const std::string& a, const std::string& b) { return lower(a) == lower(b); }
-
-    std::string quoteId(const std::string& id)
-    {
-        std::string out = "\"";
-        for (char c : id) {
-            if (c == '"')
-                out += '"';
-            out += c;
-        }
-        return out + "\"";
-    }
-
     // Characters, not bytes: field sizes count characters.
     size_t charCount(const std::string& s)
     {
@@ -48,41 +42,6 @@ namespace {
             if ((c & 0xC0) != 0x80)
                 ++n;
         return n;
-    }
-
-    // Turns an SQLite failure into the engine's error, naming the file.
-    [[noreturn]] void rethrow(const SQLite::Exception& e, const std::string& file)
-    {
-        const int code = e.getErrorCode() & 0xFF;
-        switch (code) {
-        case SQLITE_CORRUPT:
-            throw Error(errDamaged, "The database '" + file + "' is damaged: " + e.what());
-        case SQLITE_NOTADB:
-            throw Error(errNotADatabase, "'" + file + "' is not a database of this program.");
-        case SQLITE_CANTOPEN:
-            throw Error(errDiskIO, "The file '" + file + "' cannot be opened: " + e.what());
-        case SQLITE_READONLY:
-            throw Error(errDiskIO, "The database '" + file + "' is read-only.");
-        case SQLITE_FULL:
-            throw Error(errDiskIO, "The disk is full; '" + file + "' was not changed.");
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            throw Error(errDiskIO, "The database '" + file + "' is in use by another program.");
-        case SQLITE_CONSTRAINT:
-            throw Error(errDuplicateKey, "The change would create a duplicate key in a unique index.");
-        default:
-            throw Error(errDiskIO, "The database '" + file + "' could not be read or written: " + e.what());
-        }
-    }
-
-    template <class F>
-    auto guarded(const std::string& file, F&& f) -> decltype(f())
-    {
-        try {
-            return f();
-        } catch (const SQLite::Exception& e) {
-            rethrow(e, file);
-        }
     }
 
     bool hasSqliteHeader(const std::string& name)
@@ -112,8 +71,6 @@ namespace {
         c.exec("PRAGMA synchronous=FULL");
     }
 
-    Error noCurrent() { return Error(errNoCurrentRecord, "No current record."); }
-
 } // namespace
 
 // ---------------------------------------------------------------- TableDef
@@ -121,7 +78,7 @@ namespace {
 const Field* TableDef::FindField(const std::string& name) const
 {
     for (const auto& f : Fields)
-        if (sameName(f.Name, name))
+        if (SameName(f.Name, name))
             return &f;
     return nullptr;
 }
@@ -129,7 +86,7 @@ const Field* TableDef::FindField(const std::string& name) const
 const Index* TableDef::FindIndex(const std::string& name) const
 {
     for (const auto& i : Indexes)
-        if (sameName(i.Name, name))
+        if (SameName(i.Name, name))
             return &i;
     return nullptr;
 }
@@ -163,7 +120,7 @@ std::unique_ptr<Database> Workspace::CreateDatabase(const std::string& name, con
         throw Error(errInvalidArgument, "A database needs a file name.");
     std::error_code ec;
     if (fs::exists(name, ec))
-        throw Error(errDatabaseExists, "The database '" + name + "' already exists.");
+        throw Error(errDatabaseExists, "The database '" + name + "' already exists.", name);
     std::unique_ptr<SQLite::Database> conn;
     try {
         conn = std::make_unique<SQLite::Database>(name, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, 2000);
@@ -184,7 +141,7 @@ std::unique_ptr<Database> Workspace::CreateDatabase(const std::string& name, con
     } catch (const SQLite::Exception& e) {
         conn.reset();
         RemoveFile(name);
-        rethrow(e, name);
+        RaiseEngineError(e, name);
     }
     auto db = std::unique_ptr<Database>(new Database(*this, name, std::move(conn)));
     attach(db.get());
@@ -195,9 +152,9 @@ std::unique_ptr<Database> Workspace::OpenDatabase(const std::string& name)
 {
     std::error_code ec;
     if (name.empty() || !fs::is_regular_file(name, ec))
-        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.");
+        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
     if (!hasSqliteHeader(name))
-        throw Error(errNotADatabase, "'" + name + "' is not a database of this program.");
+        throw Error(errNotADatabase, "'" + name + "' is not a database of this program.", name);
     std::unique_ptr<SQLite::Database> conn;
     try {
         conn = std::make_unique<SQLite::Database>(name, SQLite::OPEN_READWRITE, 2000);
@@ -209,13 +166,13 @@ std::unique_ptr<Database> Workspace::OpenDatabase(const std::string& name)
         sys.bind(1, kSystemTable);
         sys.executeStep();
         if (id != kApplicationId || sys.getColumn(0).getInt() != 1)
-            throw Error(errNotADatabase, "'" + name + "' is not a database of this program.");
+            throw Error(errNotADatabase, "'" + name + "' is not a database of this program.", name);
         SQLite::Statement meta(*conn, std::string("SELECT count(*) FROM ") + kSystemTable);
         meta.executeStep();
         setConnectionPragmas(*conn);
     } catch (const SQLite::Exception& e) {
         conn.reset();
-        rethrow(e, name);
+        RaiseEngineError(e, name);
     }
     auto db = std::unique_ptr<Database>(new Database(*this, name, std::move(conn)));
     attach(db.get());
@@ -276,7 +233,7 @@ void Workspace::CompactDatabase(const std::string& source, const std::string& ta
     if (target.empty())
         throw Error(errInvalidArgument, "Compaction needs a target file name.");
     if (fs::exists(target, ec))
-        throw Error(errDatabaseExists, "The database '" + target + "' already exists.");
+        throw Error(errDatabaseExists, "The database '" + target + "' already exists.", target);
     {
         // Validates the source as one of our databases.
         auto db = OpenDatabase(source);
@@ -287,7 +244,7 @@ void Workspace::CompactDatabase(const std::string& source, const std::string& ta
         } catch (const SQLite::Exception& e) {
             db->Close();
             RemoveFile(target);
-            rethrow(e, source);
+            RaiseEngineError(e, source);
         }
         db->Close();
     }
@@ -302,7 +259,7 @@ void Workspace::CompactDatabase(const std::string& source, const std::string& ta
         }
     } catch (const SQLite::Exception& e) {
         RemoveFile(target);
-        rethrow(e, target);
+        RaiseEngineError(e, target);
     }
 }
 
@@ -310,9 +267,9 @@ void Workspace::RepairDatabase(const std::string& name)
 {
     std::error_code ec;
     if (name.empty() || !fs::is_regular_file(name, ec))
-        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.");
+        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
     if (!hasSqliteHeader(name))
-        throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.");
+        throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
 
     struct SchemaItem {
         std::string type, name, sql;
@@ -326,7 +283,7 @@ void Workspace::RepairDatabase(const std::string& name)
             SQLite::Statement appId(old, "PRAGMA application_id");
             appId.executeStep();
             if (appId.getColumn(0).getInt() != kApplicationId)
-                throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.");
+                throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
             return;
         }
         SQLite::Statement s(old, "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL "
@@ -334,10 +291,10 @@ void Workspace::RepairDatabase(const std::string& name)
         while (s.executeStep())
             schema.push_back({ s.getColumn(0).getString(), s.getColumn(1).getString(), s.getColumn(2).getString() });
     } catch (const SQLite::Exception& e) {
-        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what());
+        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what(), name);
     }
     if (schema.empty())
-        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: its table list is lost.");
+        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: its table list is lost.", name);
 
     // Rebuild beside the damaged file: every row that can still be read, in
     // its old order, then the indexes anew; the old file is replaced only when
@@ -362,12 +319,12 @@ void Workspace::RepairDatabase(const std::string& name)
             }
             std::string names = "rowid", marks = "?";
             for (const auto& c : cols) {
-                names += "," + quoteId(c);
+                names += "," + QuoteId(c);
                 marks += ",?";
             }
-            SQLite::Statement ins(out, "INSERT INTO " + quoteId(item.name) + " (" + names + ") VALUES (" + marks + ")");
+            SQLite::Statement ins(out, "INSERT INTO " + QuoteId(item.name) + " (" + names + ") VALUES (" + marks + ")");
             try {
-                SQLite::Statement rd(old, "SELECT " + names + " FROM " + quoteId(item.name) + " ORDER BY rowid");
+                SQLite::Statement rd(old, "SELECT " + names + " FROM " + QuoteId(item.name) + " ORDER BY rowid");
                 while (rd.executeStep()) {
                     for (int i = 0; i <= int(cols.size()); ++i) {
                         auto col = rd.getColumn(i);
@@ -391,10 +348,10 @@ void Workspace::RepairDatabase(const std::string& name)
         tx.commit();
         SQLite::Statement check(out, "PRAGMA integrity_check");
         if (!check.executeStep() || check.getColumn(0).getString() != "ok")
-            throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired.");
+            throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired.", name);
     } catch (const SQLite::Exception& e) {
         RemoveFile(fresh);
-        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what());
+        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what(), name);
     } catch (const Error&) {
         RemoveFile(fresh);
         throw;
@@ -402,7 +359,7 @@ void Workspace::RepairDatabase(const std::string& name)
     fs::rename(fresh, name, ec);
     if (ec) {
         RemoveFile(fresh);
-        throw Error(errRepairFailed, "The repaired database could not replace '" + name + "': " + ec.message());
+        throw Error(errRepairFailed, "The repaired database could not replace '" + name + "': " + ec.message(), name);
     }
     std::error_code ignore;
     fs::remove(name + "-journal", ignore);
@@ -422,7 +379,7 @@ Database::~Database() { Close(); }
 SQLite::Database& Database::connection()
 {
     if (!conn_)
-        throw Error(errIllegalOperation, "The database '" + name_ + "' is closed.");
+        throw Error(errIllegalOperation, "The database '" + name_ + "' is closed.", name_);
     return *conn_;
 }
 
@@ -444,7 +401,7 @@ void Database::Close()
 
 std::string Database::Locale() const
 {
-    return guarded(name_, [&] {
+    return Guarded(name_, [&] {
         SQLite::Statement s(*conn_, std::string("SELECT Value FROM ") + kSystemTable + " WHERE Kind='locale'");
         return s.executeStep() ? s.getColumn(0).getString() : std::string();
     });
@@ -452,7 +409,7 @@ std::string Database::Locale() const
 
 int Database::Version() const
 {
-    return guarded(name_, [&] {
+    return Guarded(name_, [&] {
         SQLite::Statement s(*conn_, std::string("SELECT Value FROM ") + kSystemTable + " WHERE Kind='version'");
         return s.executeStep() ? std::atoi(s.getColumn(0).getString().c_str()) : 0;
     });
@@ -460,7 +417,7 @@ int Database::Version() const
 
 void Database::beginSavepoint(int depth)
 {
-    guarded(name_, [&] { conn_->exec("SAVEPOINT dao" + std::to_string(depth)); });
+    Guarded(name_, [&] { conn_->exec("SAVEPOINT dao" + std::to_string(depth)); });
     txDepth_ = depth;
 }
 
@@ -470,7 +427,7 @@ void Database::endSavepoint(int depth, bool commit)
         return; // opened after this level began
     const std::string sp = "dao" + std::to_string(depth);
     txDepth_ = depth - 1;
-    guarded(name_, [&] {
+    Guarded(name_, [&] {
         if (commit) {
             conn_->exec("RELEASE " + sp);
         } else {
@@ -487,20 +444,20 @@ void Database::AppendTableDef(const TableDef& def)
     if (def.Fields.empty())
         throw Error(errInvalidArgument, "The table '" + def.Name + "' has no fields.");
     for (const auto& t : TableDefs())
-        if (sameName(t.Name, def.Name))
+        if (SameName(t.Name, def.Name))
             throw Error(errAlreadyExists, "The table '" + def.Name + "' already exists.");
-    if (sameName(def.Name, kSystemTable) || lower(def.Name).rfind("sqlite_", 0) == 0)
+    if (SameName(def.Name, kSystemTable) || lower(def.Name).rfind("sqlite_", 0) == 0)
         throw Error(errInvalidArgument, "'" + def.Name + "' is a reserved name.");
 
-    std::string sql = "CREATE TABLE " + quoteId(def.Name) + " (";
+    std::string sql = "CREATE TABLE " + QuoteId(def.Name) + " (";
     for (size_t i = 0; i < def.Fields.size(); ++i) {
         const auto& f = def.Fields[i];
         if (f.Name.empty() || f.Size < 1 || f.Size > 255)
             throw Error(errInvalidArgument, "The field '" + f.Name + "' needs a name and a size from 1 to 255.");
         for (size_t j = 0; j < i; ++j)
-            if (sameName(def.Fields[j].Name, f.Name))
+            if (SameName(def.Fields[j].Name, f.Name))
                 throw Error(errAlreadyExists, "The field '" + f.Name + "' is defined twice.");
-        sql += (i ? ", " : "") + quoteId(f.Name) + " TEXT(" + std::to_string(f.Size) + ") COLLATE NOCASE";
+        sql += (i ? ", " : "") + QuoteId(f.Name) + " TEXT(" + std::to_string(f.Size) + ") COLLATE NOCASE";
     }
     sql += ")";
 
@@ -513,13 +470,13 @@ void Database::AppendTableDef(const TableDef& def)
             const Field* tf = def.FindField(f.Name);
             if (!tf)
                 throw Error(errItemNotFound, "The index '" + ix.Name + "' names the missing field '" + f.Name + "'.");
-            cols += (cols.empty() ? "" : ", ") + quoteId(tf->Name) + " COLLATE NOCASE";
+            cols += (cols.empty() ? "" : ", ") + QuoteId(tf->Name) + " COLLATE NOCASE";
         }
-        indexSql.push_back(std::string(ix.Unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + quoteId(ix.Name)
-            + " ON " + quoteId(def.Name) + " (" + cols + ")");
+        indexSql.push_back(std::string(ix.Unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + QuoteId(ix.Name)
+            + " ON " + QuoteId(def.Name) + " (" + cols + ")");
     }
 
-    guarded(name_, [&] {
+    Guarded(name_, [&] {
         SQLite::Transaction tx(*conn_);
         conn_->exec(sql);
         for (const auto& s : indexSql)
@@ -539,7 +496,7 @@ void Database::AppendTableDef(const TableDef& def)
 std::vector<TableDef> Database::TableDefs() const
 {
     std::vector<TableDef> out;
-    guarded(name_, [&] {
+    Guarded(name_, [&] {
         SQLite::Statement s(*conn_, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
                                     "ESCAPE '\\' AND name<>? COLLATE NOCASE ORDER BY rowid");
         s.bind(1, kSystemTable);
@@ -555,14 +512,14 @@ std::vector<TableDef> Database::TableDefs() const
 TableDef Database::GetTableDef(const std::string& name) const
 {
     if (!conn_)
-        throw Error(errIllegalOperation, "The database '" + name_ + "' is closed.");
-    return guarded(name_, [&] {
+        throw Error(errIllegalOperation, "The database '" + name_ + "' is closed.", name_);
+    return Guarded(name_, [&] {
         TableDef def;
         {
             SQLite::Statement s(*conn_, "SELECT name FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE");
             s.bind(1, name);
-            if (!s.executeStep() || sameName(name, kSystemTable))
-                throw Error(errObjectNotFound, "The table '" + name + "' does not exist.");
+            if (!s.executeStep() || SameName(name, kSystemTable))
+                throw Error(errObjectNotFound, "The table '" + name + "' does not exist.", name_);
             def.Name = s.getColumn(0).getString();
         }
         {
@@ -654,7 +611,7 @@ void Recordset::requireCurrent() const
 {
     requireOpen();
     if (state_ != State::Row)
-        throw noCurrent();
+        throw detail::NoCurrentRecord();
 }
 
 const std::string& Recordset::GetIndex() const { return indexName_; }
@@ -663,7 +620,7 @@ std::vector<std::string> Recordset::orderColumns() const
 {
     std::vector<std::string> cols;
     for (int k : keyFields_)
-        cols.push_back(quoteId(def_.Fields[k].Name));
+        cols.push_back(QuoteId(def_.Fields[k].Name));
     cols.push_back("rowid");
     return cols;
 }
@@ -673,8 +630,8 @@ void Recordset::loadStatements()
     const auto cols = orderColumns();
     std::string select = "SELECT rowid";
     for (const auto& f : def_.Fields)
-        select += ", " + quoteId(f.Name);
-    select += " FROM " + quoteId(def_.Name);
+        select += ", " + QuoteId(f.Name);
+    select += " FROM " + QuoteId(def_.Name);
     std::string asc, desc, tuple, marks;
     for (size_t i = 0; i < cols.size(); ++i) {
         asc += (i ? ", " : "") + cols[i];
@@ -690,7 +647,7 @@ void Recordset::loadStatements()
     ascSql_ = asc;
     descSql_ = desc;
     auto& c = db_->connection();
-    guarded(db_->Name(), [&] {
+    Guarded(db_->Name(), [&] {
         first_ = std::make_unique<SQLite::Statement>(c, select + " ORDER BY " + asc + " LIMIT 1");
         last_ = std::make_unique<SQLite::Statement>(c, select + " ORDER BY " + desc + " LIMIT 1");
         next_ = std::make_unique<SQLite::Statement>(
@@ -734,12 +691,12 @@ void Recordset::bindPosition(SQLite::Statement& st)
 
 void Recordset::positionFirst(bool mustExist)
 {
-    const bool found = guarded(db_->Name(), [&] { return fetch(*first_); });
+    const bool found = Guarded(db_->Name(), [&] { return fetch(*first_); });
     if (!found) {
         state_ = State::Eof;
         bothEnds_ = true;
         if (mustExist)
-            throw noCurrent();
+            throw detail::NoCurrentRecord();
     }
 }
 
@@ -752,7 +709,7 @@ void Recordset::SetIndex(const std::string& indexName)
     std::vector<int> keys;
     for (const auto& f : ix->Fields) {
         for (size_t i = 0; i < def_.Fields.size(); ++i)
-            if (sameName(def_.Fields[i].Name, f.Name))
+            if (SameName(def_.Fields[i].Name, f.Name))
                 keys.push_back(int(i));
     }
     editMode_ = EditMode::None;
@@ -780,7 +737,7 @@ void Recordset::Seek(const std::string& comparison, const std::vector<std::strin
     if (it == seeks_.end()) {
         std::string where, tuple, marks;
         for (size_t i = 0; i < keys.size(); ++i) {
-            const std::string col = quoteId(def_.Fields[keyFields_[i]].Name);
+            const std::string col = QuoteId(def_.Fields[keyFields_[i]].Name);
             where += (i ? " AND " : "") + col + " = ?";
             tuple += (i ? ", " : "") + col;
             marks += i ? ", ?" : "?";
@@ -792,13 +749,13 @@ void Recordset::Seek(const std::string& comparison, const std::vector<std::strin
         const bool backward = comparison[0] == '<';
         std::string sql = selectSql_ + " WHERE " + (comparison == "=" ? where : tuple + " " + comparison + " " + marks)
             + " ORDER BY " + (backward ? descSql_ : ascSql_) + " LIMIT 1";
-        auto st = guarded(db_->Name(), [&] { return std::make_unique<SQLite::Statement>(db_->connection(), sql); });
+        auto st = Guarded(db_->Name(), [&] { return std::make_unique<SQLite::Statement>(db_->connection(), sql); });
         it = seeks_.emplace(cacheKey, std::move(st)).first;
     }
     auto& st = *it->second;
     for (size_t i = 0; i < keys.size(); ++i)
         st.bind(int(i) + 1, keys[i]);
-    const bool found = guarded(db_->Name(), [&] { return fetch(st); });
+    const bool found = Guarded(db_->Name(), [&] { return fetch(st); });
     noMatch_ = !found;
     if (!found) {
         state_ = State::Eof;
@@ -817,11 +774,11 @@ void Recordset::MoveLast()
 {
     requireOpen();
     editMode_ = EditMode::None;
-    const bool found = guarded(db_->Name(), [&] { return fetch(*last_); });
+    const bool found = Guarded(db_->Name(), [&] { return fetch(*last_); });
     if (!found) {
         state_ = State::Eof;
         bothEnds_ = true;
-        throw noCurrent();
+        throw detail::NoCurrentRecord();
     }
 }
 
@@ -829,7 +786,7 @@ void Recordset::MoveNext()
 {
     requireOpen();
     if (state_ == State::Eof || bothEnds_)
-        throw noCurrent();
+        throw detail::NoCurrentRecord();
     editMode_ = EditMode::None;
     if (state_ == State::Bof) {
         positionFirst(false);
@@ -838,7 +795,7 @@ void Recordset::MoveNext()
         return;
     }
     bindPosition(*next_);
-    const bool found = guarded(db_->Name(), [&] { return fetch(*next_); });
+    const bool found = Guarded(db_->Name(), [&] { return fetch(*next_); });
     if (!found)
         state_ = State::Eof;
 }
@@ -847,10 +804,10 @@ void Recordset::MovePrevious()
 {
     requireOpen();
     if (state_ == State::Bof || bothEnds_)
-        throw noCurrent();
+        throw detail::NoCurrentRecord();
     editMode_ = EditMode::None;
     if (state_ == State::Eof) {
-        const bool found = guarded(db_->Name(), [&] { return fetch(*last_); });
+        const bool found = Guarded(db_->Name(), [&] { return fetch(*last_); });
         if (!found) {
             state_ = State::Bof;
             bothEnds_ = true;
@@ -858,7 +815,7 @@ void Recordset::MovePrevious()
         return;
     }
     bindPosition(*prev_);
-    const bool found = guarded(db_->Name(), [&] { return fetch(*prev_); });
+    const bool found = Guarded(db_->Name(), [&] { return fetch(*prev_); });
     if (!found)
         state_ = State::Bof;
 }
@@ -869,8 +826,8 @@ bool Recordset::EOF_() const { return state_ == State::Eof || bothEnds_; }
 long Recordset::RecordCount() const
 {
     requireOpen();
-    return guarded(db_->Name(), [&] {
-        SQLite::Statement s(db_->connection(), "SELECT count(*) FROM " + quoteId(def_.Name));
+    return Guarded(db_->Name(), [&] {
+        SQLite::Statement s(db_->connection(), "SELECT count(*) FROM " + QuoteId(def_.Name));
         s.executeStep();
         return long(s.getColumn(0).getInt64());
     });
@@ -879,9 +836,9 @@ long Recordset::RecordCount() const
 int Recordset::fieldIndex(const std::string& name) const
 {
     for (size_t i = 0; i < def_.Fields.size(); ++i)
-        if (sameName(def_.Fields[i].Name, name))
+        if (SameName(def_.Fields[i].Name, name))
             return int(i);
-    throw Error(errItemNotFound, "The table '" + def_.Name + "' has no field '" + name + "'.");
+    throw Error(errItemNotFound, "The table '" + def_.Name + "' has no field '" + name + "'.", db_->Name());
 }
 
 Value Recordset::GetValue(const std::string& field) const
@@ -953,16 +910,16 @@ void Recordset::Update()
                 throw Error(errNullInKey, "The field '" + f.Name + "' of the index '" + ix.Name + "' needs a value.");
     }
     auto& c = db_->connection();
-    guarded(db_->Name(), [&] {
+    Guarded(db_->Name(), [&] {
         if (editMode_ == EditMode::AddNew) {
             if (!insert_) {
                 std::string names, marks;
                 for (size_t i = 0; i < def_.Fields.size(); ++i) {
-                    names += (i ? ", " : "") + quoteId(def_.Fields[i].Name);
+                    names += (i ? ", " : "") + QuoteId(def_.Fields[i].Name);
                     marks += i ? ", ?" : "?";
                 }
                 insert_ = std::make_unique<SQLite::Statement>(
-                    c, "INSERT INTO " + quoteId(def_.Name) + " (" + names + ") VALUES (" + marks + ")");
+                    c, "INSERT INTO " + QuoteId(def_.Name) + " (" + names + ") VALUES (" + marks + ")");
             }
             auto& st = *insert_;
             for (size_t i = 0; i < buffer_.size(); ++i) {
@@ -984,8 +941,8 @@ void Recordset::Update()
         } else {
             std::string set;
             for (size_t i = 0; i < def_.Fields.size(); ++i)
-                set += (i ? ", " : "") + quoteId(def_.Fields[i].Name) + " = ?";
-            SQLite::Statement st(c, "UPDATE " + quoteId(def_.Name) + " SET " + set + " WHERE rowid = ?");
+                set += (i ? ", " : "") + QuoteId(def_.Fields[i].Name) + " = ?";
+            SQLite::Statement st(c, "UPDATE " + QuoteId(def_.Name) + " SET " + set + " WHERE rowid = ?");
             for (size_t i = 0; i < buffer_.size(); ++i) {
                 if (buffer_[i])
                     st.bind(int(i) + 1, *buffer_[i]);
@@ -1004,8 +961,8 @@ void Recordset::Delete()
 {
     requireCurrent();
     editMode_ = EditMode::None;
-    guarded(db_->Name(), [&] {
-        SQLite::Statement st(db_->connection(), "DELETE FROM " + quoteId(def_.Name) + " WHERE rowid = ?");
+    Guarded(db_->Name(), [&] {
+        SQLite::Statement st(db_->connection(), "DELETE FROM " + QuoteId(def_.Name) + " WHERE rowid = ?");
         st.bind(1, static_cast<int64_t>(rowid_));
         st.exec();
     });

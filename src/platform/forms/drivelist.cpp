@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QMap>
+#include <QMouseEvent>
 #include <QStorageInfo>
 
 namespace forms {
@@ -15,8 +15,7 @@ QStringList systemVolumes()
 {
     QStringList roots;
     for (const QStorageInfo& v : QStorageInfo::mountedVolumes())
-        if (v.isValid() && v.isReady())
-            roots << v.rootPath();
+        if (v.isValid() && v.isReady()) roots << v.rootPath();
     roots.removeDuplicates();
     roots.sort();
     return roots;
@@ -24,8 +23,7 @@ QStringList systemVolumes()
 
 bool under(const QString& path, const QString& root)
 {
-    if (root == QLatin1String("/"))
-        return path.startsWith(QLatin1Char('/'));
+    if (root == QLatin1String("/")) return path.startsWith(QLatin1Char('/'));
     return path == root || path.startsWith(root + QLatin1Char('/'));
 }
 
@@ -45,8 +43,7 @@ QString volumeOf(const QString& path)
     const QString clean = QDir::cleanPath(path);
     QString best = QStringLiteral("/");
     for (const QString& root : mountedVolumes())
-        if (under(clean, root) && root.size() > best.size())
-            best = root;
+        if (under(clean, root) && root.size() > best.size()) best = root;
     return best;
 }
 
@@ -55,19 +52,20 @@ DriveListBox::DriveListBox(QWidget* parent)
 {
     setEditable(false);
     connect(this, &QComboBox::currentIndexChanged, this, [this] {
-        if (!filling_ && Change)
-            Change();
+        if (!filling_ && Change) Change();
     });
     Refresh();
 }
 
-QString DriveListBox::Drive() const { return currentText(); }
+QString DriveListBox::Drive() const
+{
+    return currentText();
+}
 
 bool DriveListBox::SetDrive(const QString& root)
 {
     const int i = findText(root);
-    if (i < 0)
-        return false;
+    if (i < 0) return false;
     setCurrentIndex(i);
     return true;
 }
@@ -89,8 +87,7 @@ void DriveListBox::Refresh()
 
 void DriveListBox::keyPressEvent(QKeyEvent* event)
 {
-    if (!dispatchKeyPress(this, *this, event))
-        QComboBox::keyPressEvent(event);
+    if (!dispatchKeyPress(this, *this, event)) QComboBox::keyPressEvent(event);
 }
 
 void DriveListBox::focusOutEvent(QFocusEvent* event)
@@ -105,8 +102,7 @@ DirListBox::DirListBox(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QListWidget::itemClicked, this, [this] {
-        if (Click)
-            Click();
+        if (Click) Click();
     });
     path_ = QDir::currentPath();
     Refresh();
@@ -126,14 +122,12 @@ bool DirListBox::SetPath(const QString& path)
             target = current;
     }
     const QFileInfo info(target);
-    if (!info.isDir() || !info.isReadable() || !QDir(target).isReadable())
-        return false;
+    if (!info.isDir() || !info.isReadable() || !QDir(target).isReadable()) return false;
     const bool changed = target != path_;
     path_ = target;
     lastFolders().insert(volumeOf(target), target);
     Refresh();
-    if (changed && Change)
-        Change();
+    if (changed && Change) Change();
     return true;
 }
 
@@ -144,8 +138,7 @@ void DirListBox::Refresh()
     QStringList chain;
     for (QString p = path_;; p = QFileInfo(p).path()) {
         chain.prepend(p);
-        if (QDir(p).isRoot() || p == QFileInfo(p).path())
-            break;
+        if (QDir(p).isRoot() || p == QFileInfo(p).path()) break;
     }
     int depth = 0;
     for (const QString& p : chain) {
@@ -176,8 +169,7 @@ bool DirListBox::Open(int index)
 
 void DirListBox::keyPressEvent(QKeyEvent* event)
 {
-    if (dispatchKeyPress(this, *this, event))
-        return;
+    if (dispatchKeyPress(this, *this, event)) return;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         Open(currentRow());
         return;
@@ -194,12 +186,9 @@ void DirListBox::focusOutEvent(QFocusEvent* event)
 void DirListBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QListWidget::mouseDoubleClickEvent(event);
-    if (event->button() != Qt::LeftButton)
-        return;
-    if (QListWidgetItem* it = itemAt(event->position().toPoint()))
-        Open(row(it));
-    if (DblClick)
-        DblClick();
+    if (event->button() != Qt::LeftButton) return;
+    if (QListWidgetItem* it = itemAt(event->position().toPoint())) Open(row(it));
+    if (DblClick) DblClick();
 }
 
 } // namespace forms

@@ -40,8 +40,7 @@ void ProgressBar::present()
     // when that step moves.
     const long long span = static_cast<long long>(max_) - min_;
     const int step = span <= 0 ? 0 : static_cast<int>((static_cast<long long>(value_) - min_) * 1000 / span);
-    if (step == shown_)
-        return;
+    if (step == shown_) return;
     shown_ = step;
     ++repaints_;
     setValue(step);
