@@ -1,5 +1,9 @@
-// The chart window over a million readings: opening to the first group,
-// paging, and printing one chart to a PDF file.
+// The chart window at 1,000,000 and 100,000 readings, for each density of the
+// charted measure (every reading, 1 in 1,000, 1 in 100,000, none): opening,
+// Next and Previous through the real window, each beside the raw SQLite
+// statements that find the same rows on a fresh connection, timed in the
+// same iteration; and printing one chart to a PDF file with the event loop
+// running, with the peak memory.
 #include "bench_support.h"
 
 #include "charts/register.h"
@@ -27,35 +31,56 @@ using forms::Forms;
 
 namespace {
 
-const long kRows = 1000000;
+// Fixed, so that the untimed reopening between timed clicks stays bounded.
+const int kIterations = 12;
 
-// A program folder holding the benchmark database under a program name,
-// open in DisplayRecord.
+// A blood-sugar chart: its chartable test is the sugar value alone.
+const char* const kChart = "BSbyDate";
+const std::string kChartable = "(Bsugar IS NOT NULL AND Bsugar <> '-')";
+const std::string kColumns
+    = "rowid, Bdate, Btime, Bsugar, Bpressure, Bpulse, Bweight, Bcomm, Dpressure, Instype, Insamt, Site, SPO2, Temp";
+
+// A program folder holding the benchmark databases, one of them open in DisplayRecord.
 struct Program {
     QTemporaryDir dir;
     forms::RecordingDesktop desk;
+    QString open;
+    std::string file; // the open one's full path
     Program()
     {
-        const QString source = QString::fromStdString(ReadingsDatabase(kRows));
-        QFile::link(source, dir.filePath("BENCH_MARK.mdb"));
         QDir::setCurrent(dir.path());
         desk.folder = dir.path();
         tellora::RegisterShellWindows();
         tellora::RegisterChartWindows();
         tellora::StartProgram();
-        auto* select = dynamic_cast<tellora::SelectDbase*>(Forms::Load("SelectDbase"));
-        select->File1.SelectFile("BENCH_MARK.mdb");
+    }
+    void Use(long rows, long every)
+    {
+        const QString name = QStringLiteral("D%1_%2.mdb").arg(rows).arg(every);
+        if (open == name)
+            return;
+        file = SparseDatabase(rows, every);
+        QFile::link(QString::fromStdString(file), dir.filePath(name));
+        if (auto* record = Forms::Find<tellora::DisplayRecord>()) {
+            record->Command1.Press();
+            Flush();
+        }
+        auto* select = Forms::Load<tellora::SelectDbase>();
+        select->File1.Refresh();
+        select->File1.SelectFile(name);
         select->File1.DblClick();
+        open = name;
     }
     // Makes reading i the current one.
     void Show(long i)
     {
-        auto db = dao::DefaultWorkspace().OpenDatabase("BENCH_MARK.mdb");
+        auto db = dao::DefaultWorkspace().OpenDatabase(open.toStdString());
         auto rs = db->OpenRecordset("BLOOD");
         rs->SetIndex("Readings");
         rs->Seek("=", { DateOf(i), TimeOf(i) });
         Forms::Find<tellora::DisplayRecord>()->ShowRecord(*rs);
     }
+    static void Flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 };
 
 Program& program()
@@ -64,57 +89,154 @@ Program& program()
     return p;
 }
 
-void Flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-void OpenChartWindow(benchmark::State& state)
+tellora::ChartWindow* OpenChart()
 {
-    program().Show(kRows / 2);
-    for (auto _ : state) {
-        auto* w = dynamic_cast<tellora::ChartWindow*>(Forms::Load("BPWtPulTimebyDate"));
-        // Drawn, not only filled.
-        w->repaint();
-        if (w->LineCount.Text() != "31")
-            state.SkipWithError("the first group is not full");
-        state.PauseTiming();
-        w->Unload();
-        Flush();
-        state.ResumeTiming();
-    }
+    auto* w = dynamic_cast<tellora::ChartWindow*>(Forms::Load(kChart));
+    // Drawn, not only filled.
+    w->repaint();
+    return w;
 }
-BENCHMARK(OpenChartWindow)->Unit(benchmark::kMillisecond);
 
-void NextOrPrevious(benchmark::State& state)
+void CloseChart(tellora::ChartWindow* w)
 {
-    program().Show(kRows / 2);
-    auto* w = dynamic_cast<tellora::ChartWindow*>(Forms::Load("BSbyDateBP"));
-    bool forward = true;
-    for (auto _ : state) {
-        (forward ? w->NextGroup : w->Previous).Press();
-        w->MSChart1.repaint();
-        forward = !forward;
-    }
     w->Unload();
-    Flush();
+    Program::Flush();
 }
-BENCHMARK(NextOrPrevious)->Unit(benchmark::kMillisecond);
+
+// Reports the engine's mean, the raw statements' mean and their ratio.
+void Report(benchmark::State& state, double engine, double raw, long n)
+{
+    state.counters["raw_ms"] = n ? raw * 1000 / double(n) : 0;
+    state.counters["ratio"] = raw > 0 ? engine / raw : 0;
+    state.counters["engine_ms"] = n ? engine * 1000 / double(n) : 0;
+}
+
+// Opening on the middle reading: the first group from there on.
+void ChartOpen(benchmark::State& state, long rows, long every)
+{
+    program().Use(rows, every);
+    program().Show(rows / 2);
+    double engine = 0, raw = 0;
+    long n = 0;
+    for (auto _ : state) {
+        tellora::ChartWindow* w = nullptr;
+        const double t = Seconds([&] { w = OpenChart(); });
+        state.SetIterationTime(t);
+        CloseChart(w);
+        const double r = Seconds([&] {
+            RawWalk(program().file,
+                "SELECT " + kColumns + " FROM BLOOD WHERE (Bdate, Btime) >= (?, ?) AND " + kChartable
+                    + " ORDER BY Bdate, Btime, rowid",
+                { DateOf(rows / 2), TimeOf(rows / 2) }, tellora::ChartGroupSize);
+        });
+        engine += t;
+        raw += r;
+        ++n;
+    }
+    Report(state, engine, raw, n);
+}
+
+// Next after Next from the first reading; where the group on screen is not
+// full Next only beeps, and the window opens again from the first reading.
+void ChartNext(benchmark::State& state, long rows, long every)
+{
+    program().Use(rows, every);
+    program().Show(0);
+    auto* w = OpenChart();
+    double engine = 0, raw = 0;
+    long n = 0;
+    for (auto _ : state) {
+        const std::string date = w->Bdate.Text().toStdString(), time = w->Btime.Text().toStdString();
+        const bool full = w->LineCount.Text() == "31";
+        const double t = Seconds([&] {
+            w->NextGroup.Press();
+            w->MSChart1.repaint();
+        });
+        state.SetIterationTime(t);
+        if (full) {
+            raw += Seconds([&] {
+                RawWalk(program().file,
+                    "SELECT " + kColumns + " FROM BLOOD WHERE (Bdate, Btime) > (?, ?) AND " + kChartable
+                        + " ORDER BY Bdate, Btime, rowid",
+                    { date, time }, tellora::ChartGroupSize);
+            });
+            engine += t;
+            ++n;
+        }
+        // Start again where there is a further group (not where none can be full).
+        if (w->LineCount.Text() != "31" && full) {
+            CloseChart(w);
+            w = OpenChart();
+        }
+    }
+    CloseChart(w);
+    Report(state, engine, raw, n);
+}
+
+// Previous after Previous from the newest reading, back to the first group,
+// which Previous then shows again after a walk back to the first reading.
+void ChartPrevious(benchmark::State& state, long rows, long every)
+{
+    program().Use(rows, every);
+    program().Show(rows - 1);
+    auto* w = OpenChart();
+    double engine = 0, raw = 0;
+    long n = 0;
+    for (auto _ : state) {
+        const std::string date = w->Bdate.Text().toStdString(), time = w->Btime.Text().toStdString();
+        const int backStep = w->LineCount.Text().toInt() + tellora::ChartGroupSize;
+        const double t = Seconds([&] {
+            w->Previous.Press();
+            w->MSChart1.repaint();
+        });
+        state.SetIterationTime(t);
+        raw += Seconds([&] {
+            RawKey start;
+            const int back = RawWalk(program().file,
+                "SELECT " + kColumns + " FROM BLOOD WHERE (Bdate, Btime) < (?, ?) AND " + kChartable
+                    + " ORDER BY Bdate DESC, Btime DESC, rowid DESC",
+                { date, time }, backStep - 1, &start);
+            if (back == backStep - 1)
+                RawWalk(program().file,
+                    "SELECT " + kColumns + " FROM BLOOD WHERE (Bdate, Btime) >= (?, ?) AND " + kChartable
+                        + " ORDER BY Bdate, Btime, rowid",
+                    { start.date, start.time }, tellora::ChartGroupSize);
+            else
+                RawWalk(program().file,
+                    "SELECT " + kColumns + " FROM BLOOD WHERE " + kChartable + " ORDER BY Bdate, Btime, rowid", {},
+                    tellora::ChartGroupSize);
+        });
+        engine += t;
+        ++n;
+    }
+    CloseChart(w);
+    Report(state, engine, raw, n);
+}
 
 void PrintToPdf(benchmark::State& state)
 {
-    program().Show(kRows / 2);
+    program().Use(1000000, 1);
+    program().Show(500000);
     QTemporaryDir out;
     auto pdf = std::make_shared<print::PdfPrinter>(out.filePath("chart.pdf"));
     print::ScopedCatalog catalog { std::make_shared<print::FixedCatalog>(
         std::vector<std::shared_ptr<print::PrinterDevice>> { pdf }) };
     print::ScriptedPrinterChoices choices;
     auto* w = dynamic_cast<tellora::ChartWindow*>(Forms::Load("BSbyDateTime"));
+    const double before = CurrentMemoryMiB();
     for (auto _ : state) {
         choices.ConfirmPreset();
         w->PrintChart.Press();
+        // The event loop runs as it does between clicks: closed staging
+        // windows are deleted and their pictures freed.
+        QCoreApplication::processEvents();
+        Program::Flush();
     }
-    w->Unload();
-    Flush();
+    state.counters["rss_before_MiB"] = before;
+    state.counters["rss_after_MiB"] = CurrentMemoryMiB();
+    state.counters["peak_MiB"] = PeakMemoryMiB();
+    CloseChart(w);
 }
-BENCHMARK(PrintToPdf)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -122,9 +244,31 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Build the fixtures outside any timing.
+    for (long rows : { 1000000L, 100000L })
+        for (long every : kDensities)
+            SparseDatabase(rows, every);
+    for (long rows : { 1000000L, 100000L })
+        for (long every : kDensities) {
+            const std::string suffix = "/" + std::to_string(rows) + "/density:" + DensityName(every);
+            benchmark::RegisterBenchmark(("ChartOpen" + suffix).c_str(), ChartOpen, rows, every)
+                ->Unit(benchmark::kMillisecond)
+                ->UseManualTime()
+                ->Iterations(kIterations);
+            benchmark::RegisterBenchmark(("ChartNext" + suffix).c_str(), ChartNext, rows, every)
+                ->Unit(benchmark::kMillisecond)
+                ->UseManualTime()
+                ->Iterations(kIterations);
+            benchmark::RegisterBenchmark(("ChartPrevious" + suffix).c_str(), ChartPrevious, rows, every)
+                ->Unit(benchmark::kMillisecond)
+                ->UseManualTime()
+                ->Iterations(kIterations);
+        }
+    benchmark::RegisterBenchmark("PrintToPdf", PrintToPdf)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    std::printf("Peak memory: %.1f MiB\n", PeakMemoryMiB());
     Forms::Reset();
     return 0;
 }

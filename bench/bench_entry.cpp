@@ -23,7 +23,16 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <cstring>
 #include <filesystem>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 using namespace benchsupport;
 using forms::Forms;
@@ -33,6 +42,8 @@ namespace {
 const long kRows = 1000000;
 const QString kBase = QStringLiteral("BENCH_USER");
 const QString kFile = kBase + ".mdb";
+
+double ProbePeakMiB();
 
 // A program folder holding a copy of the big database, opened in DisplayRecord.
 class Session {
@@ -45,6 +56,10 @@ public:
         tellora::RegisterShellWindows();
         tellora::RegisterAllWindows();
         tellora::StartProgram();
+        Reopen();
+    }
+    void Reopen()
+    {
         auto* select = Forms::Load<tellora::SelectDbase>();
         select->File1.Refresh();
         select->File1.SelectFile(kFile);
@@ -66,6 +81,25 @@ private:
     QTemporaryDir dir_;
     std::unique_ptr<forms::RecordingDesktop> desk_;
 };
+
+// Runs this program as the delete probe and returns the probe's peak resident memory.
+double ProbePeakMiB()
+{
+    char exe[4096];
+    const ssize_t len = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (len <= 0)
+        return 0;
+    exe[len] = 0;
+    char arg[] = "--probe=delete";
+    char* args[] = { exe, arg, nullptr };
+    pid_t pid = 0;
+    if (posix_spawn(&pid, exe, nullptr, nullptr, args, environ) != 0)
+        return 0;
+    int status = 0;
+    rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? double(usage.ru_maxrss) / 1024.0 : 0;
+}
 
 void AddRdsSave(benchmark::State& state)
 {
@@ -122,6 +156,52 @@ void DeleteByDate100k(benchmark::State& state)
 }
 BENCHMARK(DeleteByDate100k)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// Deleting every one of the million readings before a date after the newest,
+// through the window, beside the raw DELETE of the same rows in one
+// transaction on a connection opened as the engine opens its own; each on a
+// fresh copy, the two alternating.
+void DeleteByDateAll(benchmark::State& state)
+{
+    Session s;
+    const std::string limit = DateOf(kRows + 96);
+    const std::string file = (QDir::currentPath() + "/" + kFile).toStdString();
+    double engine = 0, raw = 0;
+    long n = 0;
+    for (auto _ : state) {
+        s.Copy();
+        s.Record()->LastRecord.Press();
+        auto* w = dynamic_cast<tellora::DeleteByDate*>(Forms::Load("DeleteByDate"));
+        w->Bdate.SetText(QString::fromStdString(limit));
+        const double t = Seconds([&] { w->Delete.Press(); });
+        state.SetIterationTime(t);
+        QApplication::processEvents();
+        if (!s.Record()->Btime.Text().isEmpty())
+            state.SkipWithError("readings remain");
+        s.Copy();
+        raw += Seconds([&] {
+            SQLite::Database db(file, SQLite::OPEN_READWRITE, 2000);
+            db.exec("PRAGMA journal_mode=DELETE");
+            db.exec("PRAGMA synchronous=FULL");
+            SQLite::Transaction tx(db);
+            SQLite::Statement del(db, "DELETE FROM BLOOD WHERE Bdate < ?");
+            del.bind(1, limit);
+            del.exec();
+            tx.commit();
+        });
+        engine += t;
+        ++n;
+        // Showing a reading again, for the next round.
+        s.Record()->Command1.Press();
+        QApplication::processEvents();
+        s.Reopen();
+    }
+    state.counters["raw_ms"] = raw * 1000 / double(n);
+    state.counters["ratio"] = engine / raw;
+    // The whole program's peak memory while it deletes, in a process of its own.
+    state.counters["program_peak_MiB"] = ProbePeakMiB();
+}
+BENCHMARK(DeleteByDateAll)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
 void PickListEditorLoad250(benchmark::State& state)
 {
     Session s;
@@ -140,11 +220,28 @@ void PickListEditorLoad250(benchmark::State& state)
 }
 BENCHMARK(PickListEditorLoad250)->Unit(benchmark::kMillisecond);
 
+// The program in a process of its own: opens a copy of the million readings
+// and deletes them all through the window, then ends.
+int DeleteProbe(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    Session s;
+    s.Record()->LastRecord.Press();
+    auto* w = dynamic_cast<tellora::DeleteByDate*>(Forms::Load("DeleteByDate"));
+    w->Bdate.SetText(QString::fromStdString(DateOf(kRows + 96)));
+    w->Delete.Press();
+    std::fflush(nullptr);
+    _exit(s.Record()->Btime.Text().isEmpty() ? 0 : 1);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--probe=delete") == 0)
+            return DeleteProbe(argc, argv);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

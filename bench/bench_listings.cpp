@@ -1,7 +1,8 @@
-// The on-screen listings over a million readings, one in a thousand an
-// injection-log reading, every one a standard reading: a page of each
-// listing forward, back, from past the end and at opening, through the
-// real windows.
+// The on-screen listings at 1,000,000 and 100,000 readings, for each density
+// of the listed readings (every reading, 1 in 1,000, 1 in 100,000, none): the
+// first page at opening, the next page and the page before, through the real
+// windows, each beside the raw SQLite statements that find the same rows on
+// a fresh connection, timed in the same iteration.
 #include "bench_support.h"
 
 #include "listings/display.h"
@@ -18,116 +19,212 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <memory>
 
 using namespace benchsupport;
 using forms::Forms;
 
 namespace {
 
-const long kRows = 1000000;
-const int kLogEvery = 1000;
-std::string gFile; // bare name in the program folder
+// Fixed, so that the untimed reopening between timed clicks stays bounded.
+const int kIterations = 12;
 
-// Makes reading i current and opens a listing on it through the chooser.
-tellora::ListingWindow* OpenAt(long i, bool injectionLog)
+const std::string kColumns
+    = "rowid, Bdate, Btime, Bsugar, Bpressure, Bpulse, Bweight, Bcomm, Dpressure, Instype, Insamt, Site, SPO2, Temp";
+
+std::string TestOf(bool injectionLog)
 {
-    Forms::Unload("Display");
-    Forms::Unload("DisplayLog");
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    auto* record = Forms::Find<tellora::DisplayRecord>();
+    auto holds = [](const char* f) { return std::string("(") + f + " IS NOT NULL AND " + f + " <> '-')"; };
+    return injectionLog ? "(" + holds("Instype") + " OR " + holds("Insamt") + " OR " + holds("Site") + ")"
+                        : "(" + holds("Bsugar") + " OR " + holds("Bpressure") + " OR " + holds("Dpressure") + " OR "
+            + holds("Bpulse") + " OR " + holds("Bweight") + " OR " + holds("Temp") + " OR " + holds("SPO2") + ")";
+}
+
+struct Program {
+    QTemporaryDir dir;
+    forms::RecordingDesktop desk;
+    QString open;
+    std::string file;
+    Program()
     {
-        auto db = dao::DefaultWorkspace().OpenDatabase(gFile);
-        auto rs = db->OpenRecordset("BLOOD");
-        rs->SetIndex("Readings");
-        rs->Seek("=", { DateOf(i), TimeOf(i) });
-        record->ShowRecord(*rs);
+        QDir::setCurrent(dir.path());
+        desk.folder = dir.path();
+        tellora::RegisterShellWindows();
+        tellora::RegisterListingWindows();
+        tellora::StartProgram();
     }
-    record->PrintToScreen.Press();
-    auto* chooser = Forms::Find<tellora::DisplayScreen>();
-    chooser->Option2.SetValue(injectionLog);
-    chooser->Option1.SetValue(!injectionLog);
-    chooser->DisplayRpt.Press();
-    return injectionLog ? static_cast<tellora::ListingWindow*>(Forms::Find<tellora::DisplayLog>())
-                        : Forms::Find<tellora::Display>();
+    void Use(long rows, long every)
+    {
+        const QString name = QStringLiteral("D%1_%2.mdb").arg(rows).arg(every);
+        if (open == name)
+            return;
+        Close();
+        file = SparseDatabase(rows, every);
+        QFile::link(QString::fromStdString(file), dir.filePath(name));
+        if (auto* record = Forms::Find<tellora::DisplayRecord>()) {
+            record->Command1.Press();
+            Flush();
+        }
+        auto* select = Forms::Load<tellora::SelectDbase>();
+        select->File1.Refresh();
+        select->File1.SelectFile(name);
+        select->File1.DblClick();
+        open = name;
+    }
+    static void Close()
+    {
+        Forms::Unload("Display");
+        Forms::Unload("DisplayLog");
+        Flush();
+    }
+    // Makes reading i current and opens a listing on it through the chooser.
+    tellora::ListingWindow* OpenAt(long i, bool injectionLog)
+    {
+        Close();
+        auto* record = Forms::Find<tellora::DisplayRecord>();
+        {
+            auto db = dao::DefaultWorkspace().OpenDatabase(open.toStdString());
+            auto rs = db->OpenRecordset("BLOOD");
+            rs->SetIndex("Readings");
+            rs->Seek("=", { DateOf(i), TimeOf(i) });
+            record->ShowRecord(*rs);
+        }
+        return Choose(injectionLog);
+    }
+    static tellora::ListingWindow* Choose(bool injectionLog)
+    {
+        Forms::Find<tellora::DisplayRecord>()->PrintToScreen.Press();
+        auto* chooser = Forms::Find<tellora::DisplayScreen>();
+        chooser->Option2.SetValue(injectionLog);
+        chooser->Option1.SetValue(!injectionLog);
+        chooser->DisplayRpt.Press();
+        return injectionLog ? static_cast<tellora::ListingWindow*>(Forms::Find<tellora::DisplayLog>())
+                            : Forms::Find<tellora::Display>();
+    }
+    static void Flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+};
+
+Program& program()
+{
+    static Program p;
+    return p;
 }
 
 forms::CommandButton& NextOf(tellora::ListingWindow* w, bool injectionLog)
 {
     return *w->findChild<forms::CommandButton*>(injectionLog ? "Next" : "NextPage");
 }
-forms::CommandButton& PreviousOf(tellora::ListingWindow* w)
+
+void Report(benchmark::State& state, double engine, double raw, long n)
 {
-    return *w->findChild<forms::CommandButton*>("Previous");
+    state.counters["raw_ms"] = n ? raw * 1000 / double(n) : 0;
+    state.counters["ratio"] = raw > 0 ? engine / raw : 0;
+    state.counters["engine_ms"] = n ? engine * 1000 / double(n) : 0;
 }
 
-// Next page after next page from the first reading; starts again at the end.
-void PageForward(benchmark::State& state, bool injectionLog)
+// Opening on the middle reading, through the chooser: the first page.
+void FirstPage(benchmark::State& state, bool injectionLog, long rows, long every)
 {
-    auto* w = OpenAt(0, injectionLog);
-    if (!w || w->LineCount.Text() != "8") {
-        state.SkipWithError("the first page is not full");
-        return;
-    }
+    program().Use(rows, every);
+    program().OpenAt(rows / 2, injectionLog);
+    double engine = 0, raw = 0;
+    long n = 0;
     for (auto _ : state) {
-        NextOf(w, injectionLog).Press();
-        if (w->LineCount.Text() != "8") {
-            state.PauseTiming();
-            w = OpenAt(0, injectionLog);
-            state.ResumeTiming();
+        Program::Close();
+        const double t = Seconds([&] { Program::Choose(injectionLog)->repaint(); });
+        state.SetIterationTime(t);
+        raw += Seconds([&] {
+            RawWalk(program().file,
+                "SELECT " + kColumns + " FROM BLOOD WHERE (Bdate, Btime) >= (?, ?) AND " + TestOf(injectionLog)
+                    + " ORDER BY Bdate, Btime, rowid",
+                { DateOf(rows / 2), TimeOf(rows / 2) }, tellora::RowsPerPage);
+        });
+        engine += t;
+        ++n;
+    }
+    Report(state, engine, raw, n);
+}
+
+// Next page after next page from the first reading; a page that is not full
+// ends the listing, which opens again from the first reading.
+void NextPage(benchmark::State& state, bool injectionLog, long rows, long every)
+{
+    program().Use(rows, every);
+    auto* w = program().OpenAt(0, injectionLog);
+    double engine = 0, raw = 0;
+    long n = 0;
+    for (auto _ : state) {
+        const std::string date = w->LastDate.Text().toStdString(), time = w->LastTime.Text().toStdString();
+        const bool full = w->LineCount.Text() == "8";
+        const double t = Seconds([&] {
+            NextOf(w, injectionLog).Press();
+            w->Picture1.repaint();
+        });
+        state.SetIterationTime(t);
+        if (full) {
+            raw += Seconds([&] {
+                RawWalk(program().file,
+                    "SELECT " + kColumns + " FROM BLOOD WHERE (Bdate, Btime) > (?, ?) AND " + TestOf(injectionLog)
+                        + " ORDER BY Bdate, Btime, rowid",
+                    { date, time }, tellora::RowsPerPage);
+            });
+            engine += t;
+            ++n;
         }
+        // Start again where there is a further page (not where none can be full).
+        if (w->LineCount.Text() != "8" && full)
+            w = program().OpenAt(0, injectionLog);
     }
+    Report(state, engine, raw, n);
 }
 
-// Previous page after previous page from near the end; starts again at the first page.
-void PageBack(benchmark::State& state, bool injectionLog)
+// Previous page after previous page from the newest reading, starting past
+// the end where the newest reading is not listed; at the first page Previous
+// shows it again.
+void PreviousPage(benchmark::State& state, bool injectionLog, long rows, long every)
 {
-    const long from = kRows - kLogEvery;
-    auto* w = OpenAt(from, injectionLog);
+    program().Use(rows, every);
+    auto* w = program().OpenAt(rows - 1, injectionLog);
+    double engine = 0, raw = 0;
+    long n = 0;
+    const std::string test = TestOf(injectionLog);
     for (auto _ : state) {
-        PreviousOf(w).Press();
-        if (w->FirstDate.Text().toStdString() == DateOf(0) && w->FirstTime.Text().toStdString() == TimeOf(0)) {
-            state.PauseTiming();
-            w = OpenAt(from, injectionLog);
-            state.ResumeTiming();
-        }
+        const std::string date = w->FirstDate.Text().toStdString(), time = w->FirstTime.Text().toStdString();
+        const double t = Seconds([&] {
+            w->findChild<forms::CommandButton*>("Previous")->Press();
+            w->Picture1.repaint();
+        });
+        state.SetIterationTime(t);
+        raw += Seconds([&] {
+            RawKey start;
+            const int limit = date.empty() ? tellora::RowsPerPage : tellora::RowsPerPage + 1;
+            const int back = date.empty()
+                ? RawWalk(program().file,
+                    "SELECT " + kColumns + " FROM BLOOD WHERE " + test + " ORDER BY Bdate DESC, Btime DESC, rowid DESC",
+                    {}, limit, &start)
+                : RawWalk(program().file,
+                    "SELECT " + kColumns + " FROM BLOOD WHERE (Bdate, Btime) <= (?, ?) AND " + test
+                        + " ORDER BY Bdate DESC, Btime DESC, rowid DESC",
+                    { date, time }, limit, &start);
+            if (back == limit)
+                RawWalk(program().file,
+                    "SELECT " + kColumns + " FROM BLOOD WHERE (Bdate, Btime) >= (?, ?) AND " + test
+                        + " ORDER BY Bdate, Btime, rowid",
+                    { start.date, start.time }, tellora::RowsPerPage);
+            else
+                RawWalk(program().file,
+                    "SELECT " + kColumns + " FROM BLOOD WHERE " + test + " ORDER BY Bdate, Btime, rowid", {},
+                    tellora::RowsPerPage);
+        });
+        engine += t;
+        ++n;
     }
+    Report(state, engine, raw, n);
 }
-
-// Previous from past the end: the newest reading is no injection-log
-// reading, so the log opens on "Click Previous"; the click walks back from
-// the newest reading to find the last page. (Every reading is a standard
-// one, so Display is never past the end here.)
-void LastPage(benchmark::State& state, bool injectionLog)
-{
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto* w = OpenAt(kRows - 1, injectionLog);
-        state.ResumeTiming();
-        PreviousOf(w).Press();
-    }
-}
-
-// Opening a listing through the chooser in mid-table; the current reading is
-// no injection-log reading, so the log's first page walks forward to the
-// next eight.
-void FirstPage(benchmark::State& state, bool injectionLog)
-{
-    for (auto _ : state)
-        benchmark::DoNotOptimize(OpenAt(kRows / 2 + 1, injectionLog));
-}
-
-BENCHMARK_CAPTURE(PageForward, DisplayLog, true)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(PageBack, DisplayLog, true)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LastPage, DisplayLog, true)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FirstPage, DisplayLog, true)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(PageForward, Display, false)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(PageBack, Display, false)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FirstPage, Display, false)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -135,23 +232,34 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // Build the fixture outside any timing; the program works in its folder.
-    const QFileInfo fixture(QString::fromStdString(ReadingsDatabase(kRows, kLogEvery)));
-    gFile = fixture.fileName().toStdString();
-    forms::RecordingDesktop desk;
-    desk.folder = fixture.absolutePath();
-    tellora::RegisterShellWindows();
-    tellora::RegisterListingWindows();
-    if (!tellora::StartProgram()) return 1;
-    auto* select = Forms::Load<tellora::SelectDbase>();
-    if (!select || !select->File1.SelectFile(fixture.fileName())) return 1;
-    select->File1.DblClick();
-    if (!Forms::Find<tellora::DisplayRecord>()) return 1;
-
+    // Build the fixtures outside any timing.
+    for (long rows : { 1000000L, 100000L })
+        for (long every : kDensities)
+            SparseDatabase(rows, every);
+    for (bool injectionLog : { true, false })
+        for (long rows : { 1000000L, 100000L })
+            for (long every : kDensities) {
+                const std::string suffix = std::string(injectionLog ? "/DisplayLog/" : "/Display/")
+                    + std::to_string(rows) + "/density:" + DensityName(every);
+                benchmark::RegisterBenchmark(("FirstPage" + suffix).c_str(), FirstPage, injectionLog, rows, every)
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseManualTime()
+                    ->Iterations(kIterations);
+                benchmark::RegisterBenchmark(("NextPage" + suffix).c_str(), NextPage, injectionLog, rows, every)
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseManualTime()
+                    ->Iterations(kIterations);
+                benchmark::RegisterBenchmark(
+                    ("PreviousPage" + suffix).c_str(), PreviousPage, injectionLog, rows, every)
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseManualTime()
+                    ->Iterations(kIterations);
+            }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::printf("Peak memory: %.1f MiB\n", PeakMemoryMiB());
+    Program::Close();
     Forms::Reset();
     return 0;
 }

@@ -1,10 +1,11 @@
-// The shell's speed: process start-up to the start panel shown (against an
-// empty Qt Widgets program showing one window, measured in the same run), and
+// The shell's speed: process start-up to the start panel shown (against a
+// separate minimal Qt Widgets executable showing one window, the two started
+// alternately in the same run), and
 // on a database of a million readings the double-click that opens it and the
 // Next/Previous handlers.
 //
-// Started as "bench_shell --probe=shell" or "--probe=empty" it is the program
-// being timed: it starts, shows its first window and exits.
+// Started as "bench_shell --probe=shell" it is the program being timed: it
+// starts, shows the start panel and exits.
 #include "bench_support.h"
 
 #include "platform/forms/desktop.h"
@@ -40,11 +41,16 @@ std::string selfPath()
     return n > 0 ? std::string(buf, std::size_t(n)) : std::string();
 }
 
-// Runs the probe in a new process and returns when it has exited.
-bool runProbe(const char* mode)
+// The baseline executable, built beside this one.
+std::string baselinePath()
 {
-    const std::string exe = selfPath();
-    std::string arg = std::string("--probe=") + mode;
+    const std::string self = selfPath();
+    return self.substr(0, self.rfind('/') + 1) + "startup_baseline_qt";
+}
+
+// Runs `exe` with `arg` in a new process and returns when it has exited.
+bool runProcess(const std::string& exe, std::string arg)
+{
     char* argv[] = { const_cast<char*>(exe.c_str()), arg.data(), nullptr };
     pid_t pid = 0;
     if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ) != 0)
@@ -60,16 +66,9 @@ void waitShown(QWidget* w)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-int probe(int argc, char** argv, const char* mode)
+int probe(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (std::strcmp(mode, "empty") == 0) {
-        QWidget w;
-        w.resize(438, 176);
-        w.show();
-        waitShown(&w);
-        return 0;
-    }
     forms::RecordingDesktop desk; // keeps the program in the current folder
     tellora::RegisterShellWindows();
     tellora::RegisterAllWindows();
@@ -84,21 +83,31 @@ int probe(int argc, char** argv, const char* mode)
     _exit(0);
 }
 
-void StartupEmptyQtProgram(benchmark::State& state)
-{
-    for (auto _ : state)
-        if (!runProbe("empty"))
-            state.SkipWithError("probe failed");
-}
-BENCHMARK(StartupEmptyQtProgram)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
-
+// Each iteration starts the baseline and then the program; the time is the
+// program's, the baseline's mean and the ratio are reported beside it.
 void StartupToStartPanel(benchmark::State& state)
 {
-    for (auto _ : state)
-        if (!runProbe("shell"))
-            state.SkipWithError("probe failed");
+    const std::string self = selfPath(), baseline = baselinePath();
+    double program = 0, empty = 0;
+    long n = 0;
+    for (auto _ : state) {
+        bool ok = true;
+        empty += benchsupport::Seconds([&] { ok = runProcess(baseline, "-") && ok; });
+        const double t = benchsupport::Seconds([&] { ok = runProcess(self, "--probe=shell") && ok; });
+        state.SetIterationTime(t);
+        program += t;
+        ++n;
+        if (!ok) {
+            state.SkipWithError("a probe failed");
+            break;
+        }
+    }
+    if (n) {
+        state.counters["baseline_ms"] = empty * 1000 / double(n);
+        state.counters["ratio"] = program / empty;
+    }
 }
-BENCHMARK(StartupToStartPanel)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK(StartupToStartPanel)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(30);
 
 // A started program in the folder of the million-reading database.
 struct OpenProgram {
@@ -189,8 +198,8 @@ BENCHMARK(PreviousRecordHandler)->Unit(benchmark::kMicrosecond)->Iterations(2000
 int main(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i)
-        if (std::strncmp(argv[i], "--probe=", 8) == 0)
-            return probe(argc, argv, argv[i] + 8);
+        if (std::strcmp(argv[i], "--probe=shell") == 0)
+            return probe(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -8,7 +8,9 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include <filesystem>
+#include <cstdio>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace benchsupport {
 
@@ -66,6 +68,83 @@ std::string ReadingsDatabase(long rows, int logEvery)
     }
     std::filesystem::rename(part, name);
     return name;
+}
+
+std::string DensityName(long every)
+{
+    return every == 0 ? "0" : every == 1 ? "1" : "1/" + std::to_string(every);
+}
+
+std::string SparseDatabase(long rows, long every)
+{
+    const std::string dir = QDir::tempPath().toStdString();
+    const std::string name
+        = dir + "/tellora-bench-sparse-" + std::to_string(rows) + "-" + std::to_string(every) + ".mdb";
+    if (std::filesystem::exists(name))
+        return name;
+    const std::string part = name + ".part";
+    std::filesystem::remove(part);
+    tellora::CreateReadingsDatabase(QString::fromStdString(part));
+    {
+        SQLite::Database db(part, SQLite::OPEN_READWRITE);
+        db.exec("PRAGMA synchronous=OFF");
+        SQLite::Transaction tx(db);
+        SQLite::Statement ins(db, "INSERT INTO BLOOD VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)");
+        for (long i = 0; i < rows; ++i) {
+            const bool full = every != 0 && i % every == 0;
+            auto value = [&](const std::string& v) { return full ? v : std::string("-"); };
+            ins.bind(1, DateOf(i));
+            ins.bind(2, TimeOf(i));
+            ins.bind(3, value(std::to_string(80 + i % 120)));
+            ins.bind(4, value(std::to_string(110 + i % 40)));
+            ins.bind(5, value(std::to_string(60 + i % 30)));
+            ins.bind(6, value(std::to_string(150 + i % 20)));
+            ins.bind(7, full ? std::string("-") : std::string("note"));
+            ins.bind(8, value(std::to_string(70 + i % 20)));
+            ins.bind(9, value("Humalog"));
+            ins.bind(10, value("12"));
+            ins.bind(11, value("Left arm"));
+            ins.bind(12, value(std::to_string(90 + i % 10)));
+            ins.bind(13, value("36.6"));
+            ins.exec();
+            ins.reset();
+        }
+        tx.commit();
+    }
+    std::filesystem::rename(part, name);
+    return name;
+}
+
+int RawWalk(const std::string& file, const std::string& sql, const std::vector<std::string>& binds, int limit,
+    RawKey* last)
+{
+    SQLite::Database db(file, SQLite::OPEN_READWRITE, 2000);
+    db.exec("PRAGMA journal_mode=DELETE");
+    db.exec("PRAGMA synchronous=FULL");
+    SQLite::Statement st(db, sql);
+    for (std::size_t i = 0; i < binds.size(); ++i)
+        st.bind(int(i) + 1, binds[i]);
+    int n = 0;
+    std::string row[13];
+    while (n < limit && st.executeStep()) {
+        for (int c = 0; c < 13; ++c)
+            row[c] = st.getColumn(c + 1).getString();
+        if (last)
+            *last = { row[0], row[1], st.getColumn(0).getInt64() };
+        ++n;
+    }
+    return n;
+}
+
+double CurrentMemoryMiB()
+{
+    std::FILE* f = std::fopen("/proc/self/statm", "r");
+    if (!f)
+        return 0;
+    long pages = 0, resident = 0;
+    const int got = std::fscanf(f, "%ld %ld", &pages, &resident);
+    std::fclose(f);
+    return got == 2 ? double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
 }
 
 double PeakMemoryMiB()

@@ -1,7 +1,9 @@
 #pragma once
 // Shared fixtures for the benchmarks: a generated readings database of a
 // million rows, made once per machine and reused.
+#include <chrono>
 #include <string>
+#include <vector>
 
 namespace benchsupport {
 
@@ -14,7 +16,41 @@ std::string ReadingsDatabase(long rows = 1000000, int logEvery = 1);
 std::string DateOf(long i);
 std::string TimeOf(long i);
 
+// Path of a readings database of `rows` readings (dated as above) in which
+// one reading in `every` holds every measure and an injection and the others
+// only a comment; `every` 0: none holds a measure. Created on first use.
+std::string SparseDatabase(long rows, long every);
+// The densities of the charted or listed measure the window benchmarks run:
+// every reading, 1 in 1,000, 1 in 100,000 and none.
+inline constexpr long kDensities[] = { 1, 1000, 100000, 0 };
+// "1", "1/1000", "1/100000" or "0".
+std::string DensityName(long every);
+
 // Peak resident memory of this process, in MiB.
 double PeakMemoryMiB();
+// Current resident memory of this process, in MiB.
+double CurrentMemoryMiB();
+
+// The raw-SQLite side of a comparison: a connection opened on the file as the
+// engine opens it (read-write, rollback journal, full sync), one statement
+// prepared, stepped through up to `limit` rows with all thirteen columns
+// read, and everything closed again. Returns the rows read; `last` gets the
+// key (date, time, rowid) of the last one.
+struct RawKey {
+    std::string date, time;
+    long long rowid = 0;
+};
+int RawWalk(const std::string& file, const std::string& sql, const std::vector<std::string>& binds, int limit,
+    RawKey* last = nullptr);
+
+// Wall-clock seconds that `f` takes.
+template<class F> double Seconds(F&& f);
+
+template<class F> double Seconds(F&& f)
+{
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
 } // namespace benchsupport

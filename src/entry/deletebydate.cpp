@@ -69,12 +69,12 @@ void DeleteByDate::Delete_Click()
         {
             // All or nothing: a failure part way leaves every reading in place.
             dao::Transaction deletion(dao::DefaultWorkspace());
-            rs.MoveFirst();
-            while (!rs.EOF_() && rs.Text("Bdate") < limit) {
-                rs.Delete();
-                rs.MoveNext();
-            }
-            emptied = rs.EOF_();
+            // The readings dated before the limit are exactly those the index
+            // holds ahead of the first one dated on or after it: one statement
+            // deletes them all.
+            readings.db->DeleteBelow("BLOOD", "Bdate", limit);
+            rs.Seek(">=", { limit });
+            emptied = rs.NoMatch();
             // The newest reading is the one that stays whether or not the
             // commit goes through, so it can be shown before it.
             if (!emptied) {

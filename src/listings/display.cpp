@@ -27,6 +27,7 @@ const ListingDescription& Display::Description()
 {
     static const ListingDescription description {
         .listed = &Reading::IsStandard,
+        .listedFields = { std::begin(Reading::StandardFields), std::end(Reading::StandardFields) },
         .printRow = PrintStandardRow,
         .ink = forms::RGB(255, 255, 0),
     };

@@ -23,6 +23,7 @@ const ListingDescription& DisplayLog::Description()
 {
     static const ListingDescription description {
         .listed = &Reading::IsInjection,
+        .listedFields = { std::begin(Reading::InjectionFields), std::end(Reading::InjectionFields) },
         .printRow = PrintLogRow,
         .ink = forms::RGB(255, 255, 255),
     };

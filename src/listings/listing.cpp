@@ -4,7 +4,9 @@
 
 #include "shell/displayrecord.h"
 #include "shell/format.h"
+#include "shell/reading.h"
 #include "shell/shell.h"
+#include "shell/walk.h"
 
 #include "platform/dao/dao.h"
 #include "platform/forms/desktop.h"
@@ -46,6 +48,15 @@ ListingWindow::ListingWindow(const char* name, ListingDescription description)
 
 bool ListingWindow::Qualifies(const Reading& row) const { return (row.*description_.listed)(); }
 
+void ListingWindow::SkipUnlisted(dao::StepCursor& rs) const
+{
+    if (ReadingsWalk() != Walk::Skipping) return;
+    std::vector<dao::RowFilter> tests;
+    for (Reading::Field field : description_.listedFields)
+        tests.push_back(dao::RowFilter::Holds(FieldName(field), MissingMark));
+    rs.SetFilter(dao::RowFilter::AnyOf(std::move(tests)));
+}
+
 template<class Work> bool ListingWindow::WithReadings(Work&& work)
 {
     try {
@@ -69,23 +80,30 @@ void ListingWindow::PageSetUp()
 
 int ListingWindow::PageFill(dao::StepCursor& rs)
 {
+    SkipUnlisted(rs);
     int n = 0;
+    QString firstDate, firstTime, lastDate, lastTime;
     while (!rs.EOF_() && n < RowsPerPage) {
         const Reading row = Reading::From(rs);
         if (Qualifies(row)) {
             description_.printRow(Picture1, row, 2 * n);
-            const QString date = row.Text(Reading::Bdate);
-            const QString time = row.Text(Reading::Btime);
+            lastDate = row.Text(Reading::Bdate);
+            lastTime = row.Text(Reading::Btime);
             if (n == 0) {
-                FirstDate.SetText(date);
-                FirstTime.SetText(time);
+                firstDate = lastDate;
+                firstTime = lastTime;
             }
             ++n;
-            LastDate.SetText(date);
-            LastTime.SetText(time);
-            LineCount.SetText(QString::number(n));
         }
         rs.MoveNext();
+    }
+    // The page state takes its values once, and only from a page that lists something.
+    if (n > 0) {
+        FirstDate.SetText(firstDate);
+        FirstTime.SetText(firstTime);
+        LastDate.SetText(lastDate);
+        LastTime.SetText(lastTime);
+        LineCount.SetText(QString::number(n));
     }
     return n;
 }
@@ -142,6 +160,7 @@ void ListingWindow::PageForward()
     WithReadings([&](dao::StepCursor& rs) {
         rs.Seek({ LastDate.Text().toStdString(), LastTime.Text().toStdString() });
         if (rs.NoMatch()) return;
+        // Any reading after the last one printed, listed or not.
         rs.MoveNext();
         // The last reading printed is the last in the index: no signal.
         if (rs.EOF_()) return;
@@ -165,11 +184,13 @@ void ListingWindow::PageBack()
         int limit = 0;
         if (FirstDate.Text().isEmpty()) {
             // Past the end: the last page of the listing.
+            SkipUnlisted(rs);
             rs.MoveLast();
             limit = RowsPerPage;
         } else {
             rs.Seek({ FirstDate.Text().toStdString(), FirstTime.Text().toStdString() });
             if (rs.NoMatch()) return;
+            SkipUnlisted(rs);
             // The page's own first reading is counted too.
             limit = RowsPerPage + 1;
         }

@@ -18,6 +18,8 @@
 #include <QColor>
 #include <QString>
 
+#include <vector>
+
 
 namespace dao {
 class StepCursor;
@@ -31,6 +33,9 @@ using RowPrinter = void (*)(forms::PictureBox& page, const Reading& row, int lin
 struct ListingDescription {
     // The listing test: Reading::IsStandard or Reading::IsInjection.
     bool (Reading::*listed)() const = nullptr;
+    // The fields that test looks at (Reading::StandardFields or
+    // Reading::InjectionFields), for SQLite to test as it walks.
+    std::vector<Reading::Field> listedFields;
     RowPrinter printRow = nullptr;
     // The colour of the text on the black page.
     QColor ink;
@@ -85,6 +90,9 @@ private:
     // after each reading; returns the count.
     int WalkBack(dao::StepCursor& rs, int limit) const;
     int LineCountValue() const;
+    // Lets the cursor's walk pass over the readings this listing does not
+    // list (when the program walks that way); the row under it stays.
+    void SkipUnlisted(dao::StepCursor& rs) const;
 
     ListingDescription description_;
 };

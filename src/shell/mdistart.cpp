@@ -187,11 +187,19 @@ MDIStart::MDIStart()
     forms::Forms::SetMainForm(this);
     SetCaption("Tellora");
     HelpContextID = 30;
-    SetBackColor(forms::RGB(0, 0, 0));
+    // The black belongs to the area behind the windows; the menu bar keeps
+    // the desktop's colours.
+    auto* clientArea = new QWidget(this);
+    clientArea->setObjectName("ClientArea");
+    QPalette black = clientArea->palette();
+    black.setColor(QPalette::Window, forms::RGB(0, 0, 0));
+    clientArea->setPalette(black);
+    clientArea->setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     layout->setMenuBar(Menu.widget());
-    layout->addStretch();
+    layout->addWidget(clientArea, 1);
     resize(800, 600);
 
     mnuFileConfigureBackup.Click = [this] { mnuFileConfigureBackup_Click(); };

@@ -43,13 +43,19 @@ bool Reading::Holds(Field f) const
 
 bool Reading::IsStandard() const
 {
-    for (Field f : { Bsugar, Bpressure, Dpressure, Bpulse, Bweight, Temp, SPO2 })
+    for (Field f : StandardFields)
         if (Holds(f))
             return true;
     return false;
 }
 
-bool Reading::IsInjection() const { return Holds(Instype) || Holds(Insamt) || Holds(Site); }
+bool Reading::IsInjection() const
+{
+    for (Field f : InjectionFields)
+        if (Holds(f))
+            return true;
+    return false;
+}
 
 Reading Reading::From(const dao::Recordset& rs) { return ReadRow(rs); }
 

@@ -50,6 +50,11 @@ struct Reading {
         FieldCount
     };
 
+    // The fields the two reading tests look at: a reading is a standard
+    // (an injection-log) reading when it holds any of its list.
+    static constexpr Field StandardFields[] = { Bsugar, Bpressure, Dpressure, Bpulse, Bweight, Temp, SPO2 };
+    static constexpr Field InjectionFields[] = { Instype, Insamt, Site };
+
     // The stored values; Null as an empty optional.
     std::array<dao::Value, FieldCount> values;
 

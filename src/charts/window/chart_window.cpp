@@ -5,9 +5,12 @@
 
 #include "shell/displayrecord.h"
 #include "shell/format.h"
+#include "shell/reading.h"
 #include "shell/shell.h"
+#include "shell/walk.h"
 
 #include "platform/dao/dao.h"
+#include "platform/dao/step_cursor.h"
 #include "platform/forms/desktop.h"
 #include "platform/forms/registry.h"
 #include "platform/print/printer.h"
@@ -36,6 +39,17 @@ bool Passes(const Reading& r, const FieldTest& test)
             return false;
     }
     return !test.any || test.fields.empty();
+}
+
+// The same test for SQLite to evaluate as it walks.
+dao::RowFilter FilterOf(const FieldTest& test)
+{
+    if (test.fields.empty())
+        return {};
+    std::vector<dao::RowFilter> parts;
+    for (const char* field : test.fields)
+        parts.push_back(dao::RowFilter::Holds(field, MissingMark));
+    return test.any ? dao::RowFilter::AnyOf(std::move(parts)) : dao::RowFilter::AllOf(std::move(parts));
 }
 
 // What a failed click must put back so the window stays as it was.
@@ -71,16 +85,18 @@ void Restore(ChartWindow& w, const Snapshot& s)
     w.LineCount.SetText(s.lineCount);
 }
 
-// The open database's BLOOD on index Readings, positioned on `key`; nothing
-// when no reading holds that key.
-std::optional<ReadingsTable> OpenAt(const QString& date, const QString& time)
+// The open database's BLOOD walked on index Readings, positioned on `key`;
+// nothing when no reading holds that key.
+std::optional<ReadingsCursor> OpenAt(const QString& date, const QString& time)
 {
-    ReadingsTable r = OpenReadings();
-    r.rs->Seek("=", { date.toStdString(), time.toStdString() });
+    ReadingsCursor r = OpenReadingsCursor();
+    r.rs->Seek({ date.toStdString(), time.toStdString() });
     if (r.rs->NoMatch())
         return std::nullopt;
     return r;
 }
+
+bool Skipping() { return ReadingsWalk() == Walk::Skipping; }
 
 } // namespace
 
@@ -186,6 +202,8 @@ void ChartWindow::Form_Load()
     SetLocks(false);
     CentreOnScreen();
     Show();
+    // The chart leads the Tab order, so Space does not press "Exit".
+    MSChart1.setFocus();
 }
 
 void ChartWindow::Form_Unload()
@@ -194,16 +212,46 @@ void ChartWindow::Form_Unload()
         SetLocks(true);
 }
 
-void ChartWindow::Fill(dao::Recordset& rs, Handler handler)
+dao::RowFilter ChartWindow::WalkFilter(Handler handler) const
+{
+    // A reading that passes none of the tests of a filling leaves no trace
+    // on the window, except as the group's end when Load reads to the end
+    // of the table, which Fill looks up itself.
+    const ChartDescription& d = description_;
+    const bool labels = d.filling == Filling::StepBack && handler != Handler::Next;
+    std::vector<dao::RowFilter> tests { FilterOf(d.chartable) };
+    if (labels)
+        tests.push_back(FilterOf(d.LabelTest()));
+    if (handler == Handler::Next)
+        tests.push_back(FilterOf(d.NextGroupEndTest()));
+    if (handler == Handler::Previous)
+        tests.push_back(FilterOf(d.PreviousGroupEndTest()));
+    return dao::RowFilter::AnyOf(std::move(tests));
+}
+
+void ChartWindow::Fill(dao::StepCursor& rs, Handler handler)
 {
     const ChartDescription& d = description_;
     const FieldTest* groupEnd = handler == Handler::Next ? &d.NextGroupEndTest()
         : handler == Handler::Previous                   ? &d.PreviousGroupEndTest()
                                                           : nullptr;
+    if (Skipping())
+        rs.SetFilter(WalkFilter(handler));
+    // The hidden boxes take their last values once, when the filling ends.
+    std::optional<std::pair<QString, QString>> end;
     int k = 1;
     int n = 0;
     for (;;) {
         if (rs.EOF_()) {
+            if (handler == Handler::Load && rs.Filtered() && k <= ChartGroupSize) {
+                // Load makes every reading it reads the group's end, those the
+                // walk passed over included: so the table's last reading. A
+                // full group stops on its last reading before any such one.
+                rs.SetFilter({});
+                rs.MoveLast();
+                const Reading last = Reading::From(rs);
+                end = { last.Text(Reading::Bdate), last.Text(Reading::Btime) };
+            }
             // Previous leaves the rows after its last reading as they were.
             if (handler != Handler::Previous)
                 BlankFill(k);
@@ -212,10 +260,8 @@ void ChartWindow::Fill(dao::Recordset& rs, Handler handler)
         if (k > ChartGroupSize)
             break;
         const Reading r = Reading::From(rs);
-        if (!groupEnd || Passes(r, *groupEnd)) {
-            Bdate.SetText(r.Text(Reading::Bdate));
-            Btime.SetText(r.Text(Reading::Btime));
-        }
+        if (!groupEnd || Passes(r, *groupEnd))
+            end = { r.Text(Reading::Bdate), r.Text(Reading::Btime) };
         const bool chartable = Passes(r, d.chartable);
         const bool labelled = d.filling == Filling::Combined ? chartable
             : handler == Handler::Next                       ? true
@@ -236,9 +282,14 @@ void ChartWindow::Fill(dao::Recordset& rs, Handler handler)
             ++k;
             ++n;
         }
-        LineCount.SetText(QString::number(n));
         rs.MoveNext();
     }
+    if (end) {
+        Bdate.SetText(end->first);
+        Btime.SetText(end->second);
+    }
+    // Every filling reads at least the reading it starts on.
+    LineCount.SetText(QString::number(n));
 }
 
 void ChartWindow::BlankFill(int row)
@@ -267,7 +318,8 @@ void ChartWindow::NextGroup_Click()
             forms::Beep();
             return;
         }
-        dao::Recordset& rs = *readings->rs;
+        dao::StepCursor& rs = *readings->rs;
+        // Any reading after the group's end, whether or not it is charted.
         rs.MoveNext();
         if (rs.EOF_()) {
             if (description_.endBeep)
@@ -298,8 +350,10 @@ void ChartWindow::Previous_Click()
             forms::Beep();
             return;
         }
-        dao::Recordset& rs = *readings->rs;
+        dao::StepCursor& rs = *readings->rs;
         // Back over backStep - 1 chartable readings, or past the first reading.
+        if (Skipping())
+            rs.SetFilter(FilterOf(description_.chartable));
         int m = 1;
         while (!rs.BOF() && m != backStep) {
             rs.MovePrevious();
@@ -309,13 +363,14 @@ void ChartWindow::Previous_Click()
                 ++m;
         }
         if (rs.BOF()) {
+            // The filling's own walk starts at the first reading it would not pass over.
+            if (Skipping())
+                rs.SetFilter(WalkFilter(Handler::Previous));
             rs.MoveFirst();
             forms::Beep();
         }
-        if (rs.EOF_()) {
-            readings->Close();
-            return;
-        }
+        // The seek found the group's end, so there is a reading to start on
+        // (a skipping walk may stand past the last, and Fill sees to that).
         Fill(rs, Handler::Previous);
         readings->Close();
     } catch (const dao::Error&) {

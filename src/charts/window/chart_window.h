@@ -17,7 +17,8 @@
 #include <memory>
 
 namespace dao {
-class Recordset;
+class RowFilter;
+class StepCursor;
 }
 
 namespace tellora {
@@ -55,8 +56,10 @@ private:
     void Exit_Click();
     void PrintChart_Click();
 
-    // Fills from the recordset's row on, starting in row 1.
-    void Fill(dao::Recordset& rs, Handler handler);
+    // Fills from the cursor's row on, starting in row 1.
+    void Fill(dao::StepCursor& rs, Handler handler);
+    // The readings a filling of `handler` needs to see when the walk skips.
+    dao::RowFilter WalkFilter(Handler handler) const;
     // An empty label and 0 in every column of the rows from `row` to 31.
     void BlankFill(int row);
     void SetLocks(bool enabled);

@@ -20,10 +20,8 @@ QStringList linesOf(const QString& text)
 {
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QStringList lines = t.split(QLatin1Char('\n'));
-    while (!lines.isEmpty() && lines.back().isEmpty())
-        lines.pop_back();
-    return lines;
+    // A title that ends in a line break takes a second, empty line.
+    return t.isEmpty() ? QStringList() : t.split(QLatin1Char('\n'));
 }
 
 double niceStep(double raw)
@@ -94,6 +92,8 @@ ChartControl::ChartControl(QWidget* parent)
     for (int c = 0; c < MaxColumns; ++c)
         series_[c].color = defaultColors[c];
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A control of its window's Tab order, which can hold the focus.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void ChartControl::checkRow(int row) const
@@ -303,8 +303,8 @@ ChartLayout ChartControl::Layout(const QRectF& area) const
     const double pad = 6;
     QRectF r = area.adjusted(pad, pad, -pad, -pad);
 
-    const QFontMetricsF titleFm(font(fonts_.title, true));
-    const QFontMetricsF axisFm(font(fonts_.axisTitle, true));
+    const QFontMetricsF titleFm(font(fonts_.title));
+    const QFontMetricsF axisFm(font(fonts_.axisTitle));
     const QFontMetricsF tickFm(font(fonts_.tickLabels));
     const QFontMetricsF legendFm(font(fonts_.legend));
 
@@ -422,7 +422,7 @@ void ChartControl::Draw(QPainter& painter, const QRectF& area) const
 
     const QStringList titleLines = linesOf(title_);
     if (!titleLines.isEmpty()) {
-        painter.setFont(font(fonts_.title, true));
+        painter.setFont(font(fonts_.title));
         const double h = titleLines.size() * QFontMetricsF(painter.font()).lineSpacing();
         painter.drawText(QRectF(area.left(), area.top() + 6, area.width(), h), Qt::AlignCenter, titleLines.join('\n'));
     }
@@ -480,7 +480,7 @@ void ChartControl::Draw(QPainter& painter, const QRectF& area) const
             painter.drawText(category.labelRect, Qt::AlignCenter | Qt::TextDontClip, category.label);
     }
 
-    painter.setFont(font(fonts_.axisTitle, true));
+    painter.setFont(font(fonts_.axisTitle));
     const QFontMetricsF axisFm(painter.font());
     double labelsBottom = plot.bottom();
     for (const auto& category : layout.categories)

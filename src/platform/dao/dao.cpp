@@ -376,6 +376,21 @@ Database::Database(Workspace& ws, std::string name, std::unique_ptr<SQLite::Data
 
 Database::~Database() { Close(); }
 
+long Database::DeleteBelow(const std::string& table, const std::string& field, const std::string& limit)
+{
+    const TableDef def = GetTableDef(table);
+    const Field* f = def.FindField(field);
+    if (!f)
+        throw Error(errItemNotFound, "The table '" + def.Name + "' has no field '" + field + "'.", name_);
+    return detail::Guarded(name_, [&] {
+        // The column's own collation, so an index on it serves the range.
+        SQLite::Statement st(connection(), "DELETE FROM " + QuoteId(def.Name) + " WHERE " + QuoteId(f->Name) + " < ?");
+        st.bind(1, limit);
+        st.exec();
+        return long(connection().getChanges());
+    });
+}
+
 SQLite::Database& Database::connection()
 {
     if (!conn_)

@@ -219,6 +219,11 @@ public:
     // A table recordset on an existing table (case-insensitive name).
     std::unique_ptr<Recordset> OpenRecordset(const std::string& table);
 
+    // Deletes, in one statement, every row of `table` whose `field` sorts
+    // before `limit` as the table's text fields compare (letter case aside);
+    // returns how many went. Inside a pending transaction they go with it.
+    long DeleteBelow(const std::string& table, const std::string& field, const std::string& limit);
+
     void Close();
     bool IsOpen() const { return conn_ != nullptr; }
 

@@ -13,10 +13,61 @@ namespace {
 
 dao::Error noCurrent() { return detail::NoCurrentRecord(); }
 
+std::string quoteText(const std::string& text)
+{
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'') out += '\'';
+        out += c;
+    }
+    return out + "'";
+}
+
 } // namespace
 
+RowFilter RowFilter::Holds(const std::string& field, const std::string& mark)
+{
+    RowFilter f;
+    f.kind_ = Kind::Holds;
+    f.field_ = field;
+    f.mark_ = mark;
+    return f;
+}
+
+RowFilter RowFilter::AllOf(std::vector<RowFilter> parts)
+{
+    RowFilter f;
+    f.kind_ = Kind::All;
+    f.parts_ = std::move(parts);
+    return f;
+}
+
+RowFilter RowFilter::AnyOf(std::vector<RowFilter> parts)
+{
+    RowFilter f;
+    f.kind_ = Kind::Any;
+    f.parts_ = std::move(parts);
+    return f;
+}
+
+std::string RowFilter::Sql(const std::function<std::string(const std::string&)>& column) const
+{
+    if (kind_ == Kind::Holds) {
+        // The columns compare without regard to case; the mark is compared exactly.
+        const std::string c = column(field_);
+        return "(" + c + " IS NOT NULL AND " + c + " <> " + quoteText(mark_) + " COLLATE BINARY)";
+    }
+    if (parts_.empty())
+        return kind_ == Kind::All ? "1" : "0";
+    std::string out = "(";
+    for (std::size_t i = 0; i < parts_.size(); ++i)
+        out += (i ? (kind_ == Kind::All ? " AND " : " OR ") : "") + parts_[i].Sql(column);
+    return out + ")";
+}
+
 StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::string& index)
-    : file_(db.Name())
+    : db_(&db)
+    , file_(db.Name())
 {
     const dao::TableDef def = db.GetTableDef(table);
     table_ = def.Name;
@@ -27,30 +78,25 @@ StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::s
     for (const auto& f : ix->Fields)
         keyFields_.push_back(fieldIndex(f.Name));
 
-    std::string select = "SELECT rowid";
+    select_ = "SELECT rowid";
     for (const auto& f : fields_)
-        select += ", " + QuoteId(f);
-    select += " FROM " + QuoteId(def.Name);
+        select_ += ", " + QuoteId(f);
+    select_ += " FROM " + QuoteId(def.Name);
     // The engine's order: the index's fields, then the rowid for equal keys.
-    std::string asc, desc, tuple, marks, equal;
+    std::string equal;
     for (std::size_t i = 0; i <= keyFields_.size(); ++i) {
         const std::string col = i < keyFields_.size() ? QuoteId(fields_[keyFields_[i]]) : "rowid";
         const std::string sep = i ? ", " : "";
-        asc += sep + col;
-        desc += sep + col + " DESC";
-        tuple += sep + col;
-        marks += sep + "?";
+        ascending_ += sep + col;
+        descending_ += sep + col + " DESC";
+        tuple_ += sep + col;
+        marks_ += sep + "?";
         if (i < keyFields_.size()) equal += (i ? " AND " : "") + col + " = ?";
     }
     auto& c = db.connection();
     detail::Guarded(file_, [&] {
-        forwardAll_ = std::make_unique<SQLite::Statement>(c, select + " ORDER BY " + asc);
-        backAll_ = std::make_unique<SQLite::Statement>(c, select + " ORDER BY " + desc);
-        forwardFrom_ = std::make_unique<SQLite::Statement>(
-            c, select + " WHERE (" + tuple + ") > (" + marks + ") ORDER BY " + asc);
-        backFrom_ = std::make_unique<SQLite::Statement>(
-            c, select + " WHERE (" + tuple + ") < (" + marks + ") ORDER BY " + desc);
-        seek_ = std::make_unique<SQLite::Statement>(c, select + " WHERE " + equal + " ORDER BY " + asc);
+        prepareWalks("");
+        seek_ = std::make_unique<SQLite::Statement>(c, select_ + " WHERE " + equal + " ORDER BY " + ascending_);
         // On the first row, as a recordset is once its index is chosen.
         start(*forwardAll_, Way::Forward, false);
         return 0;
@@ -59,6 +105,54 @@ StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::s
         empty_ = true;
         state_ = State::Eof;
     }
+}
+
+void StepCursor::prepareWalks(const std::string& condition)
+{
+    auto& c = db_->connection();
+    const std::string where = condition.empty() ? "" : " WHERE " + condition;
+    const std::string also = condition.empty() ? "" : " AND " + condition;
+    forwardAll_ = std::make_unique<SQLite::Statement>(c, select_ + where + " ORDER BY " + ascending_);
+    backAll_ = std::make_unique<SQLite::Statement>(c, select_ + where + " ORDER BY " + descending_);
+    forwardFrom_ = std::make_unique<SQLite::Statement>(
+        c, select_ + " WHERE (" + tuple_ + ") > (" + marks_ + ")" + also + " ORDER BY " + ascending_);
+    backFrom_ = std::make_unique<SQLite::Statement>(
+        c, select_ + " WHERE (" + tuple_ + ") < (" + marks_ + ")" + also + " ORDER BY " + descending_);
+}
+
+void StepCursor::SetFilter(const RowFilter& filter)
+{
+    std::string condition;
+    if (!filter.PassesAll())
+        condition = filter.Sql([this](const std::string& field) { return QuoteId(fields_[fieldIndex(field)]); });
+    detail::Guarded(file_, [&] {
+        // The running statement is one of those about to be replaced.
+        stop();
+        prepareWalks(condition);
+        return 0;
+    });
+    filtered_ = !condition.empty();
+}
+
+void StepCursor::noRowAtEnd(State end)
+{
+    if (!filtered_) {
+        empty_ = true;
+        state_ = State::Eof;
+        throw noCurrent();
+    }
+    // Rows may be there, none passing: is the table itself empty?
+    const bool any = detail::Guarded(file_, [&] {
+        SQLite::Statement probe(db_->connection(), "SELECT 1 FROM " + QuoteId(table_) + " LIMIT 1");
+        return probe.executeStep();
+    });
+    if (!any) {
+        empty_ = true;
+        state_ = State::Eof;
+        throw noCurrent();
+    }
+    empty_ = false;
+    state_ = end;
 }
 
 StepCursor::~StepCursor()
@@ -148,11 +242,7 @@ void StepCursor::MoveFirst()
         start(*forwardAll_, Way::Forward, false);
         return 0;
     });
-    if (!step()) {
-        empty_ = true;
-        state_ = State::Eof;
-        throw noCurrent();
-    }
+    if (!step()) noRowAtEnd(State::Eof);
 }
 
 void StepCursor::MoveLast()
@@ -161,11 +251,7 @@ void StepCursor::MoveLast()
         start(*backAll_, Way::Back, false);
         return 0;
     });
-    if (!step()) {
-        empty_ = true;
-        state_ = State::Eof;
-        throw noCurrent();
-    }
+    if (!step()) noRowAtEnd(State::Bof);
 }
 
 void StepCursor::MoveNext()
@@ -180,7 +266,8 @@ void StepCursor::MoveNext()
     }
     if (!step()) {
         state_ = State::Eof;
-        empty_ = fromStart;
+        // Without a filter nothing from the start means an empty table.
+        empty_ = fromStart && !filtered_;
     }
 }
 
@@ -196,7 +283,7 @@ void StepCursor::MovePrevious()
     }
     if (!step()) {
         state_ = State::Bof;
-        empty_ = fromEnd;
+        empty_ = fromEnd && !filtered_;
     }
 }
 

@@ -8,6 +8,7 @@
 // way, and re-keys it from the current row only when it turns or jumps.
 #include "platform/dao/dao.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,32 @@ class Statement;
 }
 
 namespace dao {
+
+// A test on a row's text fields, evaluated inside SQLite. Field names are
+// matched without regard to case when a cursor takes the filter.
+class RowFilter {
+public:
+    // Every row passes.
+    RowFilter() = default;
+    // The field holds a value: it is not Null and its whole stored text is not
+    // `mark` (compared exactly: case, blanks and all).
+    static RowFilter Holds(const std::string& field, const std::string& mark);
+    // Every part passes (every row, without parts).
+    static RowFilter AllOf(std::vector<RowFilter> parts);
+    // At least one part passes (no row, without parts).
+    static RowFilter AnyOf(std::vector<RowFilter> parts);
+
+    // Passes every row, so a walk with it skips nothing.
+    bool PassesAll() const { return kind_ == Kind::All && parts_.empty(); }
+    // The SQL condition, with `column` giving the quoted column of a field name.
+    std::string Sql(const std::function<std::string(const std::string&)>& column) const;
+
+private:
+    enum class Kind { Holds, All, Any };
+    Kind kind_ = Kind::All;
+    std::string field_, mark_;
+    std::vector<RowFilter> parts_;
+};
 
 class StepCursor {
 public:
@@ -32,6 +59,15 @@ public:
     // true and the cursor is at EOF.
     void Seek(const std::vector<std::string>& keys);
     bool NoMatch() const { return noMatch_; }
+
+    // The filter of the moves from now on; the row under the cursor stays.
+    // With a filter, MoveFirst, MoveLast, MoveNext and MovePrevious land only
+    // on rows that pass it; MoveFirst leaves the cursor at EOF and MoveLast at
+    // BOF when none does (an empty table still raises errNoCurrentRecord).
+    // Seek finds its row whether or not it passes. Throws errItemNotFound
+    // for a field the table does not have.
+    void SetFilter(const RowFilter& filter);
+    bool Filtered() const { return filtered_; }
 
     // As a table recordset moves: MoveFirst and MoveLast need a row (else
     // errNoCurrentRecord), MoveNext from BOF goes to the first row, MovePrevious
@@ -57,8 +93,14 @@ private:
     void start(SQLite::Statement& st, Way way, bool fromHere);
     void stop();
     int fieldIndex(const std::string& field) const;
+    // Prepares the four walking statements for `condition` (SQL; empty for none).
+    void prepareWalks(const std::string& condition);
+    // After a filtered MoveFirst or MoveLast found no row: an empty table, or only no passing row.
+    void noRowAtEnd(State end);
 
-    std::string file_, table_;
+    dao::Database* db_ = nullptr;
+    std::string file_, table_, select_, ascending_, descending_, tuple_, marks_;
+    bool filtered_ = false;
     std::vector<std::string> fields_;
     std::vector<int> keyFields_;
     std::unique_ptr<SQLite::Statement> forwardAll_, backAll_, forwardFrom_, backFrom_, seek_;

@@ -1,15 +1,21 @@
 #include "form.h"
 
+#include "captions.h"
 #include "events.h"
 #include "registry.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+#include <QStyle>
+#include <QWindow>
 
 #include <algorithm>
 #include <vector>
@@ -63,13 +69,45 @@ Form::Form(const QString& name, BorderStyle border)
 
 Form::~Form() = default;
 
+QMargins Form::FrameMargins() const
+{
+    if (border_ == BorderStyle::None)
+        return {};
+    // Once the desktop has framed a window, its frame is known; before that,
+    // the frame of a window already shown stands in for it.
+    if (const QWindow* w = windowHandle(); w && isVisible())
+        return w->frameMargins();
+    // Windows already framed tell; one of the same border first.
+    QMargins known;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* form = qobject_cast<Form*>(top);
+        if (!form || form == this || !form->isVisible() || form->border_ == BorderStyle::None || !form->windowHandle())
+            continue;
+        const QMargins m = form->windowHandle()->frameMargins();
+        if (m.isNull())
+            continue;
+        if (form->border_ == border_)
+            return m;
+        known = m;
+    }
+    if (!known.isNull())
+        return known;
+    const int edge = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    return { edge, style()->pixelMetric(QStyle::PM_TitleBarHeight) + edge, edge, edge };
+}
+
 void Form::CentreOnScreen()
 {
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!s)
         return;
     const QRect g = s->geometry();
-    move(g.x() + g.width() / 2 - width() / 2, g.y() + g.height() / 2 - height() / 2);
+    // The window's outer size, frame and title bar included; move() places
+    // the frame's corner.
+    const QMargins m = FrameMargins();
+    const int outerWidth = width() + m.left() + m.right();
+    const int outerHeight = height() + m.top() + m.bottom();
+    move(g.x() + g.width() / 2 - outerWidth / 2, g.y() + g.height() / 2 - outerHeight / 2);
 }
 
 void Form::Unload() { Forms::Unload(this); }
@@ -135,12 +173,47 @@ void Form::Layout(std::initializer_list<ControlSpec> controls)
     std::stable_sort(tabbed.begin(), tabbed.end(), [](auto* a, auto* b) { return a->tab < b->tab; });
     for (std::size_t i = 1; i < tabbed.size(); ++i)
         QWidget::setTabOrder(tabbed[i - 1]->control, tabbed[i]->control);
+    FitCaptions(this);
+}
+
+void Form::showEvent(QShowEvent* event)
+{
+    // Every window is held by the main window: it stays above it and goes
+    // with it when it is minimised.
+    Form* main = Forms::MainForm();
+    if (main && main != this && isWindow()) {
+        main->winId();
+        if (QWindow* w = windowHandle(); w && w->transientParent() != main->windowHandle())
+            w->setTransientParent(main->windowHandle());
+    }
+    // Windows shown before the main window (the start panel) are shown again
+    // once it is on screen, so the desktop stacks them above it.
+    if (main == this && !event->spontaneous()) {
+        QTimer::singleShot(0, this, [] {
+            Form* frame = Forms::MainForm();
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* form = qobject_cast<Form*>(top);
+                if (form && form != frame && form->isVisible() && form->windowHandle()
+                    && form->windowHandle()->transientParent() == (frame ? frame->windowHandle() : nullptr)) {
+                    form->hide();
+                    form->show();
+                }
+            }
+        });
+    }
+    // Captions set since the layout are fitted too.
+    FitCaptions(this);
+    QWidget::showEvent(event);
 }
 
 void Form::closeEvent(QCloseEvent* event)
 {
-    // The close box unloads the window; the registry deletes it later.
+    // The close box, Alt+F4 and the window menu unload the window; the
+    // registry deletes it later. A disabled window takes no input, and
+    // closing is input: the window that disabled it relies on it.
     event->ignore();
+    if (!isEnabled())
+        return;
     Forms::Unload(this);
 }
 

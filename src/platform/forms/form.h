@@ -7,6 +7,7 @@
 // constructor places with Layout({...}).
 #include <QColor>
 #include <QFont>
+#include <QMargins>
 #include <QString>
 #include <QWidget>
 
@@ -81,14 +82,18 @@ public:
     void SetEnabled(bool enabled) { setEnabled(enabled); }
     BorderStyle Border() const { return border_; }
 
-    // Position and size in twips (the window's outer size is its client size).
+    // Position (of the frame's corner) and client size in twips.
     int Left() const { return twips(x()); }
     int Top() const { return twips(y()); }
     int Width() const { return twips(width()); }
     int Height() const { return twips(height()); }
     void Move(int leftTwips, int topTwips) { move(pixels(leftTwips), pixels(topTwips)); }
-    // left = screen width / 2 - window width / 2, top likewise.
+    // left = screen width / 2 - window width / 2, top likewise, by the
+    // window's outer size (frame and title bar included).
     void CentreOnScreen();
+    // The frame the desktop draws around the client area (known once a
+    // window has been framed; estimated before).
+    QMargins FrameMargins() const;
 
     // Unloads the window through the registry (its unload step runs once).
     void Unload();
@@ -109,6 +114,7 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QString name_;

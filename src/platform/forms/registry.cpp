@@ -68,6 +68,7 @@ int menuHelp(QAction* action)
 void Forms::Register(const QString& name, Factory factory) { registry().factories[name] = std::move(factory); }
 void Forms::Unregister(const QString& name) { registry().factories.remove(name); }
 bool Forms::IsRegistered(const QString& name) { return registry().factories.contains(name); }
+QStringList Forms::Registered() { return registry().factories.keys(); }
 
 void Forms::SetMainForm(Form* main) { registry().main = main; }
 Form* Forms::MainForm() { return registry().main; }

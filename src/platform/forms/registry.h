@@ -25,6 +25,8 @@ public:
     static void Register(const QString& name, Factory factory);
     static void Unregister(const QString& name);
     static bool IsRegistered(const QString& name);
+    // Every registered window name.
+    static QStringList Registered();
 
     // The window that holds the others; every window loaded afterwards opens
     // over it. Set by the main window's constructor.

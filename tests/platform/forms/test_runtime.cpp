@@ -182,8 +182,10 @@ TEST_F(Runtime, GeometryIsInTwipsAndCentredByTheFormula)
     EXPECT_EQ(f->Left(), 1500);
     f->CentreOnScreen();
     const QRect screen = f->screen()->geometry();
-    EXPECT_EQ(f->x(), screen.width() / 2 - f->width() / 2);
-    EXPECT_EQ(f->y(), screen.height() / 2 - f->height() / 2);
+    // By the window's outer size: the frame and title bar count.
+    const QSize outer = f->size().grownBy(f->FrameMargins());
+    EXPECT_EQ(f->x(), screen.width() / 2 - outer.width() / 2);
+    EXPECT_EQ(f->y(), screen.height() / 2 - outer.height() / 2);
 }
 
 TEST_F(Runtime, FixedBorderWindowsDoNotResize)

@@ -1,0 +1,177 @@
+// The skipping walk against the row-by-row walk: every chart window, opened
+// on random logs (sparse and dense measures, "-", Null, blanks, duplicate
+// dates and keys), clicked at random; after every click both walks must
+// leave the same grid, hidden boxes and beeps.
+#include "chart_fixture.h"
+
+#include "charts/pressure/pressure_charts.h"
+#include "charts/sugar/sugar_charts.h"
+#include "shell/walk.h"
+
+#include "platform/dao/step_cursor.h"
+
+#include <random>
+#include <sstream>
+
+using namespace charttest;
+
+namespace {
+
+// Everything a user, or a later click, can see of a chart window.
+std::string Observe(const ChartWindow& w, int beeps)
+{
+    std::ostringstream out;
+    out << "Bdate=" << w.Bdate.Text().toStdString() << " Btime=" << w.Btime.Text().toStdString()
+        << " LineCount=" << w.LineCount.Text().toStdString() << " beeps=" << beeps << "\n";
+    for (int r = 1; r <= ChartGroupSize; ++r) {
+        out << r << " [" << w.MSChart1.rowLabel(r).toStdString() << "]";
+        for (int c = 1; c <= w.MSChart1.ColumnCount(); ++c)
+            out << " " << w.MSChart1.value(r, c);
+        out << "\n";
+    }
+    return out.str();
+}
+
+const char* const ValueFields[]
+    = { "Bsugar", "Bpressure", "Dpressure", "Bpulse", "Bweight", "Bcomm", "Instype", "Insamt", "Site", "SPO2", "Temp" };
+
+// A random log: `rows` readings over few days and times, so dates and whole
+// keys repeat; each value present with probability `density`, otherwise "-"
+// or now and then Null; present values include texts a chart reads as 0.
+std::vector<std::pair<std::string, std::string>> WriteRandomLog(
+    const QString& file, std::mt19937& rng, int rows, double density)
+{
+    const std::vector<std::string> present = { "120", "6.5", " 98", "3,5", "", "- ", "ab", "&H1", "-5" };
+    std::uniform_real_distribution<double> chance(0, 1);
+    auto db = dao::DefaultWorkspace().OpenDatabase(file.toStdString());
+    auto rs = db->OpenRecordset("BLOOD");
+    // One commit for the whole log, not one synced write per reading.
+    dao::Transaction writing(dao::DefaultWorkspace());
+    const int days = std::max(1, rows / 3);
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (int i = 0; i < rows; ++i) {
+        rs->AddNew();
+        rs->SetValue("Bdate", QDate(2024, 1, 1).addDays(int(rng() % days)).toString("yyyy-MM-dd").toStdString());
+        rs->SetValue("Btime", std::vector<std::string> { "00:00", "08:30", "12:00", "17:45", "23:59" }[rng() % 5]);
+        keys.emplace_back(*rs->GetValue("Bdate"), *rs->GetValue("Btime"));
+        for (const char* f : ValueFields) {
+            if (chance(rng) < density)
+                rs->SetValue(f, present[rng() % present.size()]);
+            else if (chance(rng) < 0.05)
+                rs->SetValue(f, std::nullopt);
+            else
+                rs->SetValue(f, std::string("-"));
+        }
+        rs->Update();
+    }
+    // Half the logs end in a few readings that hold nothing. The newest
+    // reading, which the database opens on, holds no Null.
+    const bool quietEnd = rng() % 2;
+    const int last = quietEnd ? 1 + int(rng() % 3) : 1;
+    for (int i = 0; i < last; ++i) {
+        rs->AddNew();
+        keys.emplace_back(i + 1 < last ? "2098-06-0" + std::to_string(i + 1) : "2099-12-31", "23:59");
+        rs->SetValue("Bdate", keys.back().first);
+        rs->SetValue("Btime", keys.back().second);
+        for (const char* f : ValueFields)
+            rs->SetValue(f, !quietEnd && chance(rng) < density ? present[rng() % present.size()] : std::string("-"));
+        rs->Update();
+    }
+    writing.Commit();
+    rs->Close();
+    db->Close();
+    return keys;
+}
+
+// The key of the reading from which exactly a group's worth of readings to
+// the end of the table pass `test`: a window opened there fills its group
+// just before the readings that end the log.
+std::optional<std::pair<std::string, std::string>> FullGroupToTheEnd(const QString& file, const FieldTest& test)
+{
+    auto db = dao::DefaultWorkspace().OpenDatabase(file.toStdString());
+    dao::StepCursor c(*db, "BLOOD", "Readings");
+    if (c.EOF_()) return std::nullopt;
+    c.MoveLast();
+    int count = 0;
+    for (; !c.BOF(); c.MovePrevious()) {
+        bool passes = !test.any || test.fields.empty();
+        for (const char* f : test.fields) {
+            const dao::Value v = c.GetValue(f);
+            const bool held = v && *v != "-";
+            passes = test.any ? passes || held : passes && held;
+        }
+        if (passes && ++count == ChartGroupSize) return std::make_pair(*c.GetValue("Bdate"), *c.GetValue("Btime"));
+    }
+    return std::nullopt;
+}
+
+class WalkIdentity : public ChartTest {
+protected:
+    void TearDown() override
+    {
+        SetReadingsWalk(Walk::Skipping);
+        ChartTest::TearDown();
+    }
+
+    // Opens the window on the current reading and runs the clicks, observing after each.
+    std::vector<std::string> Run(const ChartDescription& d, Walk walk, const std::string& clicks)
+    {
+        SetReadingsWalk(walk);
+        desk.beeps = 0;
+        std::vector<std::string> seen;
+        auto* w = dynamic_cast<ChartWindow*>(Forms::Load(d.name));
+        if (!w) return { "not loaded" };
+        seen.push_back(Observe(*w, desk.beeps));
+        for (char c : clicks) {
+            (c == 'N' ? w->NextGroup : w->Previous).Press();
+            seen.push_back(Observe(*w, desk.beeps));
+        }
+        w->Unload();
+        flushDeletes();
+        return seen;
+    }
+};
+
+TEST_F(WalkIdentity, EveryChartWindowShowsTheSameAfterEveryClick)
+{
+    std::vector<const ChartDescription*> windows;
+    for (const auto* charts : { &PressureCharts(), &SugarCharts() })
+        for (const ChartDescription& d : *charts)
+            windows.push_back(&d);
+    const double densities[] = { 0.0, 0.02, 0.15, 0.5, 0.95 };
+    for (unsigned seed = 1; seed <= 10; ++seed) {
+        std::mt19937 rng(seed);
+        const double density = densities[seed % std::size(densities)];
+        const QString file = QStringLiteral("LOG_%1.mdb").arg(seed);
+        makeDatabase(file);
+        const auto keys = WriteRandomLog(file, rng, 40 + int(rng() % 160), density);
+        if (record()) {
+            record()->Command1.Press();
+            flushDeletes();
+        }
+        open(file);
+        ASSERT_NE(record(), nullptr);
+        for (const ChartDescription* d : windows) {
+            // A random current reading, and one that fills a group up to the
+            // end of the log, put in the boxes as ShowRecord would.
+            std::vector<std::pair<std::string, std::string>> currents { keys[rng() % keys.size()] };
+            if (auto key = FullGroupToTheEnd(file, d->chartable)) currents.push_back(*key);
+            for (const auto& [date, time] : currents) {
+                record()->Bdate.SetText(QString::fromStdString(date));
+                record()->Btime.SetText(FormatMediumTime(QString::fromStdString(time)));
+                std::string clicks;
+                for (int i = 0; i < 14; ++i)
+                    clicks += rng() % 2 ? 'N' : 'P';
+                const auto rowByRow = Run(*d, Walk::RowByRow, clicks);
+                const auto skipping = Run(*d, Walk::Skipping, clicks);
+                ASSERT_EQ(rowByRow.size(), skipping.size());
+                for (std::size_t i = 0; i < rowByRow.size(); ++i)
+                    ASSERT_EQ(rowByRow[i], skipping[i])
+                        << d->name.toStdString() << ", seed " << seed << ", density " << density << ", after "
+                        << (i ? clicks.substr(0, i) : std::string("opening"));
+            }
+        }
+    }
+}
+
+} // namespace
