@@ -5,6 +5,7 @@
 #include "listings/register.h"
 #include "reports/current/register.h"
 #include "reports/range/register.h"
+#include "maintenance/register.h"
 
 namespace tellora {
 
@@ -15,6 +16,7 @@ void RegisterAllWindows()
     RegisterChartWindows();
     RegisterCurrentReportWindows();
     RegisterRangeReportWindows();
+    RegisterMaintenanceWindows();
 }
 
 } // namespace tellora

@@ -15,8 +15,8 @@ using namespace shelltest;
 // subsystem provides yet. Each one leaves this list when it is registered.
 const QStringList NotYetBuilt = {
     // Maintenance.
-    "Cback", "CompactDbase", "RepairDbase", "RestBackup", "ConvertDbase", "ConvertNewDbase", "DeleteDbase",
-    "BackupDbase", "mnuUtilitiesCompINDbase_Click", "mnuUtilitiesCompISDbase_Click",
+    "CompactDbase", "RepairDbase", "ConvertDbase", "ConvertNewDbase", "mnuUtilitiesCompINDbase_Click",
+    "mnuUtilitiesCompISDbase_Click",
 };
 
 // The procedures the menus run by name.
