@@ -1,4 +1,5 @@
 #include "dao.h"
+#include "engine_detail.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
@@ -14,12 +15,7 @@ namespace fs = std::filesystem;
 
 namespace dao {
 
-namespace {
-
-    // Marks files of this program ("TELL").
-    constexpr int kApplicationId = 0x54454C4C;
-    // Locale, format option and index flags: what SQLite cannot say itself.
-    constexpr const char* kSystemTable = "MSysTellora";
+namespace detail {
 
     std::string lower(std::string s)
     {
@@ -40,7 +36,6 @@ namespace {
         return out + "\"";
     }
 
-    // Characters, not bytes: field sizes count characters.
     size_t charCount(const std::string& s)
     {
         size_t n = 0;
@@ -50,8 +45,7 @@ namespace {
         return n;
     }
 
-    // Turns an SQLite failure into the engine's error, naming the file.
-    [[noreturn]] void rethrow(const SQLite::Exception& e, const std::string& file)
+    void rethrow(const SQLite::Exception& e, const std::string& file)
     {
         const int code = e.getErrorCode() & 0xFF;
         switch (code) {
@@ -75,16 +69,6 @@ namespace {
         }
     }
 
-    template <class F>
-    auto guarded(const std::string& file, F&& f) -> decltype(f())
-    {
-        try {
-            return f();
-        } catch (const SQLite::Exception& e) {
-            rethrow(e, file);
-        }
-    }
-
     bool hasSqliteHeader(const std::string& name)
     {
         std::ifstream in(name, std::ios::binary);
@@ -92,6 +76,18 @@ namespace {
         in.read(head, sizeof head);
         return in.gcount() == 16 && std::string(head, 16) == std::string("SQLite format 3\0", 16);
     }
+
+    void setConnectionPragmas(SQLite::Database& c)
+    {
+        c.exec("PRAGMA journal_mode=DELETE");
+        c.exec("PRAGMA synchronous=FULL");
+    }
+
+} // namespace detail
+
+using namespace detail;
+
+namespace {
 
     int sizeFromType(const std::string& declared)
     {
@@ -103,13 +99,6 @@ namespace {
         } catch (...) {
             return 0;
         }
-    }
-
-    void setConnectionPragmas(SQLite::Database& c)
-    {
-        // One complete file after every commit, durable at each commit.
-        c.exec("PRAGMA journal_mode=DELETE");
-        c.exec("PRAGMA synchronous=FULL");
     }
 
     Error noCurrent() { return Error(errNoCurrentRecord, "No current record."); }
@@ -268,144 +257,6 @@ void Workspace::Rollback()
         }
     }
     --txDepth_;
-}
-
-void Workspace::CompactDatabase(const std::string& source, const std::string& target, const std::string& locale)
-{
-    std::error_code ec;
-    if (target.empty())
-        throw Error(errInvalidArgument, "Compaction needs a target file name.");
-    if (fs::exists(target, ec))
-        throw Error(errDatabaseExists, "The database '" + target + "' already exists.");
-    {
-        // Validates the source as one of our databases.
-        auto db = OpenDatabase(source);
-        try {
-            SQLite::Statement v(db->connection(), "VACUUM INTO ?");
-            v.bind(1, target);
-            v.exec();
-        } catch (const SQLite::Exception& e) {
-            db->Close();
-            RemoveFile(target);
-            rethrow(e, source);
-        }
-        db->Close();
-    }
-    try {
-        SQLite::Database out(target, SQLite::OPEN_READWRITE, 2000);
-        setConnectionPragmas(out);
-        out.exec("PRAGMA application_id=" + std::to_string(kApplicationId));
-        if (!locale.empty()) {
-            SQLite::Statement up(out, std::string("UPDATE ") + kSystemTable + " SET Value=? WHERE Kind='locale'");
-            up.bind(1, locale);
-            up.exec();
-        }
-    } catch (const SQLite::Exception& e) {
-        RemoveFile(target);
-        rethrow(e, target);
-    }
-}
-
-void Workspace::RepairDatabase(const std::string& name)
-{
-    std::error_code ec;
-    if (name.empty() || !fs::is_regular_file(name, ec))
-        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.");
-    if (!hasSqliteHeader(name))
-        throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.");
-
-    struct SchemaItem {
-        std::string type, name, sql;
-    };
-    std::vector<SchemaItem> schema;
-    try {
-        SQLite::Database old(name, SQLite::OPEN_READWRITE, 2000);
-        SQLite::Statement check(old, "PRAGMA integrity_check");
-        bool ok = check.executeStep() && check.getColumn(0).getString() == "ok";
-        if (ok) {
-            SQLite::Statement appId(old, "PRAGMA application_id");
-            appId.executeStep();
-            if (appId.getColumn(0).getInt() != kApplicationId)
-                throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.");
-            return;
-        }
-        SQLite::Statement s(old, "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL "
-                                 "ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid");
-        while (s.executeStep())
-            schema.push_back({ s.getColumn(0).getString(), s.getColumn(1).getString(), s.getColumn(2).getString() });
-    } catch (const SQLite::Exception& e) {
-        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what());
-    }
-    if (schema.empty())
-        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: its table list is lost.");
-
-    // Rebuild beside the damaged file: every row that can still be read, in
-    // its old order, then the indexes anew; the old file is replaced only when
-    // the new one is whole.
-    const std::string fresh = name + ".repair";
-    RemoveFile(fresh);
-    try {
-        SQLite::Database old(name, SQLite::OPEN_READONLY, 2000);
-        SQLite::Database out(fresh, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, 2000);
-        out.exec("PRAGMA application_id=" + std::to_string(kApplicationId));
-        SQLite::Transaction tx(out);
-        for (const auto& item : schema) {
-            if (item.type != "table")
-                continue;
-            out.exec(item.sql);
-            std::vector<std::string> cols;
-            {
-                SQLite::Statement info(out, "SELECT name FROM pragma_table_info(?) ORDER BY cid");
-                info.bind(1, item.name);
-                while (info.executeStep())
-                    cols.push_back(info.getColumn(0).getString());
-            }
-            std::string names = "rowid", marks = "?";
-            for (const auto& c : cols) {
-                names += "," + quoteId(c);
-                marks += ",?";
-            }
-            SQLite::Statement ins(out, "INSERT INTO " + quoteId(item.name) + " (" + names + ") VALUES (" + marks + ")");
-            try {
-                SQLite::Statement rd(old, "SELECT " + names + " FROM " + quoteId(item.name) + " ORDER BY rowid");
-                while (rd.executeStep()) {
-                    for (int i = 0; i <= int(cols.size()); ++i) {
-                        auto col = rd.getColumn(i);
-                        if (col.isNull())
-                            ins.bind(i + 1);
-                        else if (i == 0)
-                            ins.bind(1, col.getInt64());
-                        else
-                            ins.bind(i + 1, col.getString());
-                    }
-                    ins.exec();
-                    ins.reset();
-                }
-            } catch (const SQLite::Exception&) {
-                // The rest of this table is unreadable; keep what was read.
-            }
-        }
-        for (const auto& item : schema)
-            if (item.type == "index")
-                out.exec(item.sql);
-        tx.commit();
-        SQLite::Statement check(out, "PRAGMA integrity_check");
-        if (!check.executeStep() || check.getColumn(0).getString() != "ok")
-            throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired.");
-    } catch (const SQLite::Exception& e) {
-        RemoveFile(fresh);
-        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what());
-    } catch (const Error&) {
-        RemoveFile(fresh);
-        throw;
-    }
-    fs::rename(fresh, name, ec);
-    if (ec) {
-        RemoveFile(fresh);
-        throw Error(errRepairFailed, "The repaired database could not replace '" + name + "': " + ec.message());
-    }
-    std::error_code ignore;
-    fs::remove(name + "-journal", ignore);
 }
 
 // ---------------------------------------------------------------- Database
