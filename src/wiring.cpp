@@ -3,6 +3,7 @@
 #include "charts/register.h"
 #include "entry/register.h"
 #include "listings/register.h"
+#include "maintenance/register.h"
 
 namespace tellora {
 
@@ -11,6 +12,7 @@ void RegisterAllWindows()
     RegisterEntryWindows();
     RegisterListingWindows();
     RegisterChartWindows();
+    RegisterMaintenanceWindows();
 }
 
 } // namespace tellora

@@ -1,6 +1,7 @@
 #include "selectdbase.h"
 
 #include "displayrecord.h"
+#include "shell.h"
 
 #include "platform/forms/registry.h"
 
@@ -34,6 +35,9 @@ void SelectDbase::Form_Load()
 
 void SelectDbase::File1_DblClick()
 {
+    // A maintenance window may be about to change any file of the folder.
+    if (MaintenanceLockHeld())
+        return;
     const QString file = File1.FileName();
     // No file selected (or a name too short to lose ".mdb"): nothing opens.
     if (file.size() < 4) {

@@ -9,6 +9,10 @@
 
 #include "platform/forms/registry.h"
 
+#include <QPointer>
+
+#include <vector>
+
 namespace tellora {
 
 using forms::Forms;
@@ -66,6 +70,47 @@ void SetReadingLocks(bool enabled)
     if (auto* record = Forms::Find<DisplayRecord>())
         record->SetEnabled(enabled);
     SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, enabled);
+}
+
+namespace {
+std::vector<QPointer<forms::Form>>& maintenanceHolders()
+{
+    static std::vector<QPointer<forms::Form>> holders;
+    return holders;
+}
+
+void pruneHolders()
+{
+    auto& holders = maintenanceHolders();
+    std::erase_if(holders, [](const QPointer<forms::Form>& f) { return !f || f->state() == forms::Form::State::Unloaded; });
+}
+} // namespace
+
+void HoldMaintenanceLock(forms::Form* holder, bool hideStartPanel)
+{
+    pruneHolders();
+    maintenanceHolders().push_back(holder);
+    if (hideStartPanel)
+        SetStartPanelVisible(false);
+    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuHelp" }, false);
+}
+
+void ReleaseMaintenanceLock(forms::Form* holder, bool showStartPanel)
+{
+    auto& holders = maintenanceHolders();
+    std::erase_if(holders, [holder](const QPointer<forms::Form>& f) { return f == holder; });
+    pruneHolders();
+    if (!holders.empty())
+        return;
+    if (showStartPanel)
+        SetStartPanelVisible(true);
+    SetTopMenus({ "mnuFile", "mnuUtilities", "mnuHelp" }, true);
+}
+
+bool MaintenanceLockHeld()
+{
+    pruneHolders();
+    return !maintenanceHolders().empty();
 }
 
 ReadingsTable OpenReadings()

@@ -18,6 +18,7 @@
 // ...)) and its procedures (Forms::RegisterCommand("BackupDbase", ...)); the
 // shell's menu commands and buttons load them by name.
 #include "platform/dao/dao.h"
+#include "platform/forms/form.h"
 
 #include <QString>
 
@@ -44,6 +45,16 @@ void SetStartPanelVisible(bool visible);
 // The lock that the entry, listing and chart windows hold while they are
 // open: DisplayRecord and the top menus File, Utilities and Graphs.
 void SetReadingLocks(bool enabled);
+
+// The maintenance lock, held by each maintenance window while it is loaded:
+// the top menus File, Utilities and About disabled and, when the window asks,
+// the start panel hidden. While any window holds it the database chooser
+// opens nothing, so no database is opened and then changed underneath.
+// Releasing enables the menus (and shows the panel when asked) once no other
+// window holds the lock.
+void HoldMaintenanceLock(forms::Form* holder, bool hideStartPanel);
+void ReleaseMaintenanceLock(forms::Form* holder, bool showStartPanel);
+bool MaintenanceLockHeld();
 
 // The open database with BLOOD open as a table recordset on index Readings.
 struct ReadingsTable {

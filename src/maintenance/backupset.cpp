@@ -1,0 +1,118 @@
+#include "backupset.h"
+
+#include "backupconfig.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tellora {
+
+namespace {
+
+const char* const storeExtensions[] = { ".qnm", ".qst" };
+
+SetCopy failed(const QString& why) { return SetCopy { SetCopy::Outcome::Failed, why }; }
+
+// The backup folder from BACKUP.CFG, or why there is none to use.
+std::optional<SetCopy> backupFolder(QString& folder)
+{
+    const BackupConfig config = ReadBackupConfig();
+    switch (config.state) {
+    case BackupConfig::State::Missing:
+        return SetCopy { SetCopy::Outcome::NotConfigured, {} };
+    case BackupConfig::State::Unreadable:
+        return failed(config.error);
+    case BackupConfig::State::Read:
+        break;
+    }
+    folder = config.path;
+    // An empty path would join to the root folder.
+    if (folder.isEmpty())
+        return failed(QStringLiteral("No backup folder is configured."));
+    if (!QFileInfo(folder).isDir())
+        return failed(QStringLiteral("The backup folder %1 cannot be reached.").arg(folder));
+    // Copying the set onto itself would save nothing.
+    if (files::SameFile(folder, QDir::currentPath()))
+        return failed(QStringLiteral("The backup folder is the program folder."));
+    return std::nullopt;
+}
+
+// The base name, or empty when the name is too short to have one.
+QString baseOf(const QString& fileName) { return fileName.size() > 4 ? fileName.chopped(4) : QString(); }
+
+} // namespace
+
+SetCopy BackupSet(const QString& fileName, const QString& baseName)
+{
+    QString folder;
+    if (auto refusal = backupFolder(folder))
+        return *refusal;
+    if (fileName.isEmpty())
+        return failed(QStringLiteral("No database is open."));
+    // The readings database always, and first.
+    if (files::Result r = files::CopyFile(fileName, files::Join(folder, fileName)); !r)
+        return failed(r.error);
+    for (const char* ext : storeExtensions) {
+        const QString store = baseName + QLatin1String(ext);
+        if (const std::optional<QString> source = files::FindPresent(store))
+            if (files::Result r = files::CopyFile(*source, files::Join(folder, store)); !r)
+                return failed(r.error);
+    }
+    return {};
+}
+
+SetCopy RestoreSet(const QString& fileName)
+{
+    QString folder;
+    if (auto refusal = backupFolder(folder))
+        return *refusal;
+    const QString base = baseOf(fileName);
+    if (base.isEmpty())
+        return failed(QStringLiteral("No database is chosen."));
+    if (files::Result r = files::CopyFile(files::Join(folder, fileName), fileName); !r)
+        return failed(r.error);
+    for (const char* ext : storeExtensions) {
+        const QString store = base + QLatin1String(ext);
+        if (const std::optional<QString> source = files::FindPresent(folder, store)) {
+            // A store already here is replaced under the name it has.
+            const QString target = files::FindPresent(store).value_or(store);
+            if (files::Result r = files::CopyFile(files::Join(folder, *source), target); !r)
+                return failed(r.error);
+        }
+    }
+    return {};
+}
+
+SetDeletion DeleteSet(const QString& fileName)
+{
+    SetDeletion result;
+    const QString base = baseOf(fileName);
+    if (base.isEmpty()) {
+        result.error = QStringLiteral("No database is chosen.");
+        return result;
+    }
+    // The readings database first: its stores are of no use without it, and
+    // stores left with no database would not be listed to delete later.
+    if (const std::optional<QString> readings = files::FindPresent(fileName)) {
+        if (files::Result r = files::DeleteFile(*readings); !r) {
+            result.failed << *readings;
+            result.error = r.error;
+            return result;
+        }
+        result.deleted << *readings;
+    }
+    for (const char* ext : storeExtensions) {
+        if (const std::optional<QString> store = files::FindPresent(base + QLatin1String(ext))) {
+            if (files::Result r = files::DeleteFile(*store); !r) {
+                result.failed << *store;
+                if (result.error.isEmpty())
+                    result.error = r.error;
+            } else {
+                result.deleted << *store;
+            }
+        }
+    }
+    return result;
+}
+
+} // namespace tellora

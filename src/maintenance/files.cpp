@@ -1,0 +1,372 @@
+#include "files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tellora::files {
+
+namespace {
+
+FaultHook& faultHook()
+{
+    static FaultHook hook;
+    return hook;
+}
+
+bool injected(std::string_view step, const QString& path)
+{
+    const FaultHook& hook = faultHook();
+    return hook && hook(step, path);
+}
+
+QByteArray native(const QString& path) { return QFile::encodeName(path); }
+
+Result failure(const QString& what, const QString& path, int error)
+{
+    return Result { QStringLiteral("%1 %2: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(error))) };
+}
+
+// An open descriptor, closed when it goes.
+class Fd {
+public:
+    explicit Fd(int fd = -1)
+        : fd_(fd)
+    {
+    }
+    ~Fd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    // Closes now; false (with errno set) when the close reports an error.
+    bool close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+QString folderOf(const QString& path)
+{
+    const QString folder = QFileInfo(path).path();
+    return folder.isEmpty() ? QStringLiteral(".") : folder;
+}
+
+// Makes a rename in `folder` durable.
+void syncFolder(const QString& folder)
+{
+    Fd dir(::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0)
+        ::fsync(dir.get());
+}
+
+bool writeAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Copies every byte of `in` to `out`, in the kernel where it can.
+bool copyBytes(int in, int out)
+{
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, std::size_t(1) << 30, 0);
+        if (n == 0)
+            return true;
+        if (n > 0)
+            continue;
+        if (errno == EINTR)
+            continue;
+        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)
+            break; // not offered here: copy through a buffer
+        return false;
+    }
+    std::array<char, 1 << 20> buffer;
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n == 0)
+            return true;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (!writeAll(out, buffer.data(), static_cast<std::size_t>(n)))
+            return false;
+    }
+}
+
+// The template of a hidden scratch name beside `target`.
+QByteArray scratchTemplate(const QString& target)
+{
+    const QFileInfo info(target);
+    return native(QDir(folderOf(target)).filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".XXXXXX")));
+}
+
+} // namespace
+
+void SetFaultHook(FaultHook hook) { faultHook() = std::move(hook); }
+
+std::optional<QString> FindPresent(const QString& folder, const QString& name)
+{
+    if (name.isEmpty())
+        return std::nullopt;
+    const QDir dir(folder.isEmpty() ? QDir::currentPath() : folder);
+    // Hidden files are left out (QDir::Hidden not given).
+    const QStringList names = dir.entryList(QDir::Files | QDir::NoDotAndDotDot);
+    if (names.contains(name))
+        return name;
+    for (const QString& n : names)
+        if (n.compare(name, Qt::CaseInsensitive) == 0)
+            return n;
+    return std::nullopt;
+}
+
+QString Join(const QString& folder, const QString& name) { return folder + QLatin1Char('/') + name; }
+
+bool SameFile(const QString& a, const QString& b)
+{
+    struct stat sa {}, sb {};
+    if (::stat(native(a).constData(), &sa) != 0 || ::stat(native(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+Result CopyFile(const QString& source, const QString& target)
+{
+    Fd in(::open(native(source).constData(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0)
+        return failure(QStringLiteral("Cannot open"), source, errno);
+    struct stat st {};
+    if (::fstat(in.get(), &st) != 0)
+        return failure(QStringLiteral("Cannot read"), source, errno);
+    if (!S_ISREG(st.st_mode))
+        return Result { QStringLiteral("Not a file: %1").arg(source) };
+
+    if (injected("create", target))
+        return failure(QStringLiteral("Cannot create a file beside"), target, EACCES);
+    QByteArray scratch = scratchTemplate(target);
+    Fd out(::mkostemp(scratch.data(), O_CLOEXEC));
+    if (out.get() < 0)
+        return failure(QStringLiteral("Cannot create a file beside"), target, errno);
+    const QString scratchPath = QFile::decodeName(scratch);
+    // Whatever goes wrong from here, the scratch file goes and the target stays.
+    struct Remove {
+        QByteArray path;
+        bool keep = false;
+        ~Remove()
+        {
+            if (!keep)
+                ::unlink(path.constData());
+        }
+    } remove { scratch };
+
+    ::fchmod(out.get(), st.st_mode & 07777);
+    if (injected("write", target) || !copyBytes(in.get(), out.get()))
+        return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : ENOSPC);
+    if (injected("sync", target) || ::fsync(out.get()) != 0)
+        return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : EIO);
+    if (!out.close())
+        return failure(QStringLiteral("Cannot write"), scratchPath, errno);
+    if (injected("rename", target) || ::rename(scratch.constData(), native(target).constData()) != 0)
+        return failure(QStringLiteral("Cannot replace"), target, errno ? errno : EACCES);
+    remove.keep = true;
+    syncFolder(folderOf(target));
+    return {};
+}
+
+Result DeleteFile(const QString& path)
+{
+    errno = 0;
+    if (injected("delete", path) || ::unlink(native(path).constData()) != 0)
+        return failure(QStringLiteral("Cannot delete"), path, errno ? errno : EACCES);
+    syncFolder(folderOf(path));
+    return {};
+}
+
+Result RenameFile(const QString& from, const QString& to)
+{
+    errno = 0;
+    if (injected("rename", to))
+        return failure(QStringLiteral("Cannot rename"), from, EACCES);
+    // No replacing: the rename fails when the new name is taken.
+    if (::renameat2(AT_FDCWD, native(from).constData(), AT_FDCWD, native(to).constData(), RENAME_NOREPLACE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS)
+            return failure(QStringLiteral("Cannot rename"), from, errno);
+        // A file system without that flag: a hard link fails on a taken name too.
+        if (::link(native(from).constData(), native(to).constData()) != 0)
+            return failure(QStringLiteral("Cannot rename"), from, errno);
+        ::unlink(native(from).constData());
+    }
+    syncFolder(folderOf(to));
+    return {};
+}
+
+Result ReplaceFile(const QString& scratch, const QString& target)
+{
+    errno = 0;
+    {
+        Fd fd(::open(native(scratch).constData(), O_RDONLY | O_CLOEXEC));
+        if (fd.get() < 0)
+            return failure(QStringLiteral("Cannot open"), scratch, errno);
+        if (injected("sync", target) || ::fsync(fd.get()) != 0)
+            return failure(QStringLiteral("Cannot write"), scratch, errno ? errno : EIO);
+    }
+    if (injected("rename", target) || ::rename(native(scratch).constData(), native(target).constData()) != 0)
+        return failure(QStringLiteral("Cannot replace"), target, errno ? errno : EACCES);
+    syncFolder(folderOf(target));
+    return {};
+}
+
+ScratchFile::ScratchFile(const QString& target)
+    : target_(target)
+{
+    // A name no file bears: made and freed again, for a writer that must create it.
+    QByteArray name = scratchTemplate(target);
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        ::unlink(name.constData());
+    }
+    path_ = QFile::decodeName(name);
+}
+
+ScratchFile::~ScratchFile()
+{
+    if (!committed_)
+        ::unlink(native(path_).constData());
+}
+
+Result ScratchFile::Commit()
+{
+    Result r = ReplaceFile(path_, target_);
+    committed_ = r.ok();
+    return r;
+}
+
+Result ReadRecord(const QString& path, int recordLength, int number, QByteArray& bytes)
+{
+    bytes.clear();
+    if (injected("read", path))
+        return failure(QStringLiteral("Cannot read"), path, EIO);
+    Fd fd(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return failure(QStringLiteral("Cannot open"), path, errno);
+    QByteArray buffer(recordLength, '\0');
+    const off_t at = static_cast<off_t>(number - 1) * recordLength;
+    std::size_t got = 0;
+    while (got < static_cast<std::size_t>(buffer.size())) {
+        const ssize_t n = ::pread(fd.get(), buffer.data() + got, buffer.size() - got, at + static_cast<off_t>(got));
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return failure(QStringLiteral("Cannot read"), path, errno);
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    buffer.truncate(static_cast<qsizetype>(got));
+    bytes = buffer;
+    return {};
+}
+
+Result WriteRecord(const QString& path, int recordLength, int number, const QByteArray& bytes)
+{
+    if (bytes.size() != recordLength)
+        return Result { QStringLiteral("A record of %1 bytes is not %2 long").arg(bytes.size()).arg(recordLength) };
+    errno = 0;
+    if (injected("write", path))
+        return failure(QStringLiteral("Cannot write"), path, EACCES);
+    // Opened for reading and writing and never truncated: a longer file keeps its tail.
+    Fd fd(::open(native(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    if (fd.get() < 0)
+        return failure(QStringLiteral("Cannot open"), path, errno);
+    const off_t at = static_cast<off_t>(number - 1) * recordLength;
+    std::size_t put = 0;
+    while (put < static_cast<std::size_t>(bytes.size())) {
+        const ssize_t n = ::pwrite(fd.get(), bytes.constData() + put, bytes.size() - put, at + static_cast<off_t>(put));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return failure(QStringLiteral("Cannot write"), path, errno);
+        }
+        put += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd.get()) != 0)
+        return failure(QStringLiteral("Cannot write"), path, errno);
+    if (!fd.close())
+        return failure(QStringLiteral("Cannot write"), path, errno);
+    return {};
+}
+
+namespace {
+
+// Bytes 0x80 to 0x9F of code page 1252; 0 where the byte names no character.
+constexpr char16_t cp1252High[32] = {
+    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
+    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E,
+    0x0178,
+};
+
+} // namespace
+
+std::optional<QByteArray> ToCp1252(const QString& text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            out.append(static_cast<char>(u));
+            continue;
+        }
+        int byte = -1;
+        for (int i = 0; i < 32; ++i)
+            if (cp1252High[i] != 0 && cp1252High[i] == u)
+                byte = 0x80 + i;
+        if (byte < 0)
+            return std::nullopt;
+        out.append(static_cast<char>(byte));
+    }
+    return out;
+}
+
+QString FromCp1252(const QByteArray& bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    for (const char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        // A byte that names no character reads as the control code of that number.
+        out.append(b >= 0x80 && b < 0xA0 && cp1252High[b - 0x80] != 0 ? QChar(cp1252High[b - 0x80]) : QChar(b));
+    }
+    return out;
+}
+
+} // namespace tellora::files

@@ -1,0 +1,87 @@
+#pragma once
+// File operations of the maintenance commands, without widgets: the presence
+// test, whole-file copies, deletion, renaming, replacing a file by one built
+// beside it, and fixed-length records.
+//
+// Nothing here throws. Each operation returns a Result whose error text says
+// what failed, for the caller's message. A file that is replaced is always
+// either the whole old file or the whole new one: the new content is written
+// to a hidden scratch file in the same folder, flushed to disk and renamed
+// over the old name in one step.
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace tellora::files {
+
+struct Result {
+    QString error; // empty: it worked
+    bool ok() const { return error.isEmpty(); }
+    explicit operator bool() const { return ok(); }
+};
+
+// A test seam: called before each step that touches the disk ("create",
+// "write", "sync", "rename", "delete", "read") with the path it works on; returning
+// true makes that step fail as the disk would.
+using FaultHook = std::function<bool(std::string_view step, const QString& path)>;
+void SetFaultHook(FaultHook hook);
+
+// The presence test: the name of the regular, not hidden, file in `folder`
+// (empty: the current folder) whose name matches `name` without regard to
+// case, the exact spelling first. Returns the name as it is on disk.
+std::optional<QString> FindPresent(const QString& folder, const QString& name);
+inline std::optional<QString> FindPresent(const QString& name) { return FindPresent(QString(), name); }
+
+// `folder` and `name` joined by exactly one added separator.
+QString Join(const QString& folder, const QString& name);
+
+// True when both paths name one existing file (or folder) on disk.
+bool SameFile(const QString& a, const QString& b);
+
+// Copies the whole of `source` over `target`: the copy is built beside the
+// target and renamed over it, so a failure leaves the target as it was.
+Result CopyFile(const QString& source, const QString& target);
+Result DeleteFile(const QString& path);
+// Fails when a file named `to` exists already.
+Result RenameFile(const QString& from, const QString& to);
+// Flushes `scratch` to disk and renames it over `target` in one step; the
+// scratch file must lie in the target's folder.
+Result ReplaceFile(const QString& scratch, const QString& target);
+
+// A hidden scratch file beside a target, removed when it goes out of scope
+// unless Commit renamed it over the target.
+class ScratchFile {
+public:
+    explicit ScratchFile(const QString& target);
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    const QString& Path() const { return path_; }
+    const QString& Target() const { return target_; }
+    // ReplaceFile(Path(), Target()).
+    Result Commit();
+
+private:
+    QString target_;
+    QString path_;
+    bool committed_ = false;
+};
+
+// Record `number` (from 1) of a file of fixed-length records. Reading a file
+// shorter than the record gives what it holds; a missing file is an error.
+Result ReadRecord(const QString& path, int recordLength, int number, QByteArray& bytes);
+// Writes record `number` in place, creating the file when it is missing and
+// never shortening it: bytes beyond the record stay as they are. `bytes` must
+// be exactly `recordLength` long.
+Result WriteRecord(const QString& path, int recordLength, int number, const QByteArray& bytes);
+
+// Windows code page 1252, the code page of the program's stored texts.
+// nullopt when a character has no byte in it.
+std::optional<QByteArray> ToCp1252(const QString& text);
+QString FromCp1252(const QByteArray& bytes);
+
+} // namespace tellora::files

@@ -1,0 +1,50 @@
+#include "restbackup.h"
+
+#include "maintenance/backupset.h"
+
+#include "platform/forms/desktop.h"
+
+namespace tellora {
+
+namespace {
+const MaintenanceWindowDescription description {
+    .name = RestBackup::FormName,
+    .caption = "Restore From Backup",
+    .width = 5130,
+    .height = 5115,
+    .instruction = "Double click the database you want to restore.",
+    .labelRect = { 240, 360, 4815, 255 },
+    .fileRect = { 480, 720, 4215, 3210 },
+    .cancelRect = { 1800, 4200, 1575, 495 },
+    .help = 230,
+    .hidesStartPanel = false,
+};
+} // namespace
+
+RestBackup::RestBackup()
+    : MaintenanceForm(description)
+{
+}
+
+void RestBackup::File1_DblClick()
+{
+    forms::SetMousePointer(forms::vbHourglass);
+    const SetCopy result = RestoreSet(File1.FileName());
+    switch (result.outcome) {
+    case SetCopy::Outcome::NotConfigured:
+        forms::MsgBox("You must run the Configure routine first.");
+        forms::SetMousePointer(forms::vbDefault);
+        break;
+    case SetCopy::Outcome::Failed:
+        forms::SetMousePointer(forms::vbDefault);
+        forms::MsgBox("???? Restore Process Failed ????");
+        break;
+    case SetCopy::Outcome::Done:
+        forms::SetMousePointer(forms::vbDefault);
+        forms::MsgBox("**** Restore Process Successful ****");
+        break;
+    }
+    Unload();
+}
+
+} // namespace tellora
