@@ -21,33 +21,30 @@ using namespace detail;
 
 namespace {
 
-    // Flushes a file's data to the disk, so that a rename that follows never
-    // publishes a name whose contents are still in the page cache.
-    bool syncPath(const std::string& path, bool directory)
-    {
-        const int fd = ::open(path.c_str(), (directory ? O_DIRECTORY : 0) | O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return false;
-        const bool ok = ::fsync(fd) == 0;
-        ::close(fd);
-        return ok;
-    }
+// Flushes a file's data to the disk, so that a rename that follows never
+// publishes a name whose contents are still in the page cache.
+bool syncPath(const std::string& path, bool directory)
+{
+    const int fd = ::open(path.c_str(), (directory ? O_DIRECTORY : 0) | O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
 
-    std::string folderOf(const std::string& name)
-    {
-        const fs::path parent = fs::path(name).parent_path();
-        return parent.empty() ? std::string(".") : parent.string();
-    }
+std::string folderOf(const std::string& name)
+{
+    const fs::path parent = fs::path(name).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
 
 } // namespace
 
 void Workspace::CompactDatabase(const std::string& source, const std::string& target, const std::string& locale)
 {
     std::error_code ec;
-    if (target.empty())
-        throw Error(errInvalidArgument, "Compaction needs a target file name.");
-    if (fs::exists(target, ec))
-        throw Error(errDatabaseExists, "The database '" + target + "' already exists.");
+    if (target.empty()) throw Error(errInvalidArgument, "Compaction needs a target file name.");
+    if (fs::exists(target, ec)) throw Error(errDatabaseExists, "The database '" + target + "' already exists.");
     {
         // Validates the source as one of our databases.
         auto db = OpenDatabase(source);
@@ -101,11 +98,13 @@ void Workspace::RepairDatabase(const std::string& name)
             SQLite::Statement appId(old, "PRAGMA application_id");
             appId.executeStep();
             if (appId.getColumn(0).getInt() != kApplicationId)
-                throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.");
+                throw Error(
+                    errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.");
             return;
         }
-        SQLite::Statement s(old, "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL "
-                                 "ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid");
+        SQLite::Statement s(old,
+            "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL "
+            "ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid");
         while (s.executeStep())
             schema.push_back({ s.getColumn(0).getString(), s.getColumn(1).getString(), s.getColumn(2).getString() });
     } catch (const SQLite::Exception& e) {
@@ -125,8 +124,7 @@ void Workspace::RepairDatabase(const std::string& name)
         out.exec("PRAGMA application_id=" + std::to_string(kApplicationId));
         SQLite::Transaction tx(out);
         for (const auto& item : schema) {
-            if (item.type != "table")
-                continue;
+            if (item.type != "table") continue;
             out.exec(item.sql);
             std::vector<std::string> cols;
             {
@@ -161,8 +159,7 @@ void Workspace::RepairDatabase(const std::string& name)
             }
         }
         for (const auto& item : schema)
-            if (item.type == "index")
-                out.exec(item.sql);
+            if (item.type == "index") out.exec(item.sql);
         tx.commit();
         SQLite::Statement check(out, "PRAGMA integrity_check");
         if (!check.executeStep() || check.getColumn(0).getString() != "ok")

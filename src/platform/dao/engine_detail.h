@@ -28,8 +28,7 @@ void setConnectionPragmas(SQLite::Database& c);
 // Turns an SQLite failure into the engine's error, naming the file.
 [[noreturn]] void rethrow(const SQLite::Exception& e, const std::string& file);
 
-template <class F>
-auto guarded(const std::string& file, F&& f) -> decltype(f())
+template<class F> auto guarded(const std::string& file, F&& f) -> decltype(f())
 {
     try {
         return f();
