@@ -1,6 +1,7 @@
 #include "bench_support.h"
 
 #include "shell/creation.h"
+#include "shell/reading.h"
 
 #include <QDate>
 #include <QDir>
@@ -41,21 +42,23 @@ std::string ReadingsDatabase(long rows, int logEvery)
         db.exec("PRAGMA synchronous=OFF");
         SQLite::Transaction tx(db);
         SQLite::Statement ins(db, "INSERT INTO BLOOD VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)");
+        using tellora::Reading;
+        auto bind = [&](Reading::Field f, const std::string& value) { ins.bind(int(f) + 1, value); };
         for (long i = 0; i < rows; ++i) {
             const bool log = i % logEvery == 0;
-            ins.bind(1, DateOf(i));
-            ins.bind(2, TimeOf(i));
-            ins.bind(3, std::to_string(80 + i % 120));
-            ins.bind(4, std::to_string(110 + i % 40));
-            ins.bind(5, std::to_string(60 + i % 30));
-            ins.bind(6, std::to_string(150 + i % 20));
-            ins.bind(7, "-");
-            ins.bind(8, std::to_string(70 + i % 20));
-            ins.bind(9, log ? "Humalog" : "-");
-            ins.bind(10, log ? "12" : "-");
-            ins.bind(11, log ? "Left arm" : "-");
-            ins.bind(12, std::to_string(90 + i % 10));
-            ins.bind(13, "36.6");
+            bind(Reading::Bdate, DateOf(i));
+            bind(Reading::Btime, TimeOf(i));
+            bind(Reading::Bsugar, std::to_string(80 + i % 120));
+            bind(Reading::Bpressure, std::to_string(110 + i % 40));
+            bind(Reading::Bpulse, std::to_string(60 + i % 30));
+            bind(Reading::Bweight, std::to_string(150 + i % 20));
+            bind(Reading::Bcomm, tellora::MissingMark);
+            bind(Reading::Dpressure, std::to_string(70 + i % 20));
+            bind(Reading::Instype, log ? "Humalog" : tellora::MissingMark);
+            bind(Reading::Insamt, log ? "12" : tellora::MissingMark);
+            bind(Reading::Site, log ? "Left arm" : tellora::MissingMark);
+            bind(Reading::SPO2, std::to_string(90 + i % 10));
+            bind(Reading::Temp, "36.6");
             ins.exec();
             ins.reset();
         }

@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need, only those missing.
 set -euo pipefail
 pkgs=(build-essential cmake pkg-config
-      qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
+      qt6-base-dev
       libsqlite3-dev libsqlitecpp-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       poppler-utils fonts-liberation2 xdg-utils)

@@ -86,7 +86,7 @@ void AddRds::SaveRd_Click()
         // One row: it is either appended whole or not at all.
         readings.rs->Update();
         readings.Close();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         ReportSaveFailure(e);
         return;
     }

@@ -86,7 +86,7 @@ void DeleteByDate::Delete_Click()
         if (emptied)
             record->ClearRecord();
         readings.Close();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         forms::MsgBox(QString::fromLatin1(DeleteFailedMessage) + QString::fromStdString(e.what()));
     }
     Unload();

@@ -59,21 +59,14 @@ void EditRds::Form_Load()
     }
     Btime.SetText(record->Btime.Text());
     Bdate.SetText(record->Bdate.Text());
-    const std::pair<forms::TextBox*, QWidget*> copies[] = {
-        { &record->Bsugar, &Bsugar }, { &record->Bpressure, &Bpressure }, { &record->Dpressure, &Dpressure },
-        { &record->Bpulse, &Bpulse }, { &record->Bweight, &Bweight }, { &record->Bcomm, &Bcomm },
-        { &record->Instype, &Instype }, { &record->Insamt, &Insamt }, { &record->Site, &Site },
-        { &record->Temp, &Temp }, { &record->Spo2, &Spo2 } };
-    for (const auto& [from, to] : copies) {
-        const QString text = from->Text() == QLatin1String("-") ? QString() : from->Text();
+    for (Reading::Field f : ValueFields) {
+        const QString shown = record->ValueBox(f).Text();
+        const QString text = shown == QLatin1String(MissingMark) ? QString() : shown;
         // The box takes 45 typed characters, but a stored comment may use the
         // field's 50: keep it whole rather than cut it on the next save.
-        if (to == &Bcomm && text.size() > Bcomm.MaxLength())
+        if (f == Reading::Bcomm && text.size() > Bcomm.MaxLength())
             Bcomm.SetMaxLength(int(text.size()));
-        if (auto* box = dynamic_cast<forms::TextBox*>(to))
-            box->SetText(text);
-        else if (auto* combo = dynamic_cast<forms::ComboBox*>(to))
-            combo->SetText(text);
+        SetValueText(f, text);
     }
     FillTimes();
     FillPickLists();
@@ -139,7 +132,7 @@ void EditRds::Save_Click()
             }
         }
         readings.Close();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         ReportSaveFailure(e);
         return;
     }

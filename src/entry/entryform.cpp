@@ -17,7 +17,6 @@ using forms::Forms;
 namespace {
 bool isDigit(int code) { return code >= '0' && code <= '9'; }
 bool isErase(int code) { return code == 8 || code == 127; }
-const QString MissingMark = QStringLiteral("-");
 } // namespace
 
 QStringList QuarterHourTimes()
@@ -138,10 +137,59 @@ void ReadingEntryForm::PlaceControls(const Placement& at, forms::CommandButton& 
     Bdate.SetLocked(true);
 }
 
-std::array<QString, 11> ReadingEntryForm::ValueTexts() const
+forms::TextBox* ReadingEntryForm::ValueBox(Reading::Field field)
 {
-    return { Bsugar.Text(), Bpressure.Text(), Dpressure.Text(), Bpulse.Text(), Bweight.Text(), Bcomm.Text(),
-        Instype.Text(), Insamt.Text(), Site.Text(), Temp.Text(), Spo2.Text() };
+    switch (field) {
+    case Reading::Bsugar: return &Bsugar;
+    case Reading::Bpressure: return &Bpressure;
+    case Reading::Dpressure: return &Dpressure;
+    case Reading::Bpulse: return &Bpulse;
+    case Reading::Bweight: return &Bweight;
+    case Reading::Bcomm: return &Bcomm;
+    case Reading::Temp: return &Temp;
+    case Reading::SPO2: return &Spo2;
+    default: return nullptr;
+    }
+}
+
+forms::ComboBox* ReadingEntryForm::ValueList(Reading::Field field)
+{
+    switch (field) {
+    case Reading::Instype: return &Instype;
+    case Reading::Insamt: return &Insamt;
+    case Reading::Site: return &Site;
+    default: return nullptr;
+    }
+}
+
+QString ReadingEntryForm::ValueText(Reading::Field field) const
+{
+    auto* self = const_cast<ReadingEntryForm*>(this);
+    if (forms::TextBox* box = self->ValueBox(field))
+        return box->Text();
+    forms::ComboBox* list = self->ValueList(field);
+    return list ? list->Text() : QString();
+}
+
+void ReadingEntryForm::SetValueText(Reading::Field field, const QString& text)
+{
+    if (forms::TextBox* box = ValueBox(field))
+        box->SetText(text);
+    else if (forms::ComboBox* list = ValueList(field))
+        list->SetText(text);
+}
+
+Reading ReadingEntryForm::EnteredReading() const
+{
+    Reading r;
+    r.SetText(Reading::Bdate, Bdate.Text());
+    r.SetText(Reading::Btime, FormatShortTime(Btime.Text()));
+    // Only an exactly empty text is a value not taken; blanks are kept.
+    for (Reading::Field f : ValueFields) {
+        const QString text = ValueText(f);
+        r.SetText(f, text.isEmpty() ? QString::fromLatin1(MissingMark) : text);
+    }
+    return r;
 }
 
 void ReadingEntryForm::FillDosages()
@@ -163,7 +211,7 @@ void ReadingEntryForm::FillPickLists()
         try {
             for (const QString& entry : ReadEntries(list, StoreFileName(list, base)))
                 combo.AddItem(entry);
-        } catch (const std::exception&) {
+        } catch (const dao::Error&) {
             // An unreadable store offers nothing; the user can still type.
         }
     };
@@ -183,7 +231,7 @@ ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const 
                 record->ShowRecord(*readings.rs);
         }
         readings.Close();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         forms::MsgBox(QString::fromLatin1(CheckFailedMessage) + QString::fromStdString(e.what()));
         return Lookup::Failed;
     }
@@ -195,30 +243,20 @@ ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const 
     return Lookup::Found;
 }
 
-void ReadingEntryForm::WriteFields(dao::Recordset& rs) const
-{
-    rs.SetValue("Bdate", Bdate.Text().toStdString());
-    rs.SetValue("Btime", FormatShortTime(Btime.Text()).toStdString());
-    static constexpr const char* fields[11] = { "Bsugar", "Bpressure", "Dpressure", "Bpulse", "Bweight", "Bcomm",
-        "Instype", "Insamt", "Site", "Temp", "SPO2" };
-    const auto values = ValueTexts();
-    for (std::size_t i = 0; i < values.size(); ++i)
-        rs.SetValue(fields[i], (values[i].isEmpty() ? MissingMark : values[i]).toStdString());
-}
+void ReadingEntryForm::WriteFields(dao::Recordset& rs) const { EnteredReading().WriteTo(rs); }
 
 void ReadingEntryForm::CopyToDisplay(DisplayRecord& record) const
 {
+    const Reading entered = EnteredReading();
     record.Bdates.SetText(FormatShortDate(Bdates.Stored()));
-    record.Bdate.SetText(Bdate.Text());
+    record.Bdate.SetText(entered.Text(Reading::Bdate));
+    // The time as the list shows it, not reformatted.
     record.Btime.SetText(Btime.Text());
-    forms::TextBox* boxes[11] = { &record.Bsugar, &record.Bpressure, &record.Dpressure, &record.Bpulse,
-        &record.Bweight, &record.Bcomm, &record.Instype, &record.Insamt, &record.Site, &record.Temp, &record.Spo2 };
-    const auto values = ValueTexts();
-    for (std::size_t i = 0; i < values.size(); ++i)
-        boxes[i]->SetText(values[i].isEmpty() ? MissingMark : values[i]);
+    for (Reading::Field f : ValueFields)
+        record.ValueBox(f).SetText(entered.Text(f));
 }
 
-void ReadingEntryForm::ReportSaveFailure(const std::exception& e)
+void ReadingEntryForm::ReportSaveFailure(const dao::Error& e)
 {
     forms::MsgBox(QString::fromLatin1(SaveFailedMessage) + QString::fromStdString(e.what()));
 }

@@ -11,12 +11,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
-#include <exception>
-
-namespace dao {
-class Recordset;
-}
+#include "shell/reading.h"
 
 namespace tellora {
 
@@ -62,9 +57,16 @@ public:
     // The picked day as a stored date; follows the picker when it loses the focus.
     forms::TextBox Bdate;
 
-    // The eleven value texts in the order of the row: Bsugar, Bpressure,
-    // Dpressure, Bpulse, Bweight, Bcomm, Instype, Insamt, Site, Temp, Spo2.
-    std::array<QString, 11> ValueTexts() const;
+    // The control of a value field: a box (Bsugar ... Bcomm, Temp, SPO2) or
+    // a list (Instype, Insamt, Site); nullptr for the other kind.
+    forms::TextBox* ValueBox(Reading::Field field);
+    forms::ComboBox* ValueList(Reading::Field field);
+    // The text of a value field's control.
+    QString ValueText(Reading::Field field) const;
+    void SetValueText(Reading::Field field, const QString& text);
+    // The reading as entered: the picked stored date, the stored time of the
+    // time list's text, MissingMark in every value left exactly empty.
+    Reading EnteredReading() const;
 
 protected:
     // Positions in twips of one window's controls.
@@ -91,7 +93,7 @@ protected:
     void WriteFields(dao::Recordset& rs) const;
     // Copies the entered reading into DisplayRecord's boxes.
     void CopyToDisplay(DisplayRecord& record) const;
-    static void ReportSaveFailure(const std::exception& e);
+    static void ReportSaveFailure(const dao::Error& e);
 
     void Bdates_LostFocus();
 };

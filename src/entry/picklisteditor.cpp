@@ -145,7 +145,7 @@ void PickListEditor::Form_Load()
         CentreOnScreen();
         Show();
         FocusFirstInTabOrder();
-    } catch (const std::exception&) {
+    } catch (const dao::Error&) {
         const std::string name = file.toStdString();
         bool repaired = false;
         try {
@@ -167,11 +167,11 @@ void PickListEditor::Form_Load()
                 dao::DefaultWorkspace().RepairDatabase(name);
                 repaired = true;
             }
-        } catch (const std::exception&) {
+        } catch (const dao::Error&) {
             try {
                 dao::DefaultWorkspace().RepairDatabase(name);
                 repaired = true;
-            } catch (const std::exception&) {
+            } catch (const dao::Error&) {
             }
         }
         forms::MsgBox(repaired ? QString::fromLatin1(text_.repaired)
@@ -213,12 +213,12 @@ void PickListEditor::RefreshGrid()
     AddNewName.setVisible(EntryCount() <= PickListLimit - 1);
 }
 
-void PickListEditor::ReportFailure(const std::exception& e)
+void PickListEditor::ReportFailure(const dao::Error& e)
 {
     forms::MsgBox(QStringLiteral("The %1 could not be changed.  %2").arg(text_.storeName, QString::fromStdString(e.what())));
     try {
         RefreshGrid();
-    } catch (const std::exception&) {
+    } catch (const dao::Error&) {
         // The grid keeps what it showed; the user may close the window.
     }
 }
@@ -307,7 +307,7 @@ void PickListEditor::AddSave_Click()
             return;
         }
         RefreshGrid();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         ReportFailure(e);
         return;
     }
@@ -344,7 +344,7 @@ void PickListEditor::EditSave_Click()
         InsName.SetText(QString());
         SelectedText.SetText(QString());
         RefreshGrid();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         ReportFailure(e);
     }
 }
@@ -363,7 +363,7 @@ void PickListEditor::Delete_Click()
         InsName.SetText(QString());
         if (deleted)
             RefreshGrid();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         ReportFailure(e);
     }
 }

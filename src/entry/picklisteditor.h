@@ -3,6 +3,7 @@
 // injection sites (AddSites), each a short description of its texts.
 #include "picklist.h"
 
+#include "platform/dao/dao.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/form.h"
 #include "platform/forms/grid.h"
@@ -84,7 +85,7 @@ private:
     // The focus starts on the first control in the window's Tab order that can take it.
     void FocusFirstInTabOrder();
     // Reports an engine failure of a change and shows the store as it is now.
-    void ReportFailure(const std::exception& e);
+    void ReportFailure(const dao::Error& e);
 
     const PickListEditorText& text_;
 };

@@ -59,7 +59,7 @@ void SearchRds::Search_Click()
                 record->ShowRecord(*readings.rs);
         }
         readings.Close();
-    } catch (const std::exception& e) {
+    } catch (const dao::Error& e) {
         forms::MsgBox(QString::fromLatin1(SearchFailedMessage) + QString::fromStdString(e.what()));
         return;
     }

@@ -2,25 +2,23 @@
 
 #include "shell/format.h"
 
-#include "platform/dao/step_cursor.h"
-
 namespace tellora {
 
 namespace {
 
-void PrintStandardRow(forms::PictureBox& page, const dao::StepCursor& row, int line)
+void PrintStandardRow(forms::PictureBox& page, const Reading& row, int line)
 {
-    PrintAt(page, 0, line, FormatShortDate(FieldText(row, "Bdate")));
-    PrintAt(page, 11, line, FormatMediumTime(FieldText(row, "Btime")));
-    PrintAt(page, 23, line, FieldText(row, "Bsugar"));
+    PrintAt(page, 0, line, FormatShortDate(row.Text(Reading::Bdate)));
+    PrintAt(page, 11, line, FormatMediumTime(row.Text(Reading::Btime)));
+    PrintAt(page, 23, line, row.Text(Reading::Bsugar));
     PrintAt(page, 34, line,
-        TrimTrailing(FieldText(row, "Bpressure")) + QStringLiteral(" / ") + TrimTrailing(FieldText(row, "Dpressure")));
-    PrintAt(page, 46, line, FieldText(row, "Bpulse"));
-    PrintAt(page, 56, line, FieldText(row, "Bweight"));
-    PrintAt(page, 65, line, FieldText(row, "Temp"));
-    PrintAt(page, 73, line, FieldText(row, "Spo2"));
+        TrimTrailing(row.Text(Reading::Bpressure)) + QStringLiteral(" / ") + TrimTrailing(row.Text(Reading::Dpressure)));
+    PrintAt(page, 46, line, row.Text(Reading::Bpulse));
+    PrintAt(page, 56, line, row.Text(Reading::Bweight));
+    PrintAt(page, 65, line, row.Text(Reading::Temp));
+    PrintAt(page, 73, line, row.Text(Reading::SPO2));
     PrintAt(page, 0, line + 1, QStringLiteral("Comments:"));
-    PrintAt(page, 12, line + 1, FieldText(row, "Bcomm"));
+    PrintAt(page, 12, line + 1, row.Text(Reading::Bcomm));
 }
 
 } // namespace
@@ -28,7 +26,7 @@ void PrintStandardRow(forms::PictureBox& page, const dao::StepCursor& row, int l
 const ListingDescription& Display::Description()
 {
     static const ListingDescription description {
-        .testedFields = { "Bsugar", "Bpressure", "Dpressure", "Bpulse", "Bweight", "Temp", "Spo2" },
+        .listed = &Reading::IsStandard,
         .printRow = PrintStandardRow,
         .ink = forms::RGB(255, 255, 0),
     };

@@ -2,21 +2,19 @@
 
 #include "shell/format.h"
 
-#include "platform/dao/step_cursor.h"
-
 namespace tellora {
 
 namespace {
 
-void PrintLogRow(forms::PictureBox& page, const dao::StepCursor& row, int line)
+void PrintLogRow(forms::PictureBox& page, const Reading& row, int line)
 {
-    PrintAt(page, 0, line, FormatShortDate(FieldText(row, "Bdate")));
-    PrintAt(page, 11, line, FormatMediumTime(FieldText(row, "Btime")));
-    PrintAt(page, 22, line, FieldText(row, "Bsugar"));
-    PrintAt(page, 30, line, TrimTrailing(FieldText(row, "Instype")));
-    PrintAt(page, 51, line, TrimTrailing(FieldText(row, "Insamt")));
-    PrintAt(page, 57, line, TrimTrailing(FieldText(row, "Site")));
-    PrintAt(page, 0, line + 1, QStringLiteral("Comments: ") + FieldText(row, "Bcomm"));
+    PrintAt(page, 0, line, FormatShortDate(row.Text(Reading::Bdate)));
+    PrintAt(page, 11, line, FormatMediumTime(row.Text(Reading::Btime)));
+    PrintAt(page, 22, line, row.Text(Reading::Bsugar));
+    PrintAt(page, 30, line, TrimTrailing(row.Text(Reading::Instype)));
+    PrintAt(page, 51, line, TrimTrailing(row.Text(Reading::Insamt)));
+    PrintAt(page, 57, line, TrimTrailing(row.Text(Reading::Site)));
+    PrintAt(page, 0, line + 1, QStringLiteral("Comments: ") + row.Text(Reading::Bcomm));
 }
 
 } // namespace
@@ -24,7 +22,7 @@ void PrintLogRow(forms::PictureBox& page, const dao::StepCursor& row, int line)
 const ListingDescription& DisplayLog::Description()
 {
     static const ListingDescription description {
-        .testedFields = { "Instype", "Insamt", "Site" },
+        .listed = &Reading::IsInjection,
         .printRow = PrintLogRow,
         .ink = forms::RGB(255, 255, 255),
     };

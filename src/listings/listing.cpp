@@ -15,15 +15,8 @@ namespace tellora {
 using forms::Forms;
 
 namespace {
-const char* const MissingMark = "-";
 const QColor PageColour(0, 0, 0);
 } // namespace
-
-QString FieldText(const dao::StepCursor& row, const char* field)
-{
-    const dao::Value value = row.GetValue(field);
-    return value ? QString::fromStdString(*value) : QString();
-}
 
 QString TrimTrailing(const QString& text)
 {
@@ -51,27 +44,14 @@ ListingWindow::ListingWindow(const char* name, ListingDescription description)
     Picture1.SetFontBold(true);
 }
 
-bool ListingWindow::Qualifies(const dao::StepCursor& row) const
-{
-    // The whole stored text against the mark, before any trimming. A Null
-    // field holds no value either.
-    for (const std::string& field : description_.testedFields) {
-        const dao::Value value = row.GetValue(field);
-        if (value && *value != MissingMark) return true;
-    }
-    return false;
-}
+bool ListingWindow::Qualifies(const Reading& row) const { return (row.*description_.listed)(); }
 
 template<class Work> bool ListingWindow::WithReadings(Work&& work)
 {
     try {
-        auto db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
-        {
-            // The cursor's statements end before the database closes.
-            dao::StepCursor rs(*db, "BLOOD", "Readings");
-            work(rs);
-        }
-        db->Close();
+        ReadingsCursor readings = OpenReadingsCursor();
+        work(*readings.rs);
+        readings.Close();
         return true;
     } catch (const dao::Error& e) {
         // Cursor and database were released as the block unwound; the
@@ -91,10 +71,11 @@ int ListingWindow::PageFill(dao::StepCursor& rs)
 {
     int n = 0;
     while (!rs.EOF_() && n < RowsPerPage) {
-        if (Qualifies(rs)) {
-            description_.printRow(Picture1, rs, 2 * n);
-            const QString date = FieldText(rs, "Bdate");
-            const QString time = FieldText(rs, "Btime");
+        const Reading row = Reading::From(rs);
+        if (Qualifies(row)) {
+            description_.printRow(Picture1, row, 2 * n);
+            const QString date = row.Text(Reading::Bdate);
+            const QString time = row.Text(Reading::Btime);
             if (n == 0) {
                 FirstDate.SetText(date);
                 FirstTime.SetText(time);
@@ -113,7 +94,7 @@ int ListingWindow::WalkBack(dao::StepCursor& rs, int limit) const
 {
     int count = 0;
     while (!rs.BOF() && count != limit) {
-        if (Qualifies(rs)) ++count;
+        if (Qualifies(Reading::From(rs))) ++count;
         rs.MovePrevious();
     }
     return count;
@@ -134,8 +115,9 @@ void ListingWindow::Form_Load()
         rs.Seek({ date.toStdString(), time.toStdString() });
         // The current reading always names a stored one; should it be gone,
         // the page lists nothing and Previous still finds the last page.
-        LastDate.SetText(rs.NoMatch() ? date : FieldText(rs, "Bdate"));
-        LastTime.SetText(rs.NoMatch() ? time : FieldText(rs, "Btime"));
+        const Reading current = rs.NoMatch() ? Reading {} : Reading::From(rs);
+        LastDate.SetText(rs.NoMatch() ? date : current.Text(Reading::Bdate));
+        LastTime.SetText(rs.NoMatch() ? time : current.Text(Reading::Btime));
         LineCount.SetText(QStringLiteral("0"));
         PageSetUp();
         PageFill(rs);

@@ -9,6 +9,8 @@
 // LastTime: the last reading printed; LineCount: how many the page holds),
 // so nothing is held between clicks: every step opens the database, walks
 // the index with one cursor and closes it again.
+#include "shell/reading.h"
+
 #include "platform/forms/controls.h"
 #include "platform/forms/form.h"
 #include "platform/forms/picturebox.h"
@@ -16,9 +18,6 @@
 #include <QColor>
 #include <QString>
 
-#include <initializer_list>
-#include <string>
-#include <vector>
 
 namespace dao {
 class StepCursor;
@@ -26,13 +25,12 @@ class StepCursor;
 
 namespace tellora {
 
-// Prints the reading under the cursor on lines `line` and `line + 1`.
-using RowPrinter = void (*)(forms::PictureBox& page, const dao::StepCursor& row, int line);
+// Prints a reading on lines `line` and `line + 1`.
+using RowPrinter = void (*)(forms::PictureBox& page, const Reading& row, int line);
 
 struct ListingDescription {
-    // The listing test: a reading belongs when at least one of these fields
-    // holds a stored text other than MissingMark.
-    std::vector<std::string> testedFields;
+    // The listing test: Reading::IsStandard or Reading::IsInjection.
+    bool (Reading::*listed)() const = nullptr;
     RowPrinter printRow = nullptr;
     // The colour of the text on the black page.
     QColor ink;
@@ -40,8 +38,6 @@ struct ListingDescription {
 
 inline constexpr int RowsPerPage = 8;
 
-// A field's stored text, or empty for Null.
-QString FieldText(const dao::StepCursor& row, const char* field);
 // The text less its trailing blanks.
 QString TrimTrailing(const QString& text);
 // Prints a text with its top left corner at (x, y) of the page.
@@ -57,8 +53,8 @@ public:
     forms::TextBox FirstDate;
     forms::TextBox FirstTime;
 
-    // The window's listing test on the reading under the cursor.
-    bool Qualifies(const dao::StepCursor& row) const;
+    // The window's listing test.
+    bool Qualifies(const Reading& row) const;
 
 protected:
     ListingWindow(const char* name, ListingDescription description);

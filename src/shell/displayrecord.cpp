@@ -148,25 +148,22 @@ void DisplayRecord::Form_Load()
         if (!select)
             throw dao::Error(dao::errInvalidArgument, "no database chosen");
         {
-            auto db = dao::DefaultWorkspace().OpenDatabase(select->File1.FileName().toStdString());
+            ReadingsTable readings = OpenReadings();
             // A file of an older layout (or another program's) takes the
             // failure path, whose message points to the converter.
-            if (!HasCurrentLayout(*db))
+            if (!HasCurrentLayout(*readings.db))
                 throw dao::Error(dao::errNotADatabase, "not a readings database of the current layout");
-            auto rs = db->OpenRecordset("BLOOD");
-            rs->SetIndex("Readings");
-            if (!rs->EOF_()) {
-                rs->MoveLast();
-                ShowRecord(*rs);
+            if (!readings.rs->EOF_()) {
+                readings.rs->MoveLast();
+                ShowRecord(*readings.rs);
             }
-            rs->Close();
-            db->Close();
+            readings.Close();
         }
         CentreOnScreen();
         Show();
         NextRecord.setFocus();
         select->Hide();
-    } catch (const std::exception&) {
+    } catch (const dao::Error&) {
         // Database and recordset were released as the block above unwound.
         forms::MsgBox(OpenFailureMessage);
         Unload();
@@ -188,23 +185,40 @@ void DisplayRecord::Form_Unload()
                 main->Menu[entry.name].SetEnabled(!entry.enabledWhenOpen);
 }
 
-void DisplayRecord::ShowRecord(dao::Recordset& rs)
+void DisplayRecord::ShowRecord(dao::Recordset& rs) { ShowReading(Reading::From(rs)); }
+
+void DisplayRecord::ShowReading(const Reading& reading)
 {
-    const QString time = QString::fromStdString(rs.Text("Btime"));
-    const QString date = QString::fromStdString(rs.Text("Bdate"));
-    static constexpr std::array<const char*, 11> fields { "Bsugar", "Bpressure", "Dpressure", "Bpulse", "Bweight",
-        "Bcomm", "Instype", "Insamt", "Site", "Temp", "SPO2" };
-    std::array<QString, 11> values;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        values[i] = QString::fromStdString(rs.Text(fields[i]));
+    // Every text is taken before the first box is written.
+    const QString time = reading.RequiredText(Reading::Btime);
+    const QString date = reading.RequiredText(Reading::Bdate);
+    std::array<QString, std::size(ValueFields)> values;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = reading.RequiredText(ValueFields[i]);
 
     Bdates.SetText(FormatShortDate(date));
     Bdate.SetText(date);
     Btime.SetText(FormatMediumTime(time));
-    forms::TextBox* boxes[] = { &Bsugar, &Bpressure, &Dpressure, &Bpulse, &Bweight, &Bcomm, &Instype, &Insamt, &Site,
-        &Temp, &Spo2 };
     for (std::size_t i = 0; i < values.size(); ++i)
-        boxes[i]->SetText(values[i]);
+        ValueBox(ValueFields[i]).SetText(values[i]);
+}
+
+forms::TextBox& DisplayRecord::ValueBox(Reading::Field field)
+{
+    switch (field) {
+    case Reading::Bsugar: return Bsugar;
+    case Reading::Bpressure: return Bpressure;
+    case Reading::Dpressure: return Dpressure;
+    case Reading::Bpulse: return Bpulse;
+    case Reading::Bweight: return Bweight;
+    case Reading::Bcomm: return Bcomm;
+    case Reading::Instype: return Instype;
+    case Reading::Insamt: return Insamt;
+    case Reading::Site: return Site;
+    case Reading::Temp: return Temp;
+    case Reading::SPO2: return Spo2;
+    default: return field == Reading::Bdate ? Bdate : Btime;
+    }
 }
 
 void DisplayRecord::ClearRecord()

@@ -3,6 +3,8 @@
 // shows the newest reading and steps through, deletes and hands the current
 // reading to the other windows. Its boxes are the program's current reading
 // (see shell.h).
+#include "reading.h"
+
 #include "platform/forms/controls.h"
 #include "platform/forms/form.h"
 
@@ -29,6 +31,11 @@ public:
     // recordset. Reads the whole row before writing a box, so a failure
     // leaves the boxes as they were.
     void ShowRecord(dao::Recordset& rs);
+    // Fills the fourteen reading boxes from a reading; Null fails as in ShowRecord.
+    void ShowReading(const Reading& reading);
+    // The box of a value field (Bsugar ... SPO2); Bdate and Btime have boxes
+    // of their own in the shown form.
+    forms::TextBox& ValueBox(Reading::Field field);
     // Empties the fourteen reading boxes: no reading shown.
     void ClearRecord();
 

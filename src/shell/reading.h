@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <string>
 
 namespace dao {
 class StepCursor;
@@ -57,6 +58,8 @@ struct Reading {
 
     // The stored text, Null as the empty text.
     QString Text(Field f) const;
+    // The stored text; Null raises errInvalidUseOfNull, as a recordset's Text does.
+    QString RequiredText(Field f) const;
     void SetText(Field f, const QString& text);
     // The field holds a value: it is neither Null nor exactly the missing mark.
     bool Holds(Field f) const;
@@ -73,7 +76,19 @@ struct Reading {
     static Reading From(const dao::StepCursor& cursor);
     // Writes every field into the pending AddNew or Edit buffer.
     void WriteTo(dao::Recordset& rs) const;
+
+    // A reading with this key and no value taken: MissingMark in every value field.
+    static Reading NothingTaken(const std::string& date, const std::string& time);
+
+    // The position of a field named without regard to case ("Spo2" is SPO2);
+    // errItemNotFound for a name that is no field of BLOOD.
+    static Field FieldNamed(const std::string& name);
 };
+
+// The eleven value fields in the order the windows show, copy and store them.
+inline constexpr Reading::Field ValueFields[11] = { Reading::Bsugar, Reading::Bpressure, Reading::Dpressure,
+    Reading::Bpulse, Reading::Bweight, Reading::Bcomm, Reading::Instype, Reading::Insamt, Reading::Site, Reading::Temp,
+    Reading::SPO2 };
 
 // The field name of a position.
 inline const char* FieldName(Reading::Field f) { return ReadingFields[f].name; }

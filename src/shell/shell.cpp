@@ -113,13 +113,32 @@ bool MaintenanceLockHeld()
     return !maintenanceHolders().empty();
 }
 
+
+namespace {
+// Every window opens the readings by the bare name SelectDbase holds.
+std::unique_ptr<dao::Database> OpenOpenDatabase()
+{
+    return dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
+}
+constexpr const char* ReadingsTableName = "BLOOD";
+constexpr const char* ReadingsIndexName = "Readings";
+} // namespace
+
 ReadingsTable OpenReadings()
 {
     ReadingsTable t;
-    t.db = dao::DefaultWorkspace().OpenDatabase(OpenDatabaseName().toStdString());
-    t.rs = t.db->OpenRecordset("BLOOD");
-    t.rs->SetIndex("Readings");
+    t.db = OpenOpenDatabase();
+    t.rs = t.db->OpenRecordset(ReadingsTableName);
+    t.rs->SetIndex(ReadingsIndexName);
     return t;
+}
+
+ReadingsCursor OpenReadingsCursor()
+{
+    ReadingsCursor c;
+    c.db = OpenOpenDatabase();
+    c.rs = std::make_unique<dao::StepCursor>(*c.db, ReadingsTableName, ReadingsIndexName);
+    return c;
 }
 
 } // namespace tellora

@@ -18,6 +18,7 @@
 // ...)) and its procedures (Forms::RegisterCommand("BackupDbase", ...)); the
 // shell's menu commands and buttons load them by name.
 #include "platform/dao/dao.h"
+#include "platform/dao/step_cursor.h"
 #include "platform/forms/form.h"
 
 #include <QString>
@@ -68,5 +69,20 @@ struct ReadingsTable {
 };
 // Throws dao::Error when the database or its table will not open.
 ReadingsTable OpenReadings();
+
+// The open database with a stepping cursor over BLOOD in the order of index
+// Readings, for the walks that read many readings. The cursor ends before
+// the database closes.
+struct ReadingsCursor {
+    std::unique_ptr<dao::Database> db;
+    std::unique_ptr<dao::StepCursor> rs;
+    void Close()
+    {
+        rs.reset();
+        db->Close();
+    }
+};
+// Throws dao::Error when the database or its table will not open.
+ReadingsCursor OpenReadingsCursor();
 
 } // namespace tellora

@@ -21,7 +21,8 @@ using namespace shelltest;
 // A reading's charted values as stored; "-" where not taken.
 struct LogRow {
     std::string date, time;
-    std::string sugar = "-", systolic = "-", diastolic = "-", pulse = "-", weight = "-";
+    std::string sugar = MissingMark, systolic = MissingMark, diastolic = MissingMark, pulse = MissingMark,
+                weight = MissingMark;
     std::optional<std::string> nullField = std::nullopt; // a field stored as Null
 };
 
@@ -44,25 +45,19 @@ inline std::vector<LogRow> FullReadings(int n, int first = 0)
 
 inline void WriteReadings(const QString& file, const std::vector<LogRow>& rows)
 {
-    auto db = dao::DefaultWorkspace().OpenDatabase(file.toStdString());
-    auto rs = db->OpenRecordset("BLOOD");
+    std::vector<Reading> readings;
     for (const LogRow& r : rows) {
-        rs->AddNew();
-        for (const auto& f : ReadingFields)
-            rs->SetValue(f.name, std::string("-"));
-        rs->SetValue("Bdate", r.date);
-        rs->SetValue("Btime", r.time);
-        rs->SetValue("Bsugar", r.sugar);
-        rs->SetValue("Bpressure", r.systolic);
-        rs->SetValue("Dpressure", r.diastolic);
-        rs->SetValue("Bpulse", r.pulse);
-        rs->SetValue("Bweight", r.weight);
+        Reading reading = Reading::NothingTaken(r.date, r.time);
+        reading[Reading::Bsugar] = r.sugar;
+        reading[Reading::Bpressure] = r.systolic;
+        reading[Reading::Dpressure] = r.diastolic;
+        reading[Reading::Bpulse] = r.pulse;
+        reading[Reading::Bweight] = r.weight;
         if (r.nullField)
-            rs->SetValue(*r.nullField, std::nullopt);
-        rs->Update();
+            reading[Reading::FieldNamed(*r.nullField)] = std::nullopt;
+        readings.push_back(reading);
     }
-    rs->Close();
-    db->Close();
+    writeReadings(file, readings);
 }
 
 class ChartTest : public ShellTest {

@@ -42,7 +42,7 @@ protected:
     void SetUp() override
     {
         tellora::setTimeLocale(tellora::TimeLocale {});
-        forms::DatePicker::today = [] { return Today; };
+        desk.clock = QDateTime(Today, QTime(9, 0));
         tellora::RegisterShellWindows();
         tellora::RegisterEntryWindows();
         tellora::CreateReadingsDatabase(DbFile);
@@ -51,25 +51,19 @@ protected:
     void TearDown() override
     {
         forms::Forms::Reset();
-        forms::DatePicker::today = {};
         tellora::resetTimeLocale();
     }
 
     // Writes a reading through the engine; unnamed values are "-".
     static void AddReading(const std::string& date, const std::string& time, Row values = {})
     {
+        tellora::Reading reading = tellora::Reading::NothingTaken(date, time);
+        for (const auto& [name, value] : values)
+            reading[tellora::Reading::FieldNamed(name)] = value;
         auto db = dao::DefaultWorkspace().OpenDatabase(DbFile.toStdString());
         auto rs = db->OpenRecordset("BLOOD");
         rs->AddNew();
-        rs->SetValue("Bdate", date);
-        rs->SetValue("Btime", time);
-        for (const auto& f : tellora::ReadingFields) {
-            const std::string name = f.name;
-            if (name == "Bdate" || name == "Btime")
-                continue;
-            auto it = values.find(name);
-            rs->SetValue(name, it == values.end() ? std::string("-") : it->second);
-        }
+        reading.WriteTo(*rs);
         rs->Update();
         rs->Close();
         db->Close();
@@ -84,9 +78,11 @@ protected:
         rs->Seek("=", { date, time });
         std::optional<Row> row;
         if (!rs->NoMatch()) {
+            const tellora::Reading stored = tellora::Reading::From(*rs);
             row.emplace();
-            for (const auto& f : tellora::ReadingFields)
-                (*row)[f.name] = rs->Text(f.name);
+            for (int f = 0; f < tellora::Reading::FieldCount; ++f)
+                (*row)[tellora::ReadingFields[f].name]
+                    = stored.RequiredText(tellora::Reading::Field(f)).toStdString();
         }
         rs->Close();
         db->Close();

@@ -37,7 +37,7 @@ namespace listingtest {
 inline const QString DatabaseFile = QStringLiteral("JANE_DOE.mdb");
 
 // One reading: its key and the stored values that differ from MissingMark.
-struct Reading {
+struct LogRow {
     std::string date;
     std::string time;
     std::map<std::string, std::string> values;
@@ -60,7 +60,7 @@ enum class Kind { Listed, Other, CommentOnly };
 // and opens a database of readings as the user would.
 class ListingFixture : public shelltest::ShellTest {
 protected:
-    std::vector<Reading> readings;
+    std::vector<LogRow> readings;
 
     void SetUp() override
     {
@@ -69,24 +69,18 @@ protected:
     }
 
     // Writes the readings through the engine, every value not given "-".
-    void Write(const std::vector<Reading>& rows)
+    void Write(const std::vector<LogRow>& rows)
     {
         readings = rows;
         tellora::CreateReadingsDatabase(DatabaseFile);
-        auto db = dao::DefaultWorkspace().OpenDatabase(DatabaseFile.toStdString());
-        auto rs = db->OpenRecordset("BLOOD");
-        for (const Reading& r : rows) {
-            rs->AddNew();
-            for (const auto& field : tellora::ReadingFields)
-                rs->SetValue(field.name, "-");
-            rs->SetValue("Bdate", r.date);
-            rs->SetValue("Btime", r.time);
+        std::vector<tellora::Reading> stored;
+        for (const LogRow& r : rows) {
+            tellora::Reading reading = tellora::Reading::NothingTaken(r.date, r.time);
             for (const auto& [field, value] : r.values)
-                rs->SetValue(field, value);
-            rs->Update();
+                reading[tellora::Reading::FieldNamed(field)] = value;
+            stored.push_back(reading);
         }
-        rs->Close();
-        db->Close();
+        shelltest::writeReadings(DatabaseFile, stored);
     }
 
     // "Open An Existing Database" and a double-click on ours.

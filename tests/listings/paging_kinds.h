@@ -50,11 +50,11 @@ protected:
 
     void Build(const std::string& pattern)
     {
-        std::vector<Reading> rows;
+        std::vector<LogRow> rows;
         std::map<char, int> counts;
         for (char c : pattern) {
             const int i = int(rows.size());
-            Reading r { DayOf(i), TimeOfDay(i), {} };
+            LogRow r { DayOf(i), TimeOfDay(i), {} };
             if (c == 'L')
                 r.values = kind().listed;
             else if (c == 'o')

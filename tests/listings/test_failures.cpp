@@ -13,7 +13,7 @@ protected:
     void SetUp() override
     {
         ListingFixture::SetUp();
-        std::vector<Reading> rows;
+        std::vector<LogRow> rows;
         for (int i = 0; i < 12; ++i)
             rows.push_back({ DayOf(i), TimeOfDay(i), { { "Bsugar", std::to_string(100 + i) } } });
         Write(rows);

@@ -28,7 +28,7 @@ std::vector<Drawn> Drawing(const forms::PictureBox& page)
 
 class RowTest : public ListingFixture {
 protected:
-    void OpenOn(const std::vector<Reading>& rows, bool injectionLog)
+    void OpenOn(const std::vector<LogRow>& rows, bool injectionLog)
     {
         Write(rows);
         OpenDatabase();

@@ -29,29 +29,35 @@ namespace shelltest {
 using forms::Forms;
 using namespace tellora;
 
-// A reading as stored: date, time, then the eleven values in table order
-// after Btime (Bsugar, Bpressure, Bpulse, Bweight, Bcomm, Dpressure, Instype,
-// Insamt, Site, SPO2, Temp); "-" where not given.
+// A reading as stored: its key, its sugar and its comment; "-" where not given.
 struct Row {
-    std::string date, time, sugar = "-", comment = "-";
+    std::string date, time, sugar = MissingMark, comment = MissingMark;
 };
 
-inline void addReadings(const QString& file, const std::vector<Row>& rows)
+// Appends readings to a database through the engine.
+inline void writeReadings(const QString& file, const std::vector<Reading>& readings)
 {
     auto db = dao::DefaultWorkspace().OpenDatabase(file.toStdString());
     auto rs = db->OpenRecordset("BLOOD");
-    for (const Row& r : rows) {
+    for (const Reading& reading : readings) {
         rs->AddNew();
-        for (const auto& f : ReadingFields)
-            rs->SetValue(f.name, std::string("-"));
-        rs->SetValue("Bdate", r.date);
-        rs->SetValue("Btime", r.time);
-        rs->SetValue("Bsugar", r.sugar);
-        rs->SetValue("Bcomm", r.comment);
+        reading.WriteTo(*rs);
         rs->Update();
     }
     rs->Close();
     db->Close();
+}
+
+inline void addReadings(const QString& file, const std::vector<Row>& rows)
+{
+    std::vector<Reading> readings;
+    for (const Row& r : rows) {
+        Reading reading = Reading::NothingTaken(r.date, r.time);
+        reading[Reading::Bsugar] = r.sugar;
+        reading[Reading::Bcomm] = r.comment;
+        readings.push_back(reading);
+    }
+    writeReadings(file, readings);
 }
 
 inline std::vector<std::string> storedTimes(const QString& file)

@@ -7,9 +7,11 @@
 
 #include "platform/dao/dao.h"
 #include "shell/creation.h"
+#include "shell/reading.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <random>
 
@@ -30,16 +32,18 @@ void WriteReadings(int count)
     tellora::CreateReadingsDatabase(QString::fromStdString(File));
     auto db = dao::DefaultWorkspace().OpenDatabase(File);
     auto rs = db->OpenRecordset("BLOOD");
+    dao::Transaction writing(dao::DefaultWorkspace());
     std::mt19937 rng(7);
     for (int i = 0; i < count; ++i) {
+        const std::string day = Day(1 + int(rng() % 4));
+        tellora::Reading r
+            = tellora::Reading::NothingTaken(day, std::vector<std::string> { "08:30", "12:00", "17:45" }[rng() % 3]);
+        r[tellora::Reading::Bcomm] = QStringLiteral("r%1").arg(i).toStdString();
         rs->AddNew();
-        for (const auto& f : tellora::ReadingFields)
-            rs->SetValue(f.name, "-");
-        rs->SetValue("Bdate", Day(1 + int(rng() % 4)));
-        rs->SetValue("Btime", std::vector<std::string> { "08:30", "12:00", "17:45" }[rng() % 3]);
-        rs->SetValue("Bcomm", QStringLiteral("r%1").arg(i).toStdString());
+        r.WriteTo(*rs);
         rs->Update();
     }
+    writing.Commit();
 }
 
 // Where a cursor stands: "BOF", "EOF", "BOF+EOF" or the row's comment;
@@ -126,6 +130,48 @@ TEST(StepCursor, RefusesAMissingTableOrIndex)
         EXPECT_EQ(e.Number(), dao::errItemNotFound);
     }
     EXPECT_THROW(dao::StepCursor(*db, "NOTABLE", "Readings"), dao::Error);
+}
+
+// What a walk to the end meets: the engine's error as number, text and file.
+template<class Cursor> std::string WalkToEnd(Cursor& c)
+{
+    try {
+        while (!c.EOF_())
+            c.MoveNext();
+    } catch (const dao::Error& e) {
+        return std::to_string(e.Number()) + " | " + e.Description() + " | " + e.File();
+    }
+    return "no error";
+}
+
+TEST(StepCursor, ReportsADamagedFileAsTheRecordsetDoes)
+{
+    testsupport::ProgramFolder folder;
+    WriteReadings(600);
+    {
+        // Wreck the last pages, where the newest readings lie; the schema
+        // at the front stays whole, so the file still opens.
+        std::fstream f(File, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekg(0, std::ios::end);
+        const std::streamoff size = f.tellg();
+        f.seekp(size - 3 * 4096);
+        const std::string junk(3 * 4096, '\x5a');
+        f.write(junk.data(), std::streamsize(junk.size()));
+    }
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    std::string fromRecordset, fromCursor;
+    {
+        auto rs = db->OpenRecordset("BLOOD");
+        rs->SetIndex("Readings");
+        fromRecordset = WalkToEnd(*rs);
+    }
+    {
+        dao::StepCursor cursor(*db, "BLOOD", "Readings");
+        fromCursor = WalkToEnd(cursor);
+    }
+    EXPECT_EQ(fromRecordset.rfind(std::to_string(dao::errDamaged) + " | ", 0), 0u) << fromRecordset;
+    EXPECT_NE(fromRecordset.find("| " + File), std::string::npos) << fromRecordset;
+    EXPECT_EQ(fromCursor, fromRecordset);
 }
 
 } // namespace

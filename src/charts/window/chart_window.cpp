@@ -23,31 +23,19 @@ using forms::Forms;
 
 namespace {
 
-constexpr const char* MissingMark = "-";
+// A value was taken: the field holds neither the missing mark nor Null.
+bool Present(const Reading& r, const char* field) { return r.Holds(Reading::FieldNamed(field)); }
 
-// A value was taken: the field holds neither "-" nor Null.
-bool Present(const dao::Recordset& rs, const char* field)
-{
-    const dao::Value v = rs.GetValue(field);
-    return v && *v != MissingMark;
-}
-
-bool Passes(const dao::Recordset& rs, const FieldTest& test)
+bool Passes(const Reading& r, const FieldTest& test)
 {
     for (const char* field : test.fields) {
-        const bool present = Present(rs, field);
+        const bool present = Present(r, field);
         if (test.any && present)
             return true;
         if (!test.any && !present)
             return false;
     }
     return !test.any || test.fields.empty();
-}
-
-QString FieldText(const dao::Recordset& rs, const char* field)
-{
-    const dao::Value v = rs.GetValue(field);
-    return v ? QString::fromStdString(*v) : QString();
 }
 
 // What a failed click must put back so the window stays as it was.
@@ -183,7 +171,7 @@ void ChartWindow::Form_Load()
             readings->Close();
             drawn = true;
         }
-    } catch (const std::exception&) {
+    } catch (const dao::Error&) {
         // The database is released as the block unwinds; the chart is emptied below.
     }
     if (!drawn) {
@@ -223,17 +211,18 @@ void ChartWindow::Fill(dao::Recordset& rs, Handler handler)
         }
         if (k > ChartGroupSize)
             break;
-        if (!groupEnd || Passes(rs, *groupEnd)) {
-            Bdate.SetText(FieldText(rs, "Bdate"));
-            Btime.SetText(FieldText(rs, "Btime"));
+        const Reading r = Reading::From(rs);
+        if (!groupEnd || Passes(r, *groupEnd)) {
+            Bdate.SetText(r.Text(Reading::Bdate));
+            Btime.SetText(r.Text(Reading::Btime));
         }
-        const bool chartable = Passes(rs, d.chartable);
+        const bool chartable = Passes(r, d.chartable);
         const bool labelled = d.filling == Filling::Combined ? chartable
             : handler == Handler::Next                       ? true
-                                                             : Passes(rs, d.LabelTest());
+                                                             : Passes(r, d.LabelTest());
         if (labelled) {
             MSChart1.SetRow(k);
-            MSChart1.SetRowLabel(FormatShortDate(FieldText(rs, "Bdate")));
+            MSChart1.SetRowLabel(FormatShortDate(r.Text(Reading::Bdate)));
         }
         if (chartable) {
             MSChart1.SetRow(k);
@@ -241,8 +230,8 @@ void ChartWindow::Fill(dao::Recordset& rs, Handler handler)
                 const ChartColumn& column = d.columns[c - 1];
                 MSChart1.SetColumn(c);
                 MSChart1.SetData(column.source == ColumnSource::TimeOfReading
-                        ? QString::number(TimeOfReadingValue(FieldText(rs, "Btime")))
-                        : NumberText(NumberValue(FieldText(rs, column.field))));
+                        ? QString::number(TimeOfReadingValue(r.Text(Reading::Btime)))
+                        : NumberText(NumberValue(r.Text(Reading::FieldNamed(column.field)))));
             }
             ++k;
             ++n;
@@ -288,7 +277,7 @@ void ChartWindow::NextGroup_Click()
         }
         Fill(rs, Handler::Next);
         readings->Close();
-    } catch (const std::exception&) {
+    } catch (const dao::Error&) {
         // A failed read keeps the group that was on screen.
         Restore(*this, before);
         forms::Beep();
@@ -316,7 +305,7 @@ void ChartWindow::Previous_Click()
             rs.MovePrevious();
             if (rs.BOF())
                 break;
-            if (Passes(rs, description_.chartable))
+            if (Passes(Reading::From(rs), description_.chartable))
                 ++m;
         }
         if (rs.BOF()) {
@@ -329,7 +318,7 @@ void ChartWindow::Previous_Click()
         }
         Fill(rs, Handler::Previous);
         readings->Close();
-    } catch (const std::exception&) {
+    } catch (const dao::Error&) {
         Restore(*this, before);
         forms::Beep();
     }
@@ -360,13 +349,10 @@ void ChartWindow::PrintChart_Click()
         Forms::Unload(PrintGraph::FormName);
         printer.SetOrientation(print::PageOrientation::Portrait);
         QDir::setCurrent(*savedFolder);
-    } catch (const std::exception&) {
+    } catch (const print::Error&) {
         // Any begun document was abandoned by the guard, so it cannot merge into the next one.
-        try {
-            if (printer.InDocument())
-                printer.KillDoc();
-        } catch (...) {
-        }
+        if (printer.InDocument())
+            printer.KillDoc();
         if (savedFolder)
             QDir::setCurrent(*savedFolder);
         forms::Beep();

@@ -33,8 +33,8 @@ bool ChoosePrinter(QWidget* owner)
             if (device->DeviceName().toUpper() == chosen)
                 p.Set(device);
         return true;
-    } catch (...) {
-        // No printer installed, a cancel or any other failure ends the command quietly.
+    } catch (const print::Error&) {
+        // No printer installed, a cancel or a failing dialog ends the command quietly.
         return false;
     }
 }

@@ -3,6 +3,7 @@
 // source and leave the source whole when they fail.
 #include "dao.h"
 #include "engine_detail.h"
+#include "sqlite_support.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
@@ -18,6 +19,8 @@ namespace fs = std::filesystem;
 namespace dao {
 
 using namespace detail;
+using detail::QuoteId;
+using detail::RaiseEngineError;
 
 namespace {
 
@@ -43,8 +46,10 @@ std::string folderOf(const std::string& name)
 void Workspace::CompactDatabase(const std::string& source, const std::string& target, const std::string& locale)
 {
     std::error_code ec;
-    if (target.empty()) throw Error(errInvalidArgument, "Compaction needs a target file name.");
-    if (fs::exists(target, ec)) throw Error(errDatabaseExists, "The database '" + target + "' already exists.");
+    if (target.empty())
+        throw Error(errInvalidArgument, "Compaction needs a target file name.");
+    if (fs::exists(target, ec))
+        throw Error(errDatabaseExists, "The database '" + target + "' already exists.", target);
     {
         // Validates the source as one of our databases.
         auto db = OpenDatabase(source);
@@ -55,7 +60,7 @@ void Workspace::CompactDatabase(const std::string& source, const std::string& ta
         } catch (const SQLite::Exception& e) {
             db->Close();
             RemoveFile(target);
-            rethrow(e, source);
+            RaiseEngineError(e, source);
         }
         db->Close();
     }
@@ -70,11 +75,11 @@ void Workspace::CompactDatabase(const std::string& source, const std::string& ta
         }
     } catch (const SQLite::Exception& e) {
         RemoveFile(target);
-        rethrow(e, target);
+        RaiseEngineError(e, target);
     }
     if (!syncPath(target, false)) {
         RemoveFile(target);
-        throw Error(errDiskIO, "The compacted copy '" + target + "' could not be written to the disk.");
+        throw Error(errDiskIO, "The compacted copy '" + target + "' could not be written to the disk.", target);
     }
 }
 
@@ -82,9 +87,9 @@ void Workspace::RepairDatabase(const std::string& name)
 {
     std::error_code ec;
     if (name.empty() || !fs::is_regular_file(name, ec))
-        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.");
+        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
     if (!hasSqliteHeader(name))
-        throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.");
+        throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
 
     struct SchemaItem {
         std::string type, name, sql;
@@ -98,20 +103,18 @@ void Workspace::RepairDatabase(const std::string& name)
             SQLite::Statement appId(old, "PRAGMA application_id");
             appId.executeStep();
             if (appId.getColumn(0).getInt() != kApplicationId)
-                throw Error(
-                    errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.");
+                throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
             return;
         }
-        SQLite::Statement s(old,
-            "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL "
-            "ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid");
+        SQLite::Statement s(old, "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL "
+                                 "ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid");
         while (s.executeStep())
             schema.push_back({ s.getColumn(0).getString(), s.getColumn(1).getString(), s.getColumn(2).getString() });
     } catch (const SQLite::Exception& e) {
-        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what());
+        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what(), name);
     }
     if (schema.empty())
-        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: its table list is lost.");
+        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: its table list is lost.", name);
 
     // Rebuild beside the damaged file: every row that can still be read, in
     // its old order, then the indexes anew; the old file is replaced only when
@@ -124,7 +127,8 @@ void Workspace::RepairDatabase(const std::string& name)
         out.exec("PRAGMA application_id=" + std::to_string(kApplicationId));
         SQLite::Transaction tx(out);
         for (const auto& item : schema) {
-            if (item.type != "table") continue;
+            if (item.type != "table")
+                continue;
             out.exec(item.sql);
             std::vector<std::string> cols;
             {
@@ -135,12 +139,12 @@ void Workspace::RepairDatabase(const std::string& name)
             }
             std::string names = "rowid", marks = "?";
             for (const auto& c : cols) {
-                names += "," + quoteId(c);
+                names += "," + QuoteId(c);
                 marks += ",?";
             }
-            SQLite::Statement ins(out, "INSERT INTO " + quoteId(item.name) + " (" + names + ") VALUES (" + marks + ")");
+            SQLite::Statement ins(out, "INSERT INTO " + QuoteId(item.name) + " (" + names + ") VALUES (" + marks + ")");
             try {
-                SQLite::Statement rd(old, "SELECT " + names + " FROM " + quoteId(item.name) + " ORDER BY rowid");
+                SQLite::Statement rd(old, "SELECT " + names + " FROM " + QuoteId(item.name) + " ORDER BY rowid");
                 while (rd.executeStep()) {
                     for (int i = 0; i <= int(cols.size()); ++i) {
                         auto col = rd.getColumn(i);
@@ -159,27 +163,28 @@ void Workspace::RepairDatabase(const std::string& name)
             }
         }
         for (const auto& item : schema)
-            if (item.type == "index") out.exec(item.sql);
+            if (item.type == "index")
+                out.exec(item.sql);
         tx.commit();
         SQLite::Statement check(out, "PRAGMA integrity_check");
         if (!check.executeStep() || check.getColumn(0).getString() != "ok")
-            throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired.");
+            throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired.", name);
     } catch (const SQLite::Exception& e) {
         RemoveFile(fresh);
-        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what());
+        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what(), name);
     } catch (const Error&) {
         RemoveFile(fresh);
         throw;
     }
     if (!syncPath(fresh, false)) {
         RemoveFile(fresh);
-        throw Error(errRepairFailed, "The repaired copy of '" + name + "' could not be written to the disk.");
+        throw Error(errRepairFailed, "The repaired copy of '" + name + "' could not be written to the disk.", name);
     }
     // One atomic step: the name holds either the old file or the repaired one.
     fs::rename(fresh, name, ec);
     if (ec) {
         RemoveFile(fresh);
-        throw Error(errRepairFailed, "The repaired database could not replace '" + name + "': " + ec.message());
+        throw Error(errRepairFailed, "The repaired database could not replace '" + name + "': " + ec.message(), name);
     }
     std::error_code ignore;
     fs::remove(name + "-journal", ignore);

@@ -1,5 +1,7 @@
 #include "dao.h"
+
 #include "engine_detail.h"
+#include "sqlite_support.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
@@ -15,7 +17,17 @@ namespace fs = std::filesystem;
 
 namespace dao {
 
-namespace detail {
+using detail::Guarded;
+using detail::QuoteId;
+using detail::RaiseEngineError;
+using detail::SameName;
+
+using detail::hasSqliteHeader;
+using detail::kApplicationId;
+using detail::kSystemTable;
+using detail::setConnectionPragmas;
+
+namespace {
 
     std::string lower(std::string s)
     {
@@ -23,19 +35,7 @@ namespace detail {
         return s;
     }
 
-    bool sameName(const std::string& a, const std::string& b) { return lower(a) == lower(b); }
-
-    std::string quoteId(const std::string& id)
-    {
-        std::string out = "\"";
-        for (char c : id) {
-            if (c == '"')
-                out += '"';
-            out += c;
-        }
-        return out + "\"";
-    }
-
+    // Characters, not bytes: field sizes count characters.
     size_t charCount(const std::string& s)
     {
         size_t n = 0;
@@ -44,50 +44,6 @@ namespace detail {
                 ++n;
         return n;
     }
-
-    void rethrow(const SQLite::Exception& e, const std::string& file)
-    {
-        const int code = e.getErrorCode() & 0xFF;
-        switch (code) {
-        case SQLITE_CORRUPT:
-            throw Error(errDamaged, "The database '" + file + "' is damaged: " + e.what());
-        case SQLITE_NOTADB:
-            throw Error(errNotADatabase, "'" + file + "' is not a database of this program.");
-        case SQLITE_CANTOPEN:
-            throw Error(errDiskIO, "The file '" + file + "' cannot be opened: " + e.what());
-        case SQLITE_READONLY:
-            throw Error(errDiskIO, "The database '" + file + "' is read-only.");
-        case SQLITE_FULL:
-            throw Error(errDiskIO, "The disk is full; '" + file + "' was not changed.");
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            throw Error(errDiskIO, "The database '" + file + "' is in use by another program.");
-        case SQLITE_CONSTRAINT:
-            throw Error(errDuplicateKey, "The change would create a duplicate key in a unique index.");
-        default:
-            throw Error(errDiskIO, "The database '" + file + "' could not be read or written: " + e.what());
-        }
-    }
-
-    bool hasSqliteHeader(const std::string& name)
-    {
-        std::ifstream in(name, std::ios::binary);
-        char head[16] = {};
-        in.read(head, sizeof head);
-        return in.gcount() == 16 && std::string(head, 16) == std::string("SQLite format 3\0", 16);
-    }
-
-    void setConnectionPragmas(SQLite::Database& c)
-    {
-        c.exec("PRAGMA journal_mode=DELETE");
-        c.exec("PRAGMA synchronous=FULL");
-    }
-
-} // namespace detail
-
-using namespace detail;
-
-namespace {
 
     int sizeFromType(const std::string& declared)
     {
@@ -101,16 +57,29 @@ namespace {
         }
     }
 
-    Error noCurrent() { return Error(errNoCurrentRecord, "No current record."); }
-
 } // namespace
+
+bool detail::hasSqliteHeader(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    char head[16] = {};
+    in.read(head, sizeof head);
+    return in.gcount() == 16 && std::string(head, 16) == std::string("SQLite format 3\0", 16);
+}
+
+void detail::setConnectionPragmas(SQLite::Database& c)
+{
+    // One complete file after every commit, durable at each commit.
+    c.exec("PRAGMA journal_mode=DELETE");
+    c.exec("PRAGMA synchronous=FULL");
+}
 
 // ---------------------------------------------------------------- TableDef
 
 const Field* TableDef::FindField(const std::string& name) const
 {
     for (const auto& f : Fields)
-        if (sameName(f.Name, name))
+        if (SameName(f.Name, name))
             return &f;
     return nullptr;
 }
@@ -118,7 +87,7 @@ const Field* TableDef::FindField(const std::string& name) const
 const Index* TableDef::FindIndex(const std::string& name) const
 {
     for (const auto& i : Indexes)
-        if (sameName(i.Name, name))
+        if (SameName(i.Name, name))
             return &i;
     return nullptr;
 }
@@ -152,7 +121,7 @@ std::unique_ptr<Database> Workspace::CreateDatabase(const std::string& name, con
         throw Error(errInvalidArgument, "A database needs a file name.");
     std::error_code ec;
     if (fs::exists(name, ec))
-        throw Error(errDatabaseExists, "The database '" + name + "' already exists.");
+        throw Error(errDatabaseExists, "The database '" + name + "' already exists.", name);
     std::unique_ptr<SQLite::Database> conn;
     try {
         conn = std::make_unique<SQLite::Database>(name, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, 2000);
@@ -173,7 +142,7 @@ std::unique_ptr<Database> Workspace::CreateDatabase(const std::string& name, con
     } catch (const SQLite::Exception& e) {
         conn.reset();
         RemoveFile(name);
-        rethrow(e, name);
+        RaiseEngineError(e, name);
     }
     auto db = std::unique_ptr<Database>(new Database(*this, name, std::move(conn)));
     attach(db.get());
@@ -184,9 +153,9 @@ std::unique_ptr<Database> Workspace::OpenDatabase(const std::string& name)
 {
     std::error_code ec;
     if (name.empty() || !fs::is_regular_file(name, ec))
-        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.");
+        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
     if (!hasSqliteHeader(name))
-        throw Error(errNotADatabase, "'" + name + "' is not a database of this program.");
+        throw Error(errNotADatabase, "'" + name + "' is not a database of this program.", name);
     std::unique_ptr<SQLite::Database> conn;
     try {
         conn = std::make_unique<SQLite::Database>(name, SQLite::OPEN_READWRITE, 2000);
@@ -198,13 +167,13 @@ std::unique_ptr<Database> Workspace::OpenDatabase(const std::string& name)
         sys.bind(1, kSystemTable);
         sys.executeStep();
         if (id != kApplicationId || sys.getColumn(0).getInt() != 1)
-            throw Error(errNotADatabase, "'" + name + "' is not a database of this program.");
+            throw Error(errNotADatabase, "'" + name + "' is not a database of this program.", name);
         SQLite::Statement meta(*conn, std::string("SELECT count(*) FROM ") + kSystemTable);
         meta.executeStep();
         setConnectionPragmas(*conn);
     } catch (const SQLite::Exception& e) {
         conn.reset();
-        rethrow(e, name);
+        RaiseEngineError(e, name);
     }
     auto db = std::unique_ptr<Database>(new Database(*this, name, std::move(conn)));
     attach(db.get());
@@ -273,7 +242,7 @@ Database::~Database() { Close(); }
 SQLite::Database& Database::connection()
 {
     if (!conn_)
-        throw Error(errIllegalOperation, "The database '" + name_ + "' is closed.");
+        throw Error(errIllegalOperation, "The database '" + name_ + "' is closed.", name_);
     return *conn_;
 }
 
@@ -295,7 +264,7 @@ void Database::Close()
 
 std::string Database::Locale() const
 {
-    return guarded(name_, [&] {
+    return Guarded(name_, [&] {
         SQLite::Statement s(*conn_, std::string("SELECT Value FROM ") + kSystemTable + " WHERE Kind='locale'");
         return s.executeStep() ? s.getColumn(0).getString() : std::string();
     });
@@ -303,7 +272,7 @@ std::string Database::Locale() const
 
 int Database::Version() const
 {
-    return guarded(name_, [&] {
+    return Guarded(name_, [&] {
         SQLite::Statement s(*conn_, std::string("SELECT Value FROM ") + kSystemTable + " WHERE Kind='version'");
         return s.executeStep() ? std::atoi(s.getColumn(0).getString().c_str()) : 0;
     });
@@ -311,7 +280,7 @@ int Database::Version() const
 
 void Database::beginSavepoint(int depth)
 {
-    guarded(name_, [&] { conn_->exec("SAVEPOINT dao" + std::to_string(depth)); });
+    Guarded(name_, [&] { conn_->exec("SAVEPOINT dao" + std::to_string(depth)); });
     txDepth_ = depth;
 }
 
@@ -321,7 +290,7 @@ void Database::endSavepoint(int depth, bool commit)
         return; // opened after this level began
     const std::string sp = "dao" + std::to_string(depth);
     txDepth_ = depth - 1;
-    guarded(name_, [&] {
+    Guarded(name_, [&] {
         if (commit) {
             conn_->exec("RELEASE " + sp);
         } else {
@@ -338,20 +307,20 @@ void Database::AppendTableDef(const TableDef& def)
     if (def.Fields.empty())
         throw Error(errInvalidArgument, "The table '" + def.Name + "' has no fields.");
     for (const auto& t : TableDefs())
-        if (sameName(t.Name, def.Name))
+        if (SameName(t.Name, def.Name))
             throw Error(errAlreadyExists, "The table '" + def.Name + "' already exists.");
-    if (sameName(def.Name, kSystemTable) || lower(def.Name).rfind("sqlite_", 0) == 0)
+    if (SameName(def.Name, kSystemTable) || lower(def.Name).rfind("sqlite_", 0) == 0)
         throw Error(errInvalidArgument, "'" + def.Name + "' is a reserved name.");
 
-    std::string sql = "CREATE TABLE " + quoteId(def.Name) + " (";
+    std::string sql = "CREATE TABLE " + QuoteId(def.Name) + " (";
     for (size_t i = 0; i < def.Fields.size(); ++i) {
         const auto& f = def.Fields[i];
         if (f.Name.empty() || f.Size < 1 || f.Size > 255)
             throw Error(errInvalidArgument, "The field '" + f.Name + "' needs a name and a size from 1 to 255.");
         for (size_t j = 0; j < i; ++j)
-            if (sameName(def.Fields[j].Name, f.Name))
+            if (SameName(def.Fields[j].Name, f.Name))
                 throw Error(errAlreadyExists, "The field '" + f.Name + "' is defined twice.");
-        sql += (i ? ", " : "") + quoteId(f.Name) + " TEXT(" + std::to_string(f.Size) + ") COLLATE NOCASE";
+        sql += (i ? ", " : "") + QuoteId(f.Name) + " TEXT(" + std::to_string(f.Size) + ") COLLATE NOCASE";
     }
     sql += ")";
 
@@ -364,13 +333,13 @@ void Database::AppendTableDef(const TableDef& def)
             const Field* tf = def.FindField(f.Name);
             if (!tf)
                 throw Error(errItemNotFound, "The index '" + ix.Name + "' names the missing field '" + f.Name + "'.");
-            cols += (cols.empty() ? "" : ", ") + quoteId(tf->Name) + " COLLATE NOCASE";
+            cols += (cols.empty() ? "" : ", ") + QuoteId(tf->Name) + " COLLATE NOCASE";
         }
-        indexSql.push_back(std::string(ix.Unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + quoteId(ix.Name)
-            + " ON " + quoteId(def.Name) + " (" + cols + ")");
+        indexSql.push_back(std::string(ix.Unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + QuoteId(ix.Name)
+            + " ON " + QuoteId(def.Name) + " (" + cols + ")");
     }
 
-    guarded(name_, [&] {
+    Guarded(name_, [&] {
         SQLite::Transaction tx(*conn_);
         conn_->exec(sql);
         for (const auto& s : indexSql)
@@ -390,7 +359,7 @@ void Database::AppendTableDef(const TableDef& def)
 std::vector<TableDef> Database::TableDefs() const
 {
     std::vector<TableDef> out;
-    guarded(name_, [&] {
+    Guarded(name_, [&] {
         SQLite::Statement s(*conn_, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
                                     "ESCAPE '\\' AND name<>? COLLATE NOCASE ORDER BY rowid");
         s.bind(1, kSystemTable);
@@ -406,14 +375,14 @@ std::vector<TableDef> Database::TableDefs() const
 TableDef Database::GetTableDef(const std::string& name) const
 {
     if (!conn_)
-        throw Error(errIllegalOperation, "The database '" + name_ + "' is closed.");
-    return guarded(name_, [&] {
+        throw Error(errIllegalOperation, "The database '" + name_ + "' is closed.", name_);
+    return Guarded(name_, [&] {
         TableDef def;
         {
             SQLite::Statement s(*conn_, "SELECT name FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE");
             s.bind(1, name);
-            if (!s.executeStep() || sameName(name, kSystemTable))
-                throw Error(errObjectNotFound, "The table '" + name + "' does not exist.");
+            if (!s.executeStep() || SameName(name, kSystemTable))
+                throw Error(errObjectNotFound, "The table '" + name + "' does not exist.", name_);
             def.Name = s.getColumn(0).getString();
         }
         {
@@ -505,7 +474,7 @@ void Recordset::requireCurrent() const
 {
     requireOpen();
     if (state_ != State::Row)
-        throw noCurrent();
+        throw detail::NoCurrentRecord();
 }
 
 const std::string& Recordset::GetIndex() const { return indexName_; }
@@ -514,7 +483,7 @@ std::vector<std::string> Recordset::orderColumns() const
 {
     std::vector<std::string> cols;
     for (int k : keyFields_)
-        cols.push_back(quoteId(def_.Fields[k].Name));
+        cols.push_back(QuoteId(def_.Fields[k].Name));
     cols.push_back("rowid");
     return cols;
 }
@@ -524,8 +493,8 @@ void Recordset::loadStatements()
     const auto cols = orderColumns();
     std::string select = "SELECT rowid";
     for (const auto& f : def_.Fields)
-        select += ", " + quoteId(f.Name);
-    select += " FROM " + quoteId(def_.Name);
+        select += ", " + QuoteId(f.Name);
+    select += " FROM " + QuoteId(def_.Name);
     std::string asc, desc, tuple, marks;
     for (size_t i = 0; i < cols.size(); ++i) {
         asc += (i ? ", " : "") + cols[i];
@@ -541,7 +510,7 @@ void Recordset::loadStatements()
     ascSql_ = asc;
     descSql_ = desc;
     auto& c = db_->connection();
-    guarded(db_->Name(), [&] {
+    Guarded(db_->Name(), [&] {
         first_ = std::make_unique<SQLite::Statement>(c, select + " ORDER BY " + asc + " LIMIT 1");
         last_ = std::make_unique<SQLite::Statement>(c, select + " ORDER BY " + desc + " LIMIT 1");
         next_ = std::make_unique<SQLite::Statement>(
@@ -585,12 +554,12 @@ void Recordset::bindPosition(SQLite::Statement& st)
 
 void Recordset::positionFirst(bool mustExist)
 {
-    const bool found = guarded(db_->Name(), [&] { return fetch(*first_); });
+    const bool found = Guarded(db_->Name(), [&] { return fetch(*first_); });
     if (!found) {
         state_ = State::Eof;
         bothEnds_ = true;
         if (mustExist)
-            throw noCurrent();
+            throw detail::NoCurrentRecord();
     }
 }
 
@@ -603,7 +572,7 @@ void Recordset::SetIndex(const std::string& indexName)
     std::vector<int> keys;
     for (const auto& f : ix->Fields) {
         for (size_t i = 0; i < def_.Fields.size(); ++i)
-            if (sameName(def_.Fields[i].Name, f.Name))
+            if (SameName(def_.Fields[i].Name, f.Name))
                 keys.push_back(int(i));
     }
     editMode_ = EditMode::None;
@@ -631,7 +600,7 @@ void Recordset::Seek(const std::string& comparison, const std::vector<std::strin
     if (it == seeks_.end()) {
         std::string where, tuple, marks;
         for (size_t i = 0; i < keys.size(); ++i) {
-            const std::string col = quoteId(def_.Fields[keyFields_[i]].Name);
+            const std::string col = QuoteId(def_.Fields[keyFields_[i]].Name);
             where += (i ? " AND " : "") + col + " = ?";
             tuple += (i ? ", " : "") + col;
             marks += i ? ", ?" : "?";
@@ -643,13 +612,13 @@ void Recordset::Seek(const std::string& comparison, const std::vector<std::strin
         const bool backward = comparison[0] == '<';
         std::string sql = selectSql_ + " WHERE " + (comparison == "=" ? where : tuple + " " + comparison + " " + marks)
             + " ORDER BY " + (backward ? descSql_ : ascSql_) + " LIMIT 1";
-        auto st = guarded(db_->Name(), [&] { return std::make_unique<SQLite::Statement>(db_->connection(), sql); });
+        auto st = Guarded(db_->Name(), [&] { return std::make_unique<SQLite::Statement>(db_->connection(), sql); });
         it = seeks_.emplace(cacheKey, std::move(st)).first;
     }
     auto& st = *it->second;
     for (size_t i = 0; i < keys.size(); ++i)
         st.bind(int(i) + 1, keys[i]);
-    const bool found = guarded(db_->Name(), [&] { return fetch(st); });
+    const bool found = Guarded(db_->Name(), [&] { return fetch(st); });
     noMatch_ = !found;
     if (!found) {
         state_ = State::Eof;
@@ -668,11 +637,11 @@ void Recordset::MoveLast()
 {
     requireOpen();
     editMode_ = EditMode::None;
-    const bool found = guarded(db_->Name(), [&] { return fetch(*last_); });
+    const bool found = Guarded(db_->Name(), [&] { return fetch(*last_); });
     if (!found) {
         state_ = State::Eof;
         bothEnds_ = true;
-        throw noCurrent();
+        throw detail::NoCurrentRecord();
     }
 }
 
@@ -680,7 +649,7 @@ void Recordset::MoveNext()
 {
     requireOpen();
     if (state_ == State::Eof || bothEnds_)
-        throw noCurrent();
+        throw detail::NoCurrentRecord();
     editMode_ = EditMode::None;
     if (state_ == State::Bof) {
         positionFirst(false);
@@ -689,7 +658,7 @@ void Recordset::MoveNext()
         return;
     }
     bindPosition(*next_);
-    const bool found = guarded(db_->Name(), [&] { return fetch(*next_); });
+    const bool found = Guarded(db_->Name(), [&] { return fetch(*next_); });
     if (!found)
         state_ = State::Eof;
 }
@@ -698,10 +667,10 @@ void Recordset::MovePrevious()
 {
     requireOpen();
     if (state_ == State::Bof || bothEnds_)
-        throw noCurrent();
+        throw detail::NoCurrentRecord();
     editMode_ = EditMode::None;
     if (state_ == State::Eof) {
-        const bool found = guarded(db_->Name(), [&] { return fetch(*last_); });
+        const bool found = Guarded(db_->Name(), [&] { return fetch(*last_); });
         if (!found) {
             state_ = State::Bof;
             bothEnds_ = true;
@@ -709,7 +678,7 @@ void Recordset::MovePrevious()
         return;
     }
     bindPosition(*prev_);
-    const bool found = guarded(db_->Name(), [&] { return fetch(*prev_); });
+    const bool found = Guarded(db_->Name(), [&] { return fetch(*prev_); });
     if (!found)
         state_ = State::Bof;
 }
@@ -720,8 +689,8 @@ bool Recordset::EOF_() const { return state_ == State::Eof || bothEnds_; }
 long Recordset::RecordCount() const
 {
     requireOpen();
-    return guarded(db_->Name(), [&] {
-        SQLite::Statement s(db_->connection(), "SELECT count(*) FROM " + quoteId(def_.Name));
+    return Guarded(db_->Name(), [&] {
+        SQLite::Statement s(db_->connection(), "SELECT count(*) FROM " + QuoteId(def_.Name));
         s.executeStep();
         return long(s.getColumn(0).getInt64());
     });
@@ -730,9 +699,9 @@ long Recordset::RecordCount() const
 int Recordset::fieldIndex(const std::string& name) const
 {
     for (size_t i = 0; i < def_.Fields.size(); ++i)
-        if (sameName(def_.Fields[i].Name, name))
+        if (SameName(def_.Fields[i].Name, name))
             return int(i);
-    throw Error(errItemNotFound, "The table '" + def_.Name + "' has no field '" + name + "'.");
+    throw Error(errItemNotFound, "The table '" + def_.Name + "' has no field '" + name + "'.", db_->Name());
 }
 
 Value Recordset::GetValue(const std::string& field) const
@@ -804,16 +773,16 @@ void Recordset::Update()
                 throw Error(errNullInKey, "The field '" + f.Name + "' of the index '" + ix.Name + "' needs a value.");
     }
     auto& c = db_->connection();
-    guarded(db_->Name(), [&] {
+    Guarded(db_->Name(), [&] {
         if (editMode_ == EditMode::AddNew) {
             if (!insert_) {
                 std::string names, marks;
                 for (size_t i = 0; i < def_.Fields.size(); ++i) {
-                    names += (i ? ", " : "") + quoteId(def_.Fields[i].Name);
+                    names += (i ? ", " : "") + QuoteId(def_.Fields[i].Name);
                     marks += i ? ", ?" : "?";
                 }
                 insert_ = std::make_unique<SQLite::Statement>(
-                    c, "INSERT INTO " + quoteId(def_.Name) + " (" + names + ") VALUES (" + marks + ")");
+                    c, "INSERT INTO " + QuoteId(def_.Name) + " (" + names + ") VALUES (" + marks + ")");
             }
             auto& st = *insert_;
             for (size_t i = 0; i < buffer_.size(); ++i) {
@@ -835,8 +804,8 @@ void Recordset::Update()
         } else {
             std::string set;
             for (size_t i = 0; i < def_.Fields.size(); ++i)
-                set += (i ? ", " : "") + quoteId(def_.Fields[i].Name) + " = ?";
-            SQLite::Statement st(c, "UPDATE " + quoteId(def_.Name) + " SET " + set + " WHERE rowid = ?");
+                set += (i ? ", " : "") + QuoteId(def_.Fields[i].Name) + " = ?";
+            SQLite::Statement st(c, "UPDATE " + QuoteId(def_.Name) + " SET " + set + " WHERE rowid = ?");
             for (size_t i = 0; i < buffer_.size(); ++i) {
                 if (buffer_[i])
                     st.bind(int(i) + 1, *buffer_[i]);
@@ -855,8 +824,8 @@ void Recordset::Delete()
 {
     requireCurrent();
     editMode_ = EditMode::None;
-    guarded(db_->Name(), [&] {
-        SQLite::Statement st(db_->connection(), "DELETE FROM " + quoteId(def_.Name) + " WHERE rowid = ?");
+    Guarded(db_->Name(), [&] {
+        SQLite::Statement st(db_->connection(), "DELETE FROM " + QuoteId(def_.Name) + " WHERE rowid = ?");
         st.bind(1, static_cast<int64_t>(rowid_));
         st.exec();
     });

@@ -12,6 +12,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include "platform/error.h"
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,19 +47,8 @@ enum ErrorCode : int {
     errDiskIO = 3040,
 };
 
-class Error : public std::runtime_error {
-public:
-    Error(int number, const std::string& text)
-        : std::runtime_error(text)
-        , number_(number)
-    {
-    }
-    int Number() const { return number_; }
-    std::string Description() const { return what(); }
-
-private:
-    int number_;
-};
+// The engine's and the printer's failures are one type (platform/error.h).
+using Error = platform::Error;
 
 enum class FieldType : int { Text = 10 };
 

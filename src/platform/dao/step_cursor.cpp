@@ -1,51 +1,25 @@
 #include "step_cursor.h"
 
-#include <SQLiteCpp/SQLiteCpp.h>
+#include "sqlite_support.h"
 
-#include <algorithm>
-#include <cctype>
+#include <SQLiteCpp/SQLiteCpp.h>
 
 namespace dao {
 
+using detail::QuoteId;
+using detail::SameName;
+
 namespace {
 
-std::string quoteId(const std::string& id)
-{
-    std::string out = "\"";
-    for (char c : id) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
-bool sameName(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
-}
-
-dao::Error noCurrent()
-{
-    return dao::Error(dao::errNoCurrentRecord, "No current record.");
-}
-
-// SQLite's failures cross this boundary as the engine's own.
-template<class F> auto guarded(F&& f)
-{
-    try {
-        return f();
-    } catch (const SQLite::Exception& e) {
-        throw dao::Error(dao::errDiskIO, e.what());
-    }
-}
+dao::Error noCurrent() { return detail::NoCurrentRecord(); }
 
 } // namespace
 
 StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::string& index)
+    : file_(db.Name())
 {
     const dao::TableDef def = db.GetTableDef(table);
+    table_ = def.Name;
     const dao::Index* ix = def.FindIndex(index);
     if (!ix) throw dao::Error(dao::errItemNotFound, "The table '" + def.Name + "' has no index '" + index + "'.");
     for (const auto& f : def.Fields)
@@ -55,12 +29,12 @@ StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::s
 
     std::string select = "SELECT rowid";
     for (const auto& f : fields_)
-        select += ", " + quoteId(f);
-    select += " FROM " + quoteId(def.Name);
+        select += ", " + QuoteId(f);
+    select += " FROM " + QuoteId(def.Name);
     // The engine's order: the index's fields, then the rowid for equal keys.
     std::string asc, desc, tuple, marks, equal;
     for (std::size_t i = 0; i <= keyFields_.size(); ++i) {
-        const std::string col = i < keyFields_.size() ? quoteId(fields_[keyFields_[i]]) : "rowid";
+        const std::string col = i < keyFields_.size() ? QuoteId(fields_[keyFields_[i]]) : "rowid";
         const std::string sep = i ? ", " : "";
         asc += sep + col;
         desc += sep + col + " DESC";
@@ -69,7 +43,7 @@ StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::s
         if (i < keyFields_.size()) equal += (i ? " AND " : "") + col + " = ?";
     }
     auto& c = db.connection();
-    guarded([&] {
+    detail::Guarded(file_, [&] {
         forwardAll_ = std::make_unique<SQLite::Statement>(c, select + " ORDER BY " + asc);
         backAll_ = std::make_unique<SQLite::Statement>(c, select + " ORDER BY " + desc);
         forwardFrom_ = std::make_unique<SQLite::Statement>(
@@ -95,14 +69,16 @@ StepCursor::~StepCursor()
 int StepCursor::fieldIndex(const std::string& field) const
 {
     for (std::size_t i = 0; i < fields_.size(); ++i)
-        if (sameName(fields_[i], field)) return int(i);
-    throw dao::Error(dao::errItemNotFound, "Item not found in this collection: " + field + ".");
+        if (SameName(fields_[i], field)) return int(i);
+    throw dao::Error(dao::errItemNotFound, "The table '" + table_ + "' has no field '" + field + "'.", file_);
 }
 
 void StepCursor::stop()
 {
     if (running_) {
-        running_->reset();
+        // After a failed step reset repeats the failure; it was reported
+        // already, and stopping (in the destructor too) must not throw.
+        running_->tryReset();
         running_->clearBindings();
     }
     running_ = nullptr;
@@ -129,7 +105,7 @@ void StepCursor::start(SQLite::Statement& st, Way way, bool fromHere)
 
 bool StepCursor::step()
 {
-    return guarded([&] {
+    return detail::Guarded(file_, [&] {
         if (!running_->executeStep()) {
             stop();
             return false;
@@ -150,7 +126,7 @@ void StepCursor::Seek(const std::vector<std::string>& keys)
 {
     if (keys.size() != keyFields_.size())
         throw dao::Error(dao::errInvalidArgument, "Seek takes one value for each field of the index.");
-    guarded([&] {
+    detail::Guarded(file_, [&] {
         stop();
         for (std::size_t i = 0; i < keys.size(); ++i)
             seek_->bind(int(i) + 1, keys[i]);
@@ -168,7 +144,7 @@ void StepCursor::Seek(const std::vector<std::string>& keys)
 
 void StepCursor::MoveFirst()
 {
-    guarded([&] {
+    detail::Guarded(file_, [&] {
         start(*forwardAll_, Way::Forward, false);
         return 0;
     });
@@ -181,7 +157,7 @@ void StepCursor::MoveFirst()
 
 void StepCursor::MoveLast()
 {
-    guarded([&] {
+    detail::Guarded(file_, [&] {
         start(*backAll_, Way::Back, false);
         return 0;
     });
@@ -197,7 +173,7 @@ void StepCursor::MoveNext()
     if (EOF_()) throw noCurrent();
     const bool fromStart = state_ == State::Bof;
     if (fromStart || way_ != Way::Forward) {
-        guarded([&] {
+        detail::Guarded(file_, [&] {
             start(fromStart ? *forwardAll_ : *forwardFrom_, Way::Forward, !fromStart);
             return 0;
         });
@@ -213,7 +189,7 @@ void StepCursor::MovePrevious()
     if (BOF()) throw noCurrent();
     const bool fromEnd = state_ == State::Eof;
     if (fromEnd || way_ != Way::Back) {
-        guarded([&] {
+        detail::Guarded(file_, [&] {
             start(fromEnd ? *backAll_ : *backFrom_, Way::Back, !fromEnd);
             return 0;
         });

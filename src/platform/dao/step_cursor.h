@@ -58,6 +58,7 @@ private:
     void stop();
     int fieldIndex(const std::string& field) const;
 
+    std::string file_, table_;
     std::vector<std::string> fields_;
     std::vector<int> keyFields_;
     std::unique_ptr<SQLite::Statement> forwardAll_, backAll_, forwardFrom_, backFrom_, seek_;

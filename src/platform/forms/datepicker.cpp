@@ -1,13 +1,13 @@
 #include "datepicker.h"
 
+#include "desktop.h"
+
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QWheelEvent>
 #include <algorithm>
 
 namespace forms {
-
-std::function<QDate()> DatePicker::today;
 
 DatePicker::DatePicker(QWidget* parent)
     : QDateEdit(parent)
@@ -33,7 +33,7 @@ bool DatePicker::SetValue(const QDate& value)
 
 void DatePicker::SetToday()
 {
-    const QDate now = today ? today() : QDate::currentDate();
+    const QDate now = Today();
     setDate(std::clamp(now, MinDate(), MaxDate()));
 }
 

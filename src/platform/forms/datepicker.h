@@ -28,16 +28,13 @@ public:
     // Sets the day; a date outside the range (or invalid) is refused and the
     // value stays as it was.
     bool SetValue(const QDate& value);
-    // Sets today's date as the clock tells it, kept within the range.
+    // Sets today's date as the desktop's clock tells it, kept within the range.
     void SetToday();
     // Sets the day from a stored date "yyyy-MM-dd"; false when the text is no
     // such date or lies outside the range.
     bool SetStored(const QString& stored);
     // The picked day as a stored date, "yyyy-MM-dd".
     QString Stored() const;
-
-    // The clock that SetToday asks; tests fix it. Empty means the system date.
-    static std::function<QDate()> today;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -85,6 +85,8 @@ public:
     void endProgram() override { QCoreApplication::exit(0); }
 
     QString programFolder() override { return QCoreApplication::applicationDirPath(); }
+
+    QDateTime now() override { return QDateTime::currentDateTime(); }
 };
 
 SystemDesktop& systemDesktop()
@@ -131,6 +133,8 @@ int MousePointer() { return desktop().mousePointer(); }
 void Help(int contextId) { desktop().showHelp(contextId); }
 void EndProgram() { desktop().endProgram(); }
 QString ProgramFolder() { return desktop().programFolder(); }
+QDateTime Now() { return desktop().now(); }
+QDate Today() { return Now().date(); }
 
 HelpLauncher systemHelpLauncher()
 {

@@ -1,10 +1,13 @@
 #pragma once
 // The desktop services every window calls: the modal message box, beep, the
-// screen's mouse pointer, F1 help, the program folder and ending the program.
+// screen's mouse pointer, F1 help, the clock, the program folder and ending
+// the program.
 //
 // Windows call the free functions (MsgBox, Beep, ...). They go to the
 // installed Desktop: the real one by default, or a RecordingDesktop that a
 // test creates on the stack to script answers and record every call.
+#include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -51,6 +54,8 @@ public:
     virtual void endProgram() = 0;
     // The folder that holds the program.
     virtual QString programFolder() = 0;
+    // The system's date and time.
+    virtual QDateTime now() = 0;
 
     int mousePointer() const { return pointer_; }
 
@@ -74,6 +79,9 @@ void Help(int contextId);
 // Ends the program at once: no window's unload step runs.
 void EndProgram();
 QString ProgramFolder();
+// The clock: the date and time now, and today's date.
+QDateTime Now();
+QDate Today();
 
 // How help is opened, apart so that its refusals can be tested: the viewer
 // finder returns the viewer program or an empty text, the launcher starts it.
@@ -105,6 +113,7 @@ public:
     void showHelp(int contextId) override { helpContexts.push_back(contextId); }
     void endProgram() override { ++endCalls; }
     QString programFolder() override { return folder; }
+    QDateTime now() override { return clock; }
 
     std::deque<int> answers;
     std::vector<MessageBoxCall> messages;
@@ -114,6 +123,8 @@ public:
     int endCalls = 0;
     // The program folder it reports; the current folder when it was made.
     QString folder;
+    // The time it reports: fixed, so that no test depends on the day it runs.
+    QDateTime clock { QDate(2024, 3, 15), QTime(10, 30) };
     // Runs while a box "is up", before it answers (to act as the user would).
     std::function<void(const MessageBoxCall&)> onMessage;
 

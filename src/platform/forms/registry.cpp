@@ -10,21 +10,36 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <utility>
+
 namespace forms {
 
 namespace {
+
+void warnUnregistered(const QString& name, const char* kind)
+{
+    qWarning("No %s is registered under the name '%s'.", kind, qUtf8Printable(name));
+}
 
 struct Registry {
     QMap<QString, Forms::Factory> factories;
     QMap<QString, QPointer<Form>> loaded;
     QMap<QString, std::function<void()>> commands;
     QPointer<Form> main;
+    Forms::UnregisteredHandler unregistered = warnUnregistered;
 };
+
 
 Registry& registry()
 {
     static Registry r;
     return r;
+}
+
+void reportUnregistered(const QString& name, const char* kind)
+{
+    if (registry().unregistered)
+        registry().unregistered(name, kind);
 }
 
 class HelpKeyFilter : public QObject {
@@ -63,8 +78,10 @@ Form* Forms::Load(const QString& name)
     if (Form* f = Find(name))
         return f;
     auto it = r.factories.find(name);
-    if (it == r.factories.end() || !*it)
+    if (it == r.factories.end() || !*it) {
+        reportUnregistered(name, "window");
         return nullptr;
+    }
     installHelpKey();
     Form* f = (*it)();
     if (!f)
@@ -151,11 +168,18 @@ bool Forms::HasCommand(const QString& name) { return registry().commands.contain
 bool Forms::RunCommand(const QString& name)
 {
     auto it = registry().commands.find(name);
-    if (it == registry().commands.end() || !*it)
+    if (it == registry().commands.end() || !*it) {
+        reportUnregistered(name, "procedure");
         return false;
+    }
     auto command = *it; // the command may re-register itself
     command();
     return true;
+}
+
+Forms::UnregisteredHandler Forms::SetUnregisteredHandler(UnregisteredHandler handler)
+{
+    return std::exchange(registry().unregistered, std::move(handler));
 }
 
 int currentHelpContext()

@@ -33,7 +33,8 @@ public:
 
     // Loads a window: when it is loaded already, nothing happens and it is
     // returned; otherwise it is made and its load step runs. Returns nullptr
-    // when no factory is registered or when the load step unloaded it.
+    // when no factory is registered (a programming error, reported to the
+    // unregistered-name handler) or when the load step unloaded it.
     static Form* Load(const QString& name);
     template <class T>
     static T* Load()
@@ -64,8 +65,16 @@ public:
     // Named procedures of later subsystems (a menu command's work, say).
     static void RegisterCommand(const QString& name, std::function<void()> command);
     static bool HasCommand(const QString& name);
-    // Runs the procedure; returns false, doing nothing, when none is registered.
+    // Runs the procedure; returns false, doing nothing, when none is
+    // registered (reported to the unregistered-name handler).
     static bool RunCommand(const QString& name);
+
+    // Told of every name that Load or RunCommand finds nobody registered
+    // under: a misspelt name or a window still to be written. By default it
+    // writes a warning and the program goes on; tests set their own to fail.
+    // `kind` is "window" or "procedure". Returns the handler it replaces.
+    using UnregisteredHandler = std::function<void(const QString& name, const char* kind)>;
+    static UnregisteredHandler SetUnregisteredHandler(UnregisteredHandler handler);
 };
 
 // The F1 help context for a key press now: the highlighted menu item's while a

@@ -14,6 +14,8 @@
 
 #include <cstdint>
 #include <memory>
+#include "platform/error.h"
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -41,19 +43,8 @@ enum ErrorCode : int {
     errCancel = 32755,
 };
 
-class Error : public std::runtime_error {
-public:
-    Error(int number, const std::string& text)
-        : std::runtime_error(text)
-        , number_(number)
-    {
-    }
-    int Number() const { return number_; }
-    std::string Description() const { return what(); }
-
-private:
-    int number_;
-};
+// The engine's and the printer's failures are one type (platform/error.h).
+using Error = platform::Error;
 
 // Screen pictures (the chart's) are drawn at 15 twips to the logical pixel.
 inline constexpr double TwipsPerPixel = 15.0;

@@ -1,4 +1,5 @@
 #include "platform/forms/datepicker.h"
+#include "platform/forms/desktop.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -113,13 +114,16 @@ TEST(DatePicker, GivesYearMonthDayAndStoredDateWithLeadingZeros)
 TEST(DatePicker, TodayComesFromTheClockAndStaysInRange)
 {
     DatePicker picker;
-    DatePicker::today = [] { return QDate(2031, 7, 9); };
-    picker.SetToday();
-    EXPECT_EQ(picker.Stored(), "2031-07-09");
-    DatePicker::today = [] { return QDate(2150, 1, 1); };
-    picker.SetToday();
-    EXPECT_EQ(picker.Value(), QDate(2099, 12, 31));
-    DatePicker::today = nullptr;
+    {
+        forms::RecordingDesktop desk;
+        desk.clock = QDateTime(QDate(2031, 7, 9), QTime(23, 59));
+        picker.SetToday();
+        EXPECT_EQ(picker.Stored(), "2031-07-09");
+        desk.clock = QDateTime(QDate(2150, 1, 1), QTime(0, 0));
+        picker.SetToday();
+        EXPECT_EQ(picker.Value(), QDate(2099, 12, 31));
+    }
+    // Without a test's desktop, the system's clock.
     picker.SetToday();
     EXPECT_EQ(picker.Value(), QDate::currentDate());
 }
