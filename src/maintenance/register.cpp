@@ -2,6 +2,8 @@
 
 #include "windows/backupdbase.h"
 #include "windows/cback.h"
+#include "windows/compactdbase.h"
+#include "windows/convertdbase.h"
 #include "windows/deletedbase.h"
 #include "windows/restbackup.h"
 
@@ -16,7 +18,13 @@ void RegisterMaintenanceWindows()
     Forms::Register(Brow::FormName, [] { return new Brow; });
     Forms::Register(RestBackup::FormName, [] { return new RestBackup; });
     Forms::Register(DeleteDbase::FormName, [] { return new DeleteDbase; });
+    Forms::Register(CompactDbase::FormName, [] { return new CompactDbase; });
+    Forms::Register(RepairDbase::FormName, [] { return new RepairDbase; });
+    Forms::Register(ConvertDbase::FormName, [] { return new ConvertDbase; });
+    Forms::Register(ConvertNewDbase::FormName, [] { return new ConvertNewDbase; });
     Forms::RegisterCommand(BackupCommandName, [] { BackupDbase(); });
+    Forms::RegisterCommand("mnuUtilitiesCompINDbase_Click", [] { mnuUtilitiesCompINDbase_Click(); });
+    Forms::RegisterCommand("mnuUtilitiesCompISDbase_Click", [] { mnuUtilitiesCompISDbase_Click(); });
 }
 
 } // namespace tellora

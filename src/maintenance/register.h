@@ -1,6 +1,7 @@
 #pragma once
 
 namespace tellora {
-// Registers the maintenance windows and the backup command by name.
+// Registers the maintenance windows, the backup command and the two store
+// compaction commands by name.
 void RegisterMaintenanceWindows();
 } // namespace tellora

@@ -14,9 +14,6 @@ using namespace shelltest;
 // Windows and procedures that the shell already opens by name but that no
 // subsystem provides yet. Each one leaves this list when it is registered.
 const QStringList NotYetBuilt = {
-    // Maintenance.
-    "CompactDbase", "RepairDbase", "ConvertDbase", "ConvertNewDbase", "mnuUtilitiesCompINDbase_Click",
-    "mnuUtilitiesCompISDbase_Click",
 };
 
 // The procedures the menus run by name.
