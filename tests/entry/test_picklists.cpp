@@ -112,7 +112,8 @@ protected:
         T* w = forms::Forms::Find<T>();
         if (w) {
             QApplication::setActiveWindow(w);
-            QApplication::processEvents();
+            // The focus lands once the window is active.
+            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
         }
         return w;
     }

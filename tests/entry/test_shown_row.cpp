@@ -228,6 +228,9 @@ TEST_P(DuplicateUnderEitherSeparator, AddFindsTheStoredReading)
     Click(record->AddReadings);
     auto* w = forms::Forms::Find<tellora::AddRds>();
     ASSERT_NE(w, nullptr);
+    // Focus events reach only the active window, as for a user.
+    QApplication::setActiveWindow(w);
+    QApplication::processEvents();
     Focus(w->Bdates);
     Focus(w->Btime);
     w->Btime.SetListIndex(w->Btime.findText("8:30 AM"));

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QPointer>
 #include <QShowEvent>
 #include <QTimer>
 #include <QStyle>
@@ -189,12 +190,17 @@ void Form::showEvent(QShowEvent* event)
     // Windows shown before the main window (the start panel) are shown again
     // once it is on screen, so the desktop stacks them above it.
     if (main == this && !event->spontaneous()) {
-        QTimer::singleShot(0, this, [] {
-            Form* frame = Forms::MainForm();
-            for (QWidget* top : QApplication::topLevelWidgets()) {
-                auto* form = qobject_cast<Form*>(top);
-                if (form && form != frame && form->isVisible() && form->windowHandle()
-                    && form->windowHandle()->transientParent() == (frame ? frame->windowHandle() : nullptr)) {
+        // Only those already on screen now: a window shown later is stacked
+        // right, and showing it again would take its focus away.
+        QList<QPointer<Form>> earlier;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* form = qobject_cast<Form*>(top);
+            if (form && form != this && form->isVisible())
+                earlier.append(form);
+        }
+        QTimer::singleShot(0, this, [earlier] {
+            for (const QPointer<Form>& form : earlier) {
+                if (form && form->isVisible()) {
                     form->hide();
                     form->show();
                 }
