@@ -37,8 +37,7 @@ const int kIterations = 12;
 // A blood-sugar chart: its chartable test is the sugar value alone.
 const char* const kChart = "BSbyDate";
 const std::string kChartable = "(Bsugar IS NOT NULL AND Bsugar <> '-')";
-const std::string kColumns
-    = "rowid, Bdate, Btime, Bsugar, Bpressure, Bpulse, Bweight, Bcomm, Dpressure, Instype, Insamt, Site, SPO2, Temp";
+const std::string& kColumns = RawColumns;
 
 // A program folder holding the benchmark databases, one of them open in DisplayRecord.
 struct Program {
@@ -191,20 +190,7 @@ void ChartPrevious(benchmark::State& state, long rows, long every)
         });
         state.SetIterationTime(t);
         raw += Seconds([&] {
-            RawKey start;
-            const int back = RawWalk(program().file,
-                "SELECT " + kColumns + " FROM BLOOD WHERE (Bdate, Btime) < (?, ?) AND " + kChartable
-                    + " ORDER BY Bdate DESC, Btime DESC, rowid DESC",
-                { date, time }, backStep - 1, &start);
-            if (back == backStep - 1)
-                RawWalk(program().file,
-                    "SELECT " + kColumns + " FROM BLOOD WHERE (Bdate, Btime) >= (?, ?) AND " + kChartable
-                        + " ORDER BY Bdate, Btime, rowid",
-                    { start.date, start.time }, tellora::ChartGroupSize);
-            else
-                RawWalk(program().file,
-                    "SELECT " + kColumns + " FROM BLOOD WHERE " + kChartable + " ORDER BY Bdate, Btime, rowid", {},
-                    tellora::ChartGroupSize);
+            RawStepBack(program().file, kChartable, date, time, false, backStep - 1, tellora::ChartGroupSize);
         });
         engine += t;
         ++n;

@@ -33,8 +33,7 @@ namespace {
 // Fixed, so that the untimed reopening between timed clicks stays bounded.
 const int kIterations = 12;
 
-const std::string kColumns
-    = "rowid, Bdate, Btime, Bsugar, Bpressure, Bpulse, Bweight, Bcomm, Dpressure, Instype, Insamt, Site, SPO2, Temp";
+const std::string& kColumns = RawColumns;
 
 std::string TestOf(bool injectionLog)
 {
@@ -200,25 +199,8 @@ void PreviousPage(benchmark::State& state, bool injectionLog, long rows, long ev
         });
         state.SetIterationTime(t);
         raw += Seconds([&] {
-            RawKey start;
             const int limit = date.empty() ? tellora::RowsPerPage : tellora::RowsPerPage + 1;
-            const int back = date.empty()
-                ? RawWalk(program().file,
-                    "SELECT " + kColumns + " FROM BLOOD WHERE " + test + " ORDER BY Bdate DESC, Btime DESC, rowid DESC",
-                    {}, limit, &start)
-                : RawWalk(program().file,
-                    "SELECT " + kColumns + " FROM BLOOD WHERE (Bdate, Btime) <= (?, ?) AND " + test
-                        + " ORDER BY Bdate DESC, Btime DESC, rowid DESC",
-                    { date, time }, limit, &start);
-            if (back == limit)
-                RawWalk(program().file,
-                    "SELECT " + kColumns + " FROM BLOOD WHERE (Bdate, Btime) >= (?, ?) AND " + test
-                        + " ORDER BY Bdate, Btime, rowid",
-                    { start.date, start.time }, tellora::RowsPerPage);
-            else
-                RawWalk(program().file,
-                    "SELECT " + kColumns + " FROM BLOOD WHERE " + test + " ORDER BY Bdate, Btime, rowid", {},
-                    tellora::RowsPerPage);
+            RawStepBack(program().file, test, date, time, true, limit, tellora::RowsPerPage);
         });
         engine += t;
         ++n;

@@ -136,6 +136,24 @@ int RawWalk(const std::string& file, const std::string& sql, const std::vector<s
     return n;
 }
 
+void RawStepBack(const std::string& file, const std::string& test, const std::string& date, const std::string& time,
+    bool inclusive, int back, int group)
+{
+    RawKey start;
+    const std::string before = date.empty() ? "" : std::string("(Bdate, Btime) ") + (inclusive ? "<=" : "<") + " (?, ?) AND ";
+    const std::vector<std::string> key = date.empty() ? std::vector<std::string> {} : std::vector<std::string> { date, time };
+    const int found = RawWalk(file,
+        "SELECT " + RawColumns + " FROM BLOOD WHERE " + before + test + " ORDER BY Bdate DESC, Btime DESC, rowid DESC",
+        key, back, &start);
+    if (found == back)
+        RawWalk(file,
+            "SELECT " + RawColumns + " FROM BLOOD WHERE (Bdate, Btime) >= (?, ?) AND " + test
+                + " ORDER BY Bdate, Btime, rowid",
+            { start.date, start.time }, group);
+    else
+        RawWalk(file, "SELECT " + RawColumns + " FROM BLOOD WHERE " + test + " ORDER BY Bdate, Btime, rowid", {}, group);
+}
+
 double CurrentMemoryMiB()
 {
     std::FILE* f = std::fopen("/proc/self/statm", "r");

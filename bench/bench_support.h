@@ -43,6 +43,17 @@ struct RawKey {
 int RawWalk(const std::string& file, const std::string& sql, const std::vector<std::string>& binds, int limit,
     RawKey* last = nullptr);
 
+// The rowid and the thirteen columns, as the raw statements read them.
+inline const std::string RawColumns
+    = "rowid, Bdate, Btime, Bsugar, Bpressure, Bpulse, Bweight, Bcomm, Dpressure, Instype, Insamt, Site, SPO2, Temp";
+
+// The raw side of a step back: up to `back` rows passing `test` before the
+// key (at or before it with `inclusive`; from the end when `date` is empty),
+// newest first, then `group` rows forward from the oldest of them, or from the
+// first passing row when fewer were found.
+void RawStepBack(const std::string& file, const std::string& test, const std::string& date, const std::string& time,
+    bool inclusive, int back, int group);
+
 // Wall-clock seconds that `f` takes.
 template<class F> double Seconds(F&& f);
 
