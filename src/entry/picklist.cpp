@@ -86,7 +86,10 @@ StoreState InspectStore(const PickList& list, const QString& fileName)
     std::unique_ptr<dao::Database> db;
     try {
         db = dao::DefaultWorkspace().OpenDatabase(name);
-    } catch (const dao::Error&) {
+    } catch (const dao::Error& e) {
+        // A file another program holds says nothing about its state.
+        if (e.Number() == dao::errInUse)
+            throw;
         return StoreState::Damaged;
     }
     StoreState state = StoreState::Store;
@@ -95,6 +98,8 @@ StoreState InspectStore(const PickList& list, const QString& fileName)
         if (!table.FindField(list.field) || !table.FindIndex(list.index))
             state = StoreState::Foreign;
     } catch (const dao::Error& e) {
+        if (e.Number() == dao::errInUse)
+            throw;
         if (e.Number() != dao::errObjectNotFound)
             state = StoreState::Damaged;
         else

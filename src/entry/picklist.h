@@ -42,6 +42,7 @@ enum class StoreState {
     Damaged,    // a file that will not open as a database of this program
     Foreign,    // a database of this program holding something else: another store, a readings database
 };
+// Throws dao::Error (errInUse) when another program holds the file.
 StoreState InspectStore(const PickList& list, const QString& fileName);
 // Creates the stores of the open database.
 void MakeInsNamesDbase();

@@ -164,6 +164,9 @@ QString PickListEditor::MendStore(const QString& file, const dao::Error& failure
 {
     const QString name = QString::fromLatin1(text_.storeName);
     const QString reason = QString::fromStdString(failure.Description());
+    // A store another program holds is left alone, whatever it holds.
+    if (failure.Number() == dao::errInUse)
+        return QStringLiteral("The %1 could not be read.  %2").arg(name, reason);
     try {
         switch (InspectStore(text_.list, file)) {
         case StoreState::Unfinished:

@@ -165,9 +165,15 @@ void DisplayRecord::Form_Load()
         Show();
         NextRecord.setFocus();
         select->Hide();
-    } catch (const dao::Error&) {
+    } catch (const dao::Error& e) {
         // Database and recordset were released as the block above unwound.
-        forms::MsgBox(OpenFailureMessage);
+        // A file another program holds is whole: repairing or restoring it,
+        // as the general message advises, would lose what that program has
+        // yet to write into it.
+        if (e.Number() == dao::errInUse)
+            forms::MsgBox(QString::fromStdString(e.Description()));
+        else
+            forms::MsgBox(OpenFailureMessage);
         Unload();
     }
 }

@@ -7,8 +7,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -16,6 +18,7 @@
 #include <fstream>
 #include <map>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -133,10 +136,52 @@ bool detail::hasSqliteHeader(const std::string& name)
     return in.gcount() == 16 && std::string(head, 16) == std::string("SQLite format 3\0", 16);
 }
 
+namespace {
+    std::atomic<int> busyTimeoutMs { DefaultBusyTimeoutMs };
+
+    bool lockRefused(const SQLite::Exception& e)
+    {
+        const int code = e.getErrorCode() & 0xFF;
+        return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+    }
+
+    // SQLite takes the exclusive lock that leaving WAL mode needs without
+    // calling the busy handler, so a program that holds the file open in WAL
+    // mode for a moment would fail the opening at once: the switch is tried
+    // again until the busy timeout has passed, as the handler waits elsewhere.
+    void useRollbackJournal(SQLite::Database& c)
+    {
+        using Clock = std::chrono::steady_clock;
+        const auto deadline = Clock::now() + std::chrono::milliseconds(busyTimeoutMs.load());
+        auto pause = std::chrono::milliseconds(1);
+        for (;;) {
+            try {
+                c.exec("PRAGMA journal_mode=DELETE");
+                return;
+            } catch (const SQLite::Exception& e) {
+                const auto now = Clock::now();
+                if (!lockRefused(e) || now >= deadline)
+                    throw;
+                std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+                pause = std::min(pause * 2, std::chrono::milliseconds(25));
+            }
+        }
+    }
+} // namespace
+
+void SetBusyTimeout(int milliseconds) { busyTimeoutMs = std::max(0, milliseconds); }
+int BusyTimeout() { return busyTimeoutMs; }
+
+std::unique_ptr<SQLite::Database> detail::openConnection(const std::string& name, int flags)
+{
+    return std::make_unique<SQLite::Database>(name, flags, busyTimeoutMs.load());
+}
+
 void detail::setConnectionPragmas(SQLite::Database& c)
 {
+    c.setBusyTimeout(busyTimeoutMs);
     // One complete file after every commit, durable at each commit.
-    c.exec("PRAGMA journal_mode=DELETE");
+    useRollbackJournal(c);
     c.exec("PRAGMA synchronous=FULL");
 }
 
@@ -192,7 +237,7 @@ std::unique_ptr<Database> Workspace::CreateDatabase(const std::string& name, con
     std::unique_ptr<SQLite::Database> conn;
     lastCreationErrno = 0;
     try {
-        conn = std::make_unique<SQLite::Database>(name, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, 2000);
+        conn = detail::openConnection(name, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
         setConnectionPragmas(*conn);
         SQLite::Transaction tx(*conn);
         conn->exec("PRAGMA application_id=" + std::to_string(kApplicationId));
@@ -274,18 +319,23 @@ std::unique_ptr<Database> Workspace::OpenDatabase(const std::string& name)
         throw Error(errNotADatabase, "'" + name + "' is not a database of this program.", name);
     std::unique_ptr<SQLite::Database> conn;
     try {
-        conn = std::make_unique<SQLite::Database>(name, SQLite::OPEN_READWRITE, 2000);
-        // Probe the schema now, so a damaged or foreign file fails at open.
-        SQLite::Statement appId(*conn, "PRAGMA application_id");
-        appId.executeStep();
-        const int id = appId.getColumn(0).getInt();
-        SQLite::Statement sys(*conn, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?");
-        sys.bind(1, kSystemTable);
-        sys.executeStep();
-        if (id != kApplicationId || sys.getColumn(0).getInt() != 1)
-            throw Error(errNotADatabase, "'" + name + "' is not a database of this program.", name);
-        SQLite::Statement meta(*conn, std::string("SELECT count(*) FROM ") + kSystemTable);
-        meta.executeStep();
+        conn = detail::openConnection(name, SQLite::OPEN_READWRITE);
+        {
+            // Probe the schema now, so a damaged or foreign file fails at
+            // open. The probes end before the journal mode is set: a read
+            // still under way would keep the file in another program's WAL
+            // mode.
+            SQLite::Statement appId(*conn, "PRAGMA application_id");
+            appId.executeStep();
+            const int id = appId.getColumn(0).getInt();
+            SQLite::Statement sys(*conn, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?");
+            sys.bind(1, kSystemTable);
+            sys.executeStep();
+            if (id != kApplicationId || sys.getColumn(0).getInt() != 1)
+                throw Error(errNotADatabase, "'" + name + "' is not a database of this program.", name);
+            SQLite::Statement meta(*conn, std::string("SELECT count(*) FROM ") + kSystemTable);
+            meta.executeStep();
+        }
         setConnectionPragmas(*conn);
     } catch (const SQLite::Exception& e) {
         conn.reset();

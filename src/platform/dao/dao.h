@@ -46,6 +46,7 @@ enum ErrorCode : int {
     errTransaction = 3034,
     errRepairFailed = 3017,
     errDiskIO = 3040,
+    errInUse = 3045, // another program holds the file longer than the engine waits
     errDiskFull = 3026,
     errInvalidBookmark = 3159,
 };
@@ -344,6 +345,13 @@ Workspace& DefaultWorkspace();
 // Removes a file if present; used where a partial file must not survive.
 void RemoveFile(const std::string& name);
 bool FileExists(const std::string& name);
+
+// How long a step waits for a lock that another program holds on a file (a
+// backup or sync tool reading it) before it fails with errInUse. Every
+// connection the engine opens waits this long; tests shorten it.
+inline constexpr int DefaultBusyTimeoutMs = 5000;
+void SetBusyTimeout(int milliseconds);
+int BusyTimeout();
 
 // Tests stop a creation at its steps: the hook is called with the step's
 // name ("working file", "built", "closed", "placed") and may end the process

@@ -5,6 +5,7 @@
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
+#include <memory>
 #include <string>
 
 namespace dao::detail {
@@ -16,7 +17,12 @@ inline constexpr const char* kSystemTable = "MSysTellora";
 
 // The file starts with SQLite's header.
 bool hasSqliteHeader(const std::string& name);
-// One complete file after every commit, durable at each commit.
+// A connection to the file that waits out another program's locks for the
+// engine's busy timeout.
+std::unique_ptr<SQLite::Database> openConnection(const std::string& name, int flags);
+// One complete file after every commit, durable at each commit; also gives
+// the connection the engine's busy timeout. Leaving another program's WAL
+// mode waits for that program as any lock does, then fails as in use.
 void setConnectionPragmas(SQLite::Database& c);
 
 } // namespace dao::detail

@@ -42,7 +42,7 @@ void RaiseEngineError(const SQLite::Exception& e, const std::string& file)
         throw Error(errDiskFull, "The disk is full, so '" + file + "' could not be written.", file);
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        throw Error(errDiskIO, "The database '" + file + "' is in use by another program.", file);
+        throw Error(errInUse, "The database '" + file + "' is in use by another program.", file);
     case SQLITE_CONSTRAINT:
         throw Error(errDuplicateKey, "The change would create a duplicate key in a unique index.", file);
     default:
