@@ -118,13 +118,18 @@ TEST_F(Held, DeleteHeldLongerThanTheTimeoutSaysInUseAndKeepsTheReading)
     makeDatabase(File, threeReadings);
     open(File);
     ASSERT_NE(record(), nullptr);
-    activate(record());
-    desk.messages.clear();
-    {
-        HeldFile held(File.toStdString(), HeldFile::Mode::Rollback, 10s);
-        press(record()->Delete);
+    for (const HeldFile::Mode mode : { HeldFile::Mode::Rollback, HeldFile::Mode::Wal }) {
+        SCOPED_TRACE(mode == HeldFile::Mode::Wal ? "WAL" : "rollback");
+        activate(record());
+        desk.messages.clear();
+        {
+            HeldFile held(File.toStdString(), mode, 10s);
+            press(record()->Delete);
+        }
+        // A file held in WAL mode does not open, so nothing is asked.
+        const std::vector<QString> asked { "Are You Sure?", InUse };
+        EXPECT_EQ(texts(), mode == HeldFile::Mode::Wal ? std::vector<QString> { InUse } : asked);
+        EXPECT_EQ(shown(), "2014-03-06 07:00 AM");
+        EXPECT_EQ(rawTimes().size(), 3u);
     }
-    EXPECT_EQ(texts(), (std::vector<QString> { "Are You Sure?", InUse }));
-    EXPECT_EQ(shown(), "2014-03-06 07:00 AM");
-    EXPECT_EQ(rawTimes().size(), 3u);
 }
