@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +15,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <memory>
+#include <vector>
 
 namespace tellora::files {
 
@@ -158,17 +162,6 @@ Result checkRegular(const QString& path, bool mayBeMissing)
     return {};
 }
 
-// A name beside `target` that no file bears.
-QByteArray freeScratchName(const QString& target)
-{
-    QByteArray name = scratchTemplate(target);
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) return {};
-    ::close(fd);
-    ::unlink(name.constData());
-    return name;
-}
-
 // Unlinks a scratch file (and its journal) unless kept.
 struct RemoveScratch {
     QByteArray path;
@@ -278,29 +271,49 @@ Result CopyDatabase(const QString& source, const QString& target)
     if (!dao::IsSqliteFile(native(source).toStdString())) return CopyFile(source, target);
     struct stat st { };
     if (::stat(native(source).constData(), &st) != 0) return failure(QStringLiteral("Cannot read"), source, errno);
-
-    removeLeftovers(target);
-    if (injected("create", target)) return failure(QStringLiteral("Cannot create a file beside"), target, EACCES);
-    errno = 0;
-    RemoveScratch scratch { freeScratchName(target) };
-    if (scratch.path.isEmpty()) return failure(QStringLiteral("Cannot create a file beside"), target, errno);
-    const QString scratchPath = QFile::decodeName(scratch.path);
-    if (injected("write", target)) return failure(QStringLiteral("Cannot write"), scratchPath, ENOSPC);
     try {
-        dao::BackupDatabase(native(source).toStdString(), scratch.path.toStdString());
-    } catch (const dao::Error& e) {
-        return Result { QString::fromStdString(e.Description()) };
-    }
-    ::chmod(scratch.path.constData(), st.st_mode & 07777);
-    if (injected("sync", target)) return failure(QStringLiteral("Cannot write"), scratchPath, EIO);
-    try {
+        // No writer changes the source from the first byte read to the last.
+        std::unique_ptr<Fd> in;
+        std::optional<dao::ReadHold> hold(std::in_place, native(source).toStdString());
+        removeLeftovers(target);
+        if (injected("create", target)) return failure(QStringLiteral("Cannot create a file beside"), target, EACCES);
+        QByteArray name = scratchTemplate(target);
+        Fd out(::mkostemp(name.data(), O_CLOEXEC));
+        if (out.get() < 0) return failure(QStringLiteral("Cannot create a file beside"), target, errno);
+        RemoveScratch scratch { name };
+        const QString scratchPath = QFile::decodeName(name);
+        ::fchmod(out.get(), st.st_mode & 07777);
+        if (injected("write", target)) return failure(QStringLiteral("Cannot write"), scratchPath, ENOSPC);
+        if (hold->WholeInFile()) {
+            // The file's bytes under the read lock, copied in the kernel: the
+            // quickest consistent copy. The descriptor is closed only once the
+            // hold is released, since closing it drops the process's locks on
+            // the file (the program holds no other connection to it meanwhile).
+            in.reset(new Fd(::open(native(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)));
+            if (in->get() < 0) return failure(QStringLiteral("Cannot open"), source, errno);
+            errno = 0;
+            if (!copyBytes(in->get(), out.get()))
+                return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : ENOSPC);
+            errno = 0;
+            if (injected("sync", target) || ::fsync(out.get()) != 0)
+                return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : EIO);
+            if (!out.close()) return failure(QStringLiteral("Cannot write"), scratchPath, errno);
+        } else {
+            // Committed pages may lie in the write-ahead log: SQLite's backup gathers them.
+            out.close();
+            ::unlink(name.constData());
+            dao::BackupDatabase(native(source).toStdString(), name.toStdString());
+            ::chmod(name.constData(), st.st_mode & 07777);
+            if (injected("sync", target)) return failure(QStringLiteral("Cannot write"), scratchPath, EIO);
+        }
+        hold.reset();
         // Held across the rename: a writer's transaction is never lost under
         // the copy, and a journal it left is played back into the old file,
         // not the new one.
-        std::optional<dao::FileHold> hold;
-        if (dao::IsSqliteFile(native(target).toStdString())) hold.emplace(native(target).toStdString());
+        std::optional<dao::FileHold> targetHold;
+        if (dao::IsSqliteFile(native(target).toStdString())) targetHold.emplace(native(target).toStdString());
         errno = 0;
-        if (injected("rename", target) || ::rename(scratch.path.constData(), native(target).constData()) != 0)
+        if (injected("rename", target) || ::rename(name.constData(), native(target).constData()) != 0)
             return failure(QStringLiteral("Cannot replace"), target, errno ? errno : EACCES);
         scratch.keep = true;
     } catch (const dao::Error& e) {

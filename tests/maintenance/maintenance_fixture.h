@@ -26,18 +26,6 @@ struct InjectFault {
     ~InjectFault() { files::SetFaultHook({}); }
 };
 
-// A database file's bytes with the header counters that SQLite moves at every
-// commit (change counter, schema cookie, the version that wrote it) blanked:
-// a database copied through SQLite's backup is the same page for page.
-inline QByteArray pages(QByteArray bytes)
-{
-    if (!bytes.startsWith("SQLite format 3")) return bytes;
-    for (const auto& [from, to] : { std::pair { 24, 28 }, std::pair { 40, 44 }, std::pair { 92, 100 } })
-        for (int i = from; i < to && i < bytes.size(); ++i)
-            bytes[i] = 0;
-    return bytes;
-}
-
 class MaintenanceTest : public ShellTest {
 protected:
     void SetUp() override

@@ -54,14 +54,14 @@ TEST_F(BackupTest, BackupCopiesTheOpenSetWholeAndReportsSuccess)
     EXPECT_EQ(box.title, "Tellora 3.95");
     EXPECT_EQ(desk.pointers, std::vector<int>({ forms::vbHourglass, forms::vbDefault }));
     for (const char* name : { "JANE_DOE.mdb", "JANE_DOE.qnm", "JANE_DOE.qst" })
-        EXPECT_EQ(pages(backupBytes(name)), pages(folder.read(name))) << name;
+        EXPECT_EQ(backupBytes(name), folder.read(name)) << name;
     EXPECT_EQ(filesOf(backup.path()), QStringList({ "JANE_DOE.mdb", "JANE_DOE.qnm", "JANE_DOE.qst" }));
 
     // A second backup replaces the copies without a question.
     addReadings("JANE_DOE.mdb", { { "2024-02-01", "09:00" } });
     backUp();
     EXPECT_EQ(messageTexts(), QStringList({ BackupDone, BackupDone }));
-    EXPECT_EQ(pages(backupBytes("JANE_DOE.mdb")), pages(folder.read("JANE_DOE.mdb")));
+    EXPECT_EQ(backupBytes("JANE_DOE.mdb"), folder.read("JANE_DOE.mdb"));
 }
 
 TEST_F(BackupTest, ASetWithoutStoresBacksUpItsReadingsAlone)
@@ -122,8 +122,8 @@ TEST_F(BackupTest, BackupFailuresAreReportedAndLeaveEarlierCopiesWhole)
         EXPECT_FALSE(filesOf(backup.path()).join(' ').contains(".JANE")) << c.what; // no scratch file left
     }
     // The failing store came after the readings and the other store: those copies stay.
-    EXPECT_EQ(pages(backupBytes("JANE_DOE.mdb")), pages(folder.read("JANE_DOE.mdb")));
-    EXPECT_EQ(pages(backupBytes("JANE_DOE.qnm")), pages(folder.read("JANE_DOE.qnm")));
+    EXPECT_EQ(backupBytes("JANE_DOE.mdb"), folder.read("JANE_DOE.mdb"));
+    EXPECT_EQ(backupBytes("JANE_DOE.qnm"), folder.read("JANE_DOE.qnm"));
 }
 
 TEST_F(BackupTest, RestoreAfterBackupGivesBackTheSetByteForByte)
@@ -154,9 +154,9 @@ TEST_F(BackupTest, RestoreAfterBackupGivesBackTheSetByteForByte)
     EXPECT_EQ(Forms::Find<RestBackup>(), nullptr);
     EXPECT_TRUE(unlocked());
     EXPECT_TRUE(panelShown());
-    EXPECT_EQ(pages(folder.read("JANE_DOE.mdb")), pages(saved[0]));
-    EXPECT_EQ(pages(folder.read("JANE_DOE.qnm")), pages(saved[1]));
-    EXPECT_EQ(pages(folder.read("JANE_DOE.qst")), pages(saved[2]));
+    EXPECT_EQ(folder.read("JANE_DOE.mdb"), saved[0]);
+    EXPECT_EQ(folder.read("JANE_DOE.qnm"), saved[1]);
+    EXPECT_EQ(folder.read("JANE_DOE.qst"), saved[2]);
     EXPECT_EQ(storedTimes("JANE_DOE.mdb"), std::vector<std::string>({ "2024-01-02 08:30", "2024-01-03 17:45" }));
     EXPECT_EQ(filesOf(folder.path()).filter(QRegularExpression("^\\.")), QStringList());
 }
@@ -171,7 +171,7 @@ TEST_F(BackupTest, RestoreOfASetWithoutStoreCopiesLeavesTheStoresHereAndFindsThe
     addReadings("JOHN_ROE.mdb", { { "2024-03-01", "10:00" } });
     doubleClick(restore()->File1, "JOHN_ROE.mdb");
     EXPECT_EQ(messageTexts(), QStringList({ RestoreDone }));
-    EXPECT_EQ(pages(folder.read("JOHN_ROE.mdb")), pages(backupBytes("john_roe.MDB")));
+    EXPECT_EQ(folder.read("JOHN_ROE.mdb"), backupBytes("john_roe.MDB"));
     EXPECT_EQ(folder.read("JOHN_ROE.qnm"), store);
 }
 

@@ -63,7 +63,7 @@ TEST(Presence, MatchesWithoutCaseAndReturnsTheNameOnDisk)
     bool ambiguous = false;
     EXPECT_EQ(files::FindPresent(folder.path(), "JANE_DOE.mdb", false, &ambiguous), std::nullopt);
     EXPECT_TRUE(ambiguous);
-    EXPECT_EQ(files::FindPresent(folder.path(), "mixed.qnm", true), std::nullopt); // exact names only
+    EXPECT_EQ(files::FindPresent(folder.path(), "mixed.qnm", true, nullptr), std::nullopt); // exact names only
     EXPECT_EQ(files::CountCaseMatches(folder.path(), "JANE_DOE.MDB"), 2);
 }
 

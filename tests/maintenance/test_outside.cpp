@@ -146,61 +146,76 @@ TEST_F(Outside, ABackupOfAFileWithALeftoverJournalCopiesItsCommittedReadings)
     EXPECT_EQ(digest(backupFile("JANE_DOE.mdb")), committed);
 }
 
-TEST_F(Outside, AReplacingStepNeverCostsAnotherProgramsTransaction)
+// Each replacing step while another program holds an uncommitted write
+// transaction on the file it would replace (one case per test, since each
+// waits out the other's lock).
+struct Replacing {
+    const char* what;
+    QString file;
+    std::function<bool()> run; // true: the command reported a failure
+};
+
+const Replacing replacingSteps[] = {
+    { "compaction", "JANE_DOE.mdb", [] { return CompactReadingsDatabase("JANE_DOE.mdb").has_value(); } },
+    { "store compaction", "JANE_DOE.qnm", [] { return CompactStore(InsulinNames, "JANE_DOE").has_value(); } },
+    { "conversion", "JANE_DOE.mdb",
+        [] { return ConvertDatabase(ToCurrentLayout, "JANE_DOE.mdb").end != ConversionEnd::Converted; } },
+    { "restore", "JANE_DOE.mdb", [] { return RestoreSet("JANE_DOE.mdb").outcome != SetCopy::Outcome::Done; } },
+    { "restore of a store", "JANE_DOE.qnm",
+        [] { return RestoreSet("JANE_DOE.mdb").outcome != SetCopy::Outcome::Done; } },
+};
+
+class AnotherProgramsTransaction : public Outside, public ::testing::WithParamInterface<int> { };
+
+TEST_P(AnotherProgramsTransaction, IsNeverCostByAReplacingStep)
 {
-    struct Case {
-        const char* what;
-        QString file;
-        std::function<bool()> run; // true: the command reported a failure
-    } cases[] = {
-        { "compaction", "JANE_DOE.mdb", [] { return CompactReadingsDatabase("JANE_DOE.mdb").has_value(); } },
-        { "store compaction", "JANE_DOE.qnm", [] { return CompactStore(InsulinNames, "JANE_DOE").has_value(); } },
-        { "conversion", "JANE_DOE.mdb",
-            [] { return ConvertDatabase(ToCurrentLayout, "JANE_DOE.mdb").end != ConversionEnd::Converted; } },
-        { "restore", "JANE_DOE.mdb", [] { return RestoreSet("JANE_DOE.mdb").outcome != SetCopy::Outcome::Done; } },
-        { "restore of a store", "JANE_DOE.qnm",
-            [] { return RestoreSet("JANE_DOE.mdb").outcome != SetCopy::Outcome::Done; } },
-    };
+    const Replacing& c = replacingSteps[GetParam()];
+    SCOPED_TRACE(c.what);
     configure();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        for (const QString& f : filesOf(folder.path()))
-            if (f.startsWith("JANE_DOE")) QFile::remove(folder.file(f));
-        makeSet("JANE_DOE");
-        ASSERT_TRUE(files::CopyDatabase("JANE_DOE.mdb", backupFile("JANE_DOE.mdb")).ok());
-        ASSERT_TRUE(files::CopyDatabase("JANE_DOE.qnm", backupFile("JANE_DOE.qnm")).ok());
-        const std::string readings = digest("JANE_DOE.mdb");
-        bool failed = false;
-        {
-            Raw other(folder.file(c.file));
-            ASSERT_EQ(other.exec("BEGIN IMMEDIATE"), SQLITE_OK);
-            ASSERT_EQ(other.exec("CREATE TABLE Outside (x); INSERT INTO Outside VALUES (42)"), SQLITE_OK);
-            failed = c.run();
-            EXPECT_EQ(other.exec("COMMIT"), SQLITE_OK);
-        }
-        // The command could not hold the file, so it refused; the other
-        // program's row is in the file that bears the name.
-        EXPECT_TRUE(failed);
-        EXPECT_EQ(Raw(folder.file(c.file)).one("SELECT x FROM Outside"), "42");
-        EXPECT_EQ(integrity(c.file), "ok");
-        EXPECT_EQ(digest("JANE_DOE.mdb"), readings);
-        EXPECT_FALSE(folder.exists(c.file + "-journal"));
+    makeSet("JANE_DOE");
+    ASSERT_TRUE(files::CopyDatabase("JANE_DOE.mdb", backupFile("JANE_DOE.mdb")).ok());
+    ASSERT_TRUE(files::CopyDatabase("JANE_DOE.qnm", backupFile("JANE_DOE.qnm")).ok());
+    const std::string readings = digest("JANE_DOE.mdb");
+    bool failed = false;
+    {
+        Raw other(folder.file(c.file));
+        ASSERT_EQ(other.exec("BEGIN IMMEDIATE"), SQLITE_OK);
+        ASSERT_EQ(other.exec("CREATE TABLE Outside (x); INSERT INTO Outside VALUES (42)"), SQLITE_OK);
+        failed = c.run();
+        EXPECT_EQ(other.exec("COMMIT"), SQLITE_OK);
     }
+    // The command could not hold the file, so it refused; the other
+    // program's row is in the file that bears the name.
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(Raw(folder.file(c.file)).one("SELECT x FROM Outside"), "42");
+    EXPECT_EQ(integrity(c.file), "ok");
+    EXPECT_EQ(digest("JANE_DOE.mdb"), readings);
+    EXPECT_FALSE(folder.exists(c.file + "-journal"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Steps, AnotherProgramsTransaction, ::testing::Range(0, int(std::size(replacingSteps))),
+    [](const ::testing::TestParamInfo<int>& info) {
+        std::string name = replacingSteps[info.param].what;
+        for (char& ch : name)
+            if (ch == ' ') ch = '_';
+        return name;
+    });
 
 TEST_F(Outside, ABackupWhileAnotherProgramWritesNeverReportsATornCopy)
 {
     makeSet("JANE_DOE");
     configure();
+    ASSERT_EQ(Raw(folder.file("JANE_DOE.mdb")).exec(insertRows(3000)), SQLITE_OK);
     const std::string committed = digest("JANE_DOE.mdb");
-    const qint64 size = QFileInfo(folder.file("JANE_DOE.mdb")).size();
+    const QByteArray bytes = folder.read("JANE_DOE.mdb");
     {
-        // Its cache spills, so uncommitted pages lie in the file.
+        // It rewrites every reading and its cache spills, so uncommitted
+        // pages lie in the file.
         Raw other(folder.file("JANE_DOE.mdb"));
         other.exec("PRAGMA cache_size=5");
         ASSERT_EQ(other.exec("BEGIN IMMEDIATE"), SQLITE_OK);
-        ASSERT_EQ(other.exec(insertRows(3000)), SQLITE_OK);
-        ASSERT_GT(QFileInfo(folder.file("JANE_DOE.mdb")).size(), size);
+        ASSERT_EQ(other.exec("UPDATE BLOOD SET Bsugar = '999', Bcomm = printf('%0250d', rowid)"), SQLITE_OK);
+        ASSERT_NE(folder.read("JANE_DOE.mdb"), bytes);
         const SetCopy copy = BackupSet("JANE_DOE.mdb", "JANE_DOE");
         if (copy.outcome == SetCopy::Outcome::Done) {
             EXPECT_EQ(integrity(backupFile("JANE_DOE.mdb")), "ok");
@@ -210,10 +225,31 @@ TEST_F(Outside, ABackupWhileAnotherProgramWritesNeverReportsATornCopy)
         }
         EXPECT_EQ(other.exec("COMMIT"), SQLITE_OK);
     }
-    EXPECT_EQ(Raw(folder.file("JANE_DOE.mdb")).one("SELECT count(*) FROM BLOOD"), "3002");
+    EXPECT_EQ(Raw(folder.file("JANE_DOE.mdb")).one("SELECT count(*) FROM BLOOD WHERE Bsugar = '999'"), "3002");
     ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
     EXPECT_EQ(integrity(backupFile("JANE_DOE.mdb")), "ok");
     EXPECT_EQ(digest(backupFile("JANE_DOE.mdb")), digest("JANE_DOE.mdb"));
+}
+
+TEST_F(Outside, ABackupOfAFileInWriteAheadModeHoldsEveryCommittedReading)
+{
+    makeSet("JANE_DOE");
+    configure();
+    // Another program keeps it open in write-ahead mode, its rows committed
+    // to the log and not yet into the file.
+    Raw other(folder.file("JANE_DOE.mdb"));
+    ASSERT_EQ(other.one("PRAGMA journal_mode=WAL"), "wal");
+    ASSERT_EQ(other.exec("PRAGMA wal_autocheckpoint=0"), SQLITE_OK);
+    ASSERT_EQ(other.exec(insertRows(10)), SQLITE_OK);
+    const std::string committed = digest("JANE_DOE.mdb");
+    const SetCopy copy = BackupSet("JANE_DOE.mdb", "JANE_DOE");
+    if (copy.outcome == SetCopy::Outcome::Done) {
+        EXPECT_EQ(integrity(backupFile("JANE_DOE.mdb")), "ok");
+        EXPECT_EQ(digest(backupFile("JANE_DOE.mdb")), committed);
+    } else {
+        EXPECT_EQ(copy.outcome, SetCopy::Outcome::Failed);
+    }
+    EXPECT_EQ(digest("JANE_DOE.mdb"), committed);
 }
 
 TEST_F(Outside, CaseTwinsAreTwoPeople)

@@ -92,6 +92,30 @@ FileHold::FileHold(const std::string& name)
 
 FileHold::~FileHold() = default;
 
+ReadHold::ReadHold(const std::string& name)
+{
+    if (!regularFile(name))
+        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
+    try {
+        // Read and write, so that a journal left by a killed writer can be played back.
+        conn_ = openFile(name, SQLite::OPEN_READWRITE);
+        SQLite::Statement mode(*conn_, "PRAGMA journal_mode");
+        wholeInFile_ = mode.executeStep() && mode.getColumn(0).getString() != "wal";
+        mode.reset();
+        conn_->exec("BEGIN");
+        conn_->exec("SELECT count(*) FROM sqlite_master");
+    } catch (const SQLite::Exception& e) {
+        conn_.reset();
+        RaiseEngineError(e, name);
+    }
+}
+
+ReadHold::~ReadHold()
+{
+    if (conn_)
+        conn_->tryExec("COMMIT");
+}
+
 bool IsSqliteFile(const std::string& name)
 {
     return regularFile(name) && hasSqliteHeader(name);

@@ -372,6 +372,27 @@ private:
     std::unique_ptr<SQLite::Database> conn_;
 };
 
+// Holds a read transaction on a database file while it lives (a journal left
+// beside it by a killed writer rolled back first), so that no writer changes
+// the file meanwhile: its bytes are then a consistent snapshot. Throws Error when a writer holds the file.
+// Closing another descriptor of the file meanwhile would drop the lock: a
+// copier closes its own only once the hold is released.
+class ReadHold {
+public:
+    explicit ReadHold(const std::string& name);
+    ~ReadHold();
+    ReadHold(const ReadHold&) = delete;
+    ReadHold& operator=(const ReadHold&) = delete;
+
+    // False when the file is in write-ahead mode, so that committed pages may
+    // lie outside it: it must then be copied through SQLite's backup.
+    bool WholeInFile() const { return wholeInFile_; }
+
+private:
+    std::unique_ptr<SQLite::Database> conn_;
+    bool wholeInFile_ = false;
+};
+
 // The file starts with SQLite's header (a regular file only; nothing else is opened).
 bool IsSqliteFile(const std::string& name);
 
