@@ -112,9 +112,11 @@ SetDeletion DeleteSet(const QString& fileName)
         result.error = QStringLiteral("No database is chosen.");
         return result;
     }
+    // A case twin's stores are another person's: with a twin here, only the exact names count.
+    const bool exact = hasTwin(fileName);
     // The readings database first: its stores are of no use without it, and
     // stores left with no database would not be listed to delete later.
-    if (const std::optional<QString> readings = files::FindPresent(fileName)) {
+    if (const std::optional<QString> readings = files::FindPresent(QString(), fileName, exact)) {
         if (files::Result r = files::DeleteFile(*readings); !r) {
             result.failed << *readings;
             result.error = r.error;
@@ -123,7 +125,7 @@ SetDeletion DeleteSet(const QString& fileName)
         result.deleted << *readings;
     }
     for (const char* ext : storeExtensions) {
-        if (const std::optional<QString> store = files::FindPresent(base + QLatin1String(ext))) {
+        if (const std::optional<QString> store = files::FindPresent(QString(), base + QLatin1String(ext), exact)) {
             if (files::Result r = files::DeleteFile(*store); !r) {
                 result.failed << *store;
                 if (result.error.isEmpty()) result.error = r.error;

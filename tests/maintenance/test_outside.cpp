@@ -281,6 +281,13 @@ TEST_F(Outside, CaseTwinsAreTwoPeople)
     EXPECT_EQ(digest("TWIN_ONE.mdb"), other);
     EXPECT_FALSE(folder.exists("twin_one.qnm"));
 
+    // Deleting one twin's set leaves the other's store.
+    const QByteArray store = folder.read("TWIN_ONE.qnm");
+    EXPECT_TRUE(DeleteSet("twin_one.mdb").ok());
+    EXPECT_FALSE(folder.exists("twin_one.mdb"));
+    EXPECT_EQ(folder.read("TWIN_ONE.qnm"), store);
+    EXPECT_EQ(digest("TWIN_ONE.mdb"), other);
+
     // Two copies that differ from the name in case only: no choice between them.
     makeDatabase("solo.mdb", { { "2024-04-04", "11:00", "300" } });
     const std::string solo = digest("solo.mdb");
