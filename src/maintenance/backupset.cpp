@@ -39,6 +39,13 @@ std::optional<SetCopy> backupFolder(QString& folder)
     return std::nullopt;
 }
 
+// Case twins of the readings database (two people's files) in the program
+// folder: the set's files are then found by their exact names alone.
+bool hasTwin(const QString& fileName)
+{
+    return files::CountCaseMatches(QString(), fileName) > 1;
+}
+
 // The base name, or empty when the name is too short to have one.
 QString baseOf(const QString& fileName)
 {
@@ -53,11 +60,15 @@ SetCopy BackupSet(const QString& fileName, const QString& baseName)
     if (auto refusal = backupFolder(folder)) return *refusal;
     if (fileName.isEmpty()) return failed(QStringLiteral("No database is open."));
     // The readings database always, and first.
-    if (files::Result r = files::CopyFile(fileName, files::Join(folder, fileName)); !r) return failed(r.error);
+    if (files::Result r = files::CopyDatabase(fileName, files::Join(folder, fileName)); !r) return failed(r.error);
+    const bool exact = hasTwin(fileName);
     for (const char* ext : storeExtensions) {
         const QString store = baseName + QLatin1String(ext);
-        if (const std::optional<QString> source = files::FindPresent(store))
-            if (files::Result r = files::CopyFile(*source, files::Join(folder, store)); !r) return failed(r.error);
+        bool ambiguous = false;
+        const std::optional<QString> source = files::FindPresent(QString(), store, exact, &ambiguous);
+        if (ambiguous) return failed(QStringLiteral("Several files are named %1 but for letter case.").arg(store));
+        if (source)
+            if (files::Result r = files::CopyDatabase(*source, files::Join(folder, store)); !r) return failed(r.error);
     }
     return {};
 }
@@ -68,16 +79,27 @@ SetCopy RestoreSet(const QString& fileName)
     if (auto refusal = backupFolder(folder)) return *refusal;
     const QString base = baseOf(fileName);
     if (base.isEmpty()) return failed(QStringLiteral("No database is chosen."));
-    // The copy is found as the other files are, without regard to case.
-    const QString copy = files::FindPresent(folder, fileName).value_or(fileName);
-    if (files::Result r = files::CopyFile(files::Join(folder, copy), fileName); !r) return failed(r.error);
+    // The copy bears the exact name; one that differs in case only (as
+    // another system may have written it) is taken when it is the only such
+    // file and no case twin of the database lies here, since a twin's copy
+    // is another person's.
+    const bool exact = hasTwin(fileName);
+    bool ambiguous = false;
+    const std::optional<QString> copy = files::FindPresent(folder, fileName, exact, &ambiguous);
+    if (!copy) {
+        return failed(ambiguous ? QStringLiteral("Several copies of %1 differ in letter case only.").arg(fileName)
+                                : QStringLiteral("The backup folder holds no copy of %1.").arg(fileName));
+    }
+    if (files::Result r = files::CopyDatabase(files::Join(folder, *copy), fileName); !r) return failed(r.error);
     for (const char* ext : storeExtensions) {
         const QString store = base + QLatin1String(ext);
-        if (const std::optional<QString> source = files::FindPresent(folder, store)) {
-            // A store already here is replaced under the name it has.
-            const QString target = files::FindPresent(store).value_or(store);
-            if (files::Result r = files::CopyFile(files::Join(folder, *source), target); !r) return failed(r.error);
-        }
+        const std::optional<QString> source = files::FindPresent(folder, store, exact, &ambiguous);
+        if (ambiguous) return failed(QStringLiteral("Several copies of %1 differ in letter case only.").arg(store));
+        if (!source) continue;
+        // A store already here is replaced under the name it has.
+        const QString target = files::FindPresent(QString(), store, exact, &ambiguous).value_or(store);
+        if (ambiguous) return failed(QStringLiteral("Several files are named %1 but for letter case.").arg(store));
+        if (files::Result r = files::CopyDatabase(files::Join(folder, *source), target); !r) return failed(r.error);
     }
     return {};
 }
@@ -90,9 +112,11 @@ SetDeletion DeleteSet(const QString& fileName)
         result.error = QStringLiteral("No database is chosen.");
         return result;
     }
+    // A case twin's stores are another person's: with a twin here, only the exact names count.
+    const bool exact = hasTwin(fileName);
     // The readings database first: its stores are of no use without it, and
     // stores left with no database would not be listed to delete later.
-    if (const std::optional<QString> readings = files::FindPresent(fileName)) {
+    if (const std::optional<QString> readings = files::FindPresent(QString(), fileName, exact)) {
         if (files::Result r = files::DeleteFile(*readings); !r) {
             result.failed << *readings;
             result.error = r.error;
@@ -101,7 +125,7 @@ SetDeletion DeleteSet(const QString& fileName)
         result.deleted << *readings;
     }
     for (const char* ext : storeExtensions) {
-        if (const std::optional<QString> store = files::FindPresent(base + QLatin1String(ext))) {
+        if (const std::optional<QString> store = files::FindPresent(QString(), base + QLatin1String(ext), exact)) {
             if (files::Result r = files::DeleteFile(*store); !r) {
                 result.failed << *store;
                 if (result.error.isEmpty()) result.error = r.error;

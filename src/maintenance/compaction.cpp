@@ -26,8 +26,9 @@ Failure compactInto(const QString& source, const QString& scratch, const QString
     try {
         RemoveScratch(scratch);
         StepPoint("compact");
-        dao::DefaultWorkspace().CompactDatabase(source.toStdString(), scratch.toStdString(), DatabaseLocale);
-        ReplaceWithScratch(scratch, source);
+        // The source stays held from the first read until the copy has replaced it.
+        dao::DefaultWorkspace().CompactDatabase(
+            source.toStdString(), scratch.toStdString(), DatabaseLocale, [&] { ReplaceWithScratch(scratch, source); });
         return std::nullopt;
     } catch (const dao::Error& e) {
         DiscardScratch(scratch);

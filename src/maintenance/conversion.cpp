@@ -79,6 +79,8 @@ ConversionResult CopyIntoScratch(
     std::unique_ptr<dao::Database> src, out;
     try {
         src = ws.OpenDatabase(source.toStdString());
+        // Held from the first read until the converted copy has replaced it.
+        src->HoldExclusively();
         long count = 0;
         {
             auto rs = src->OpenRecordset("BLOOD");
@@ -140,8 +142,8 @@ ConversionResult CopyIntoScratch(
         }
         target->Close();
         out->Close();
-        src->Close();
         ReplaceWithScratch(scratchName, source);
+        src->Close();
         return { ConversionEnd::Converted, {} };
     } catch (const dao::Error&) {
         if (out) out->Close();

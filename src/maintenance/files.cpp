@@ -1,10 +1,13 @@
 #include "files.h"
 
+#include "platform/dao/dao.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +15,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <memory>
+#include <vector>
 
 namespace tellora::files {
 
@@ -136,11 +142,37 @@ QByteArray scratchTemplate(const QString& target)
 void removeLeftovers(const QString& target)
 {
     const QDir dir(folderOf(target));
-    const QRegularExpression pattern(
-        QStringLiteral("^\\.%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(QFileInfo(target).fileName())));
+    const QRegularExpression pattern(QStringLiteral("^\\.%1\\.[A-Za-z0-9]{6}(-journal)?$")
+                                         .arg(QRegularExpression::escape(QFileInfo(target).fileName())));
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
         if (pattern.match(name).hasMatch()) ::unlink(native(dir.filePath(name)).constData());
 }
+
+// Refuses what is not a regular file before it is opened: opening a FIFO
+// would wait for a writer, a device would give endless bytes. A missing
+// target is fine when `mayBeMissing`.
+Result checkRegular(const QString& path, bool mayBeMissing)
+{
+    struct stat st { };
+    if (::stat(native(path).constData(), &st) != 0) {
+        if (mayBeMissing && errno == ENOENT) return {};
+        return failure(QStringLiteral("Cannot open"), path, errno);
+    }
+    if (!S_ISREG(st.st_mode)) return Result { QStringLiteral("Not a file: %1").arg(path) };
+    return {};
+}
+
+// Unlinks a scratch file (and its journal) unless kept.
+struct RemoveScratch {
+    QByteArray path;
+    bool keep = false;
+    ~RemoveScratch()
+    {
+        if (keep || path.isEmpty()) return;
+        ::unlink(path.constData());
+        ::unlink((path + "-journal").constData());
+    }
+};
 
 } // namespace
 
@@ -149,16 +181,35 @@ void SetFaultHook(FaultHook hook)
     faultHook() = std::move(hook);
 }
 
-std::optional<QString> FindPresent(const QString& folder, const QString& name)
+namespace {
+
+QStringList caseMatches(const QString& folder, const QString& name)
 {
-    if (name.isEmpty()) return std::nullopt;
     const QDir dir(folder.isEmpty() ? QDir::currentPath() : folder);
     // Hidden files are left out (QDir::Hidden not given).
-    const QStringList names = dir.entryList(QDir::Files | QDir::NoDotAndDotDot);
+    QStringList out;
+    for (const QString& n : dir.entryList(QDir::Files | QDir::NoDotAndDotDot))
+        if (n.compare(name, Qt::CaseInsensitive) == 0) out << n;
+    return out;
+}
+
+} // namespace
+
+std::optional<QString> FindPresent(const QString& folder, const QString& name, bool exactOnly, bool* ambiguous)
+{
+    if (ambiguous) *ambiguous = false;
+    if (name.isEmpty()) return std::nullopt;
+    const QStringList names = caseMatches(folder, name);
     if (names.contains(name)) return name;
-    for (const QString& n : names)
-        if (n.compare(name, Qt::CaseInsensitive) == 0) return n;
+    if (exactOnly || names.isEmpty()) return std::nullopt;
+    if (names.size() == 1) return names.front();
+    if (ambiguous) *ambiguous = true;
     return std::nullopt;
+}
+
+int CountCaseMatches(const QString& folder, const QString& name)
+{
+    return name.isEmpty() ? 0 : int(caseMatches(folder, name).size());
 }
 
 QString Join(const QString& folder, const QString& name)
@@ -176,7 +227,9 @@ bool SameFile(const QString& a, const QString& b)
 
 Result CopyFile(const QString& source, const QString& target)
 {
-    Fd in(::open(native(source).constData(), O_RDONLY | O_CLOEXEC));
+    if (Result r = checkRegular(source, false); !r) return r;
+    if (Result r = checkRegular(target, true); !r) return r;
+    Fd in(::open(native(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (in.get() < 0) return failure(QStringLiteral("Cannot open"), source, errno);
     struct stat st { };
     if (::fstat(in.get(), &st) != 0) return failure(QStringLiteral("Cannot read"), source, errno);
@@ -207,6 +260,65 @@ Result CopyFile(const QString& source, const QString& target)
     if (injected("rename", target) || ::rename(scratch.constData(), native(target).constData()) != 0)
         return failure(QStringLiteral("Cannot replace"), target, errno ? errno : EACCES);
     remove.keep = true;
+    syncFolder(folderOf(target));
+    return {};
+}
+
+Result CopyDatabase(const QString& source, const QString& target)
+{
+    if (Result r = checkRegular(source, false); !r) return r;
+    if (Result r = checkRegular(target, true); !r) return r;
+    if (!dao::IsSqliteFile(native(source).toStdString())) return CopyFile(source, target);
+    struct stat st { };
+    if (::stat(native(source).constData(), &st) != 0) return failure(QStringLiteral("Cannot read"), source, errno);
+    try {
+        // No writer changes the source from the first byte read to the last.
+        std::unique_ptr<Fd> in;
+        std::optional<dao::ReadHold> hold(std::in_place, native(source).toStdString());
+        removeLeftovers(target);
+        if (injected("create", target)) return failure(QStringLiteral("Cannot create a file beside"), target, EACCES);
+        QByteArray name = scratchTemplate(target);
+        Fd out(::mkostemp(name.data(), O_CLOEXEC));
+        if (out.get() < 0) return failure(QStringLiteral("Cannot create a file beside"), target, errno);
+        RemoveScratch scratch { name };
+        const QString scratchPath = QFile::decodeName(name);
+        ::fchmod(out.get(), st.st_mode & 07777);
+        if (injected("write", target)) return failure(QStringLiteral("Cannot write"), scratchPath, ENOSPC);
+        if (hold->WholeInFile()) {
+            // The file's bytes under the read lock, copied in the kernel: the
+            // quickest consistent copy. The descriptor is closed only once the
+            // hold is released, since closing it drops the process's locks on
+            // the file (the program holds no other connection to it meanwhile).
+            in.reset(new Fd(::open(native(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)));
+            if (in->get() < 0) return failure(QStringLiteral("Cannot open"), source, errno);
+            errno = 0;
+            if (!copyBytes(in->get(), out.get()))
+                return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : ENOSPC);
+            errno = 0;
+            if (injected("sync", target) || ::fsync(out.get()) != 0)
+                return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : EIO);
+            if (!out.close()) return failure(QStringLiteral("Cannot write"), scratchPath, errno);
+        } else {
+            // Committed pages may lie in the write-ahead log: SQLite's backup gathers them.
+            out.close();
+            ::unlink(name.constData());
+            dao::BackupDatabase(native(source).toStdString(), name.toStdString());
+            ::chmod(name.constData(), st.st_mode & 07777);
+            if (injected("sync", target)) return failure(QStringLiteral("Cannot write"), scratchPath, EIO);
+        }
+        hold.reset();
+        // Held across the rename: a writer's transaction is never lost under
+        // the copy, and a journal it left is played back into the old file,
+        // not the new one.
+        std::optional<dao::FileHold> targetHold;
+        if (dao::IsSqliteFile(native(target).toStdString())) targetHold.emplace(native(target).toStdString());
+        errno = 0;
+        if (injected("rename", target) || ::rename(name.constData(), native(target).constData()) != 0)
+            return failure(QStringLiteral("Cannot replace"), target, errno ? errno : EACCES);
+        scratch.keep = true;
+    } catch (const dao::Error& e) {
+        return Result { QString::fromStdString(e.Description()) };
+    }
     syncFolder(folderOf(target));
     return {};
 }
@@ -305,21 +417,44 @@ Result WriteRecord(const QString& path, int recordLength, int number, const QByt
         return Result { QStringLiteral("A record of %1 bytes is not %2 long").arg(bytes.size()).arg(recordLength) };
     errno = 0;
     if (injected("write", path)) return failure(QStringLiteral("Cannot write"), path, EACCES);
-    // Opened for reading and writing and never truncated: a longer file keeps its tail.
-    Fd fd(::open(native(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
-    if (fd.get() < 0) return failure(QStringLiteral("Cannot open"), path, errno);
+    if (Result r = checkRegular(path, true); !r) return r;
+    // The old file, whole, is the start of the new one: a longer file keeps its tail.
+    struct stat st { };
+    const bool existed = ::stat(native(path).constData(), &st) == 0;
+    Fd in(existed ? ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1);
+    if (existed && in.get() < 0) return failure(QStringLiteral("Cannot open"), path, errno);
+    QByteArray name = scratchTemplate(path);
+    Fd out(::mkostemp(name.data(), O_CLOEXEC));
+    if (out.get() < 0) return failure(QStringLiteral("Cannot create a file beside"), path, errno);
+    RemoveScratch scratch { name };
+    const QString scratchPath = QFile::decodeName(name);
+    if (existed) {
+        ::fchmod(out.get(), st.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(out.get(), 0666 & ~mask);
+    }
+    if (existed && !copyBytes(in.get(), out.get()))
+        return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : ENOSPC);
     const off_t at = static_cast<off_t>(number - 1) * recordLength;
     std::size_t put = 0;
     while (put < static_cast<std::size_t>(bytes.size())) {
-        const ssize_t n = ::pwrite(fd.get(), bytes.constData() + put, bytes.size() - put, at + static_cast<off_t>(put));
+        const ssize_t n
+            = ::pwrite(out.get(), bytes.constData() + put, bytes.size() - put, at + static_cast<off_t>(put));
         if (n < 0) {
             if (errno == EINTR) continue;
-            return failure(QStringLiteral("Cannot write"), path, errno);
+            return failure(QStringLiteral("Cannot write"), scratchPath, errno);
         }
         put += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd.get()) != 0) return failure(QStringLiteral("Cannot write"), path, errno);
-    if (!fd.close()) return failure(QStringLiteral("Cannot write"), path, errno);
+    if (injected("sync", path) || ::fsync(out.get()) != 0)
+        return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : EIO);
+    if (!out.close()) return failure(QStringLiteral("Cannot write"), scratchPath, errno);
+    if (injected("rename", path) || ::rename(name.constData(), native(path).constData()) != 0)
+        return failure(QStringLiteral("Cannot replace"), path, errno ? errno : EACCES);
+    scratch.keep = true;
+    syncFolder(folderOf(path));
     return {};
 }
 

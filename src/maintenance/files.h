@@ -30,13 +30,19 @@ using FaultHook = std::function<bool(std::string_view step, const QString& path)
 void SetFaultHook(FaultHook hook);
 
 // The presence test: the name of the regular, not hidden, file in `folder`
-// (empty: the current folder) whose name matches `name` without regard to
-// case, the exact spelling first. Returns the name as it is on disk.
-std::optional<QString> FindPresent(const QString& folder, const QString& name);
+// (empty: the current folder) named exactly `name`; failing that, the one
+// file whose name matches it without regard to case. Two names that differ
+// in case only are two files (two people's), so a choice between several
+// such files is no match (`ambiguous` then set), and with `exactOnly` only
+// the exact name counts. Returns the name as it is on disk.
+std::optional<QString> FindPresent(
+    const QString& folder, const QString& name, bool exactOnly = false, bool* ambiguous = nullptr);
 inline std::optional<QString> FindPresent(const QString& name)
 {
     return FindPresent(QString(), name);
 }
+// How many regular, not hidden, files of `folder` match `name` without regard to case.
+int CountCaseMatches(const QString& folder, const QString& name);
 
 // `folder` and `name` joined by exactly one added separator.
 QString Join(const QString& folder, const QString& name);
@@ -48,7 +54,16 @@ bool SameFile(const QString& a, const QString& b);
 // target and renamed over it, so a failure, or the program killed, leaves
 // the target as it was. Scratch files of a killed copy to the same target
 // are removed first.
+// A source or a target that is not a regular file (a folder, a FIFO, a
+// device, a socket) is refused before anything is opened.
 Result CopyFile(const QString& source, const QString& target);
+// Copies a database file as CopyFile does, through SQLite's online backup
+// (a consistent snapshot under a read lock, a journal left by a killed writer
+// played back first) into a scratch file beside the target, which is then
+// renamed over the target while the target is held exclusively, so that no
+// journal beside it is ever played back into the copy. A file that is not
+// SQLite's is copied as bytes. Fails when another program holds either file.
+Result CopyDatabase(const QString& source, const QString& target);
 Result DeleteFile(const QString& path);
 // Fails when a file named `to` exists already.
 Result RenameFile(const QString& from, const QString& to);
@@ -79,9 +94,10 @@ private:
 // Record `number` (from 1) of a file of fixed-length records. Reading a file
 // shorter than the record gives what it holds; a missing file is an error.
 Result ReadRecord(const QString& path, int recordLength, int number, QByteArray& bytes);
-// Writes record `number` in place, creating the file when it is missing and
-// never shortening it: bytes beyond the record stay as they are. `bytes` must
-// be exactly `recordLength` long.
+// Writes record `number`, creating the file when it is missing and never
+// shortening it: bytes beyond the record stay as they are. The new content is
+// written beside the file and renamed over it, so a failure leaves the old
+// file, or none. `bytes` must be exactly `recordLength` long.
 Result WriteRecord(const QString& path, int recordLength, int number, const QByteArray& bytes);
 
 // Windows code page 1252, the code page of the program's stored texts.

@@ -20,8 +20,8 @@ StepHook& hook()
     return h;
 }
 
-// Every file of the current folder named `name` without regard to case, or
-// named as its journal; hidden ones too, since they are ours to clear.
+// The scratch file of the current folder named exactly `name`, and its
+// journal. A name that differs in case only is someone's file, not ours.
 QStringList namesOnDisk(const QString& name)
 {
     QStringList out;
@@ -34,7 +34,7 @@ QStringList namesOnDisk(const QString& name)
 
 bool SameFileName(const QString& a, const QString& b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return a == b;
 }
 
 void RemoveScratch(const QString& name)
@@ -59,10 +59,10 @@ void ReplaceWithScratch(const QString& scratch, const QString& target)
     std::error_code ec;
     const auto status = fs::status(QFile::encodeName(target).toStdString(), ec);
     if (!ec && fs::exists(status)) fs::permissions(QFile::encodeName(scratch).toStdString(), status.permissions(), ec);
+    // The caller holds the target exclusively, so no journal of another
+    // program's lies beside it: taking the hold played back any it found.
     if (const files::Result r = files::ReplaceFile(scratch, target); !r)
         throw dao::Error(dao::errDiskIO, r.error.toStdString());
-    // A journal of the old file must never be played back into the new one.
-    QFile::remove(target + "-journal");
 }
 
 void SetStepHook(StepHook h)

@@ -10,18 +10,19 @@
 
 namespace tellora {
 
-// True when `a` and `b` name the same file in a folder that ignores letter case.
+// True when `a` and `b` name the same file: names are compared exactly, since
+// two names that differ in case are two files (two people's).
 bool SameFileName(const QString& a, const QString& b);
 
-// Removes every file of the program folder named `name` without regard to
-// case, with its SQLite journal. Throws dao::Error when one stays.
+// Removes the file of the program folder named exactly `name`, the program's
+// own scratch file, with its SQLite journal. Throws dao::Error when one stays.
 void RemoveScratch(const QString& name);
 // Like RemoveScratch, for the failure paths: never throws.
 void DiscardScratch(const QString& name) noexcept;
 
 // Renames the finished scratch file over `target` in one step, keeping the
-// target's permissions, and makes the rename durable. Throws dao::Error; the
-// target is then as it was.
+// target's permissions, and makes the rename durable. The caller holds the
+// target exclusively meanwhile. Throws dao::Error; the target is then as it was.
 void ReplaceWithScratch(const QString& scratch, const QString& target);
 
 // A seam for tests: each step of a compaction, repair or conversion first

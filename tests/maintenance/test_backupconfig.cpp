@@ -3,7 +3,12 @@
 
 #include "support/tempdir.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
 
 using namespace tellora;
 using testsupport::ProgramFolder;
@@ -99,4 +104,35 @@ TEST(BackupConfig, AnUnreadableFileIsReportedNotTakenAsMissing)
     files::SetFaultHook({});
     EXPECT_EQ(config.state, BackupConfig::State::Unreadable);
     EXPECT_FALSE(config.error.isEmpty());
+}
+
+TEST(BackupConfig, ASaveThatCannotBeWrittenLeavesTheOldFileOrNone)
+{
+    ProgramFolder folder;
+    // A file size limit of nothing fails every write, as a full disk does.
+    const auto failingWrites = [](const std::function<void()>& work) {
+        struct rlimit before {};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+        const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
+        struct rlimit none = before;
+        none.rlim_cur = 0;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+        work();
+        setrlimit(RLIMIT_FSIZE, &before);
+        signal(SIGXFSZ, previousHandler);
+    };
+    failingWrites([] { EXPECT_FALSE(SaveBackupPath("/media/backup").ok()); });
+    EXPECT_FALSE(folder.exists("BACKUP.CFG"));
+
+    // A longer file written by someone else: its tail and its mode stay through a good Save.
+    folder.write("BACKUP.CFG", padded("/media/old") + "tail");
+    QFile::setPermissions(folder.file("BACKUP.CFG"), QFile::ReadOwner | QFile::WriteOwner);
+    const auto mode = QFile::permissions(folder.file("BACKUP.CFG"));
+    failingWrites([] { EXPECT_FALSE(SaveBackupPath("/media/new").ok()); });
+    EXPECT_EQ(folder.read("BACKUP.CFG"), padded("/media/old") + "tail");
+    ASSERT_TRUE(SaveBackupPath("/media/new").ok());
+    EXPECT_EQ(folder.read("BACKUP.CFG"), padded("/media/new") + "tail");
+    EXPECT_EQ(QFile::permissions(folder.file("BACKUP.CFG")), mode);
+    // Nothing is left beside it.
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "BACKUP.CFG" });
 }

@@ -3,7 +3,9 @@
 // pointers, the maintenance lock, and the old file kept whole on every failure.
 #include "layouts_fixture.h"
 
+#include <csignal>
 #include <fstream>
+#include <sys/resource.h>
 
 using namespace maintest;
 
@@ -108,7 +110,7 @@ TEST_F(Compaction, AFailureLeavesTheFileWholeAndSaysSo)
         { "leftover cannot be deleted",
             [this] {
                 makeLayout("ANN_LEE.mdb", Layout::Current, someRows);
-                folder.write("partsnew.mdb", "left from a crash");
+                folder.write("PARTSNEW.MDB", "left from a crash");
             },
             "file:delete" },
         { "engine fails", [] { makeLayout("ANN_LEE.mdb", Layout::Current, someRows); }, "compact" },
@@ -125,6 +127,7 @@ TEST_F(Compaction, AFailureLeavesTheFileWholeAndSaysSo)
         desk.pointers.clear();
         c.arrange();
         const QByteArray bytes = folder.read(c.chosen);
+        const bool leftover = folder.exists("PARTSNEW.MDB") && std::string(c.chosen) != "PARTSNEW.MDB";
         {
             const std::string step = c.failStep;
             std::optional<FailAt> fail;
@@ -138,7 +141,7 @@ TEST_F(Compaction, AFailureLeavesTheFileWholeAndSaysSo)
         EXPECT_EQ(folder.read(c.chosen), bytes);
         // A leftover that cannot be deleted is still there; nothing else is.
         QStringList left = QDir(folder.path()).entryList(QDir::Files);
-        left.removeAll("partsnew.mdb");
+        if (leftover) left.removeAll("PARTSNEW.MDB");
         EXPECT_EQ(left, QStringList { c.chosen });
         ASSERT_EQ(desk.messages.size(), 1u);
         EXPECT_TRUE(desk.messages[0].text.startsWith(QString(c.chosen) + " ")) << desk.messages[0].text.toStdString();
@@ -313,3 +316,39 @@ TEST_F(StoreCompaction, AFailureAtAnyStepKeepsTheStoreWhole)
 }
 
 } // namespace
+
+TEST_F(Compaction, RepairOnAFullDiskSaysTheDiskIsFullAndKeepsTheFile)
+{
+    // More rows than the engine's page cache holds, so the rebuilt copy is
+    // written while rows are still being copied.
+    makeLayout("ANN_LEE.mdb", Layout::Current, someRows);
+    int page = 0;
+    {
+        auto db = dao::DefaultWorkspace().OpenDatabase("ANN_LEE.mdb");
+        db->connection().exec("WITH RECURSIVE n(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM n WHERE x < 20000) "
+                              "INSERT INTO BLOOD (Bdate, Btime, Bcomm) SELECT printf('2015-%05d', x), '08:00', "
+                              "printf('%050d', x) FROM n");
+        SQLite::Statement s(db->connection(), "SELECT rootpage FROM sqlite_master WHERE name='Readings'");
+        ASSERT_TRUE(s.executeStep());
+        page = s.getColumn(0).getInt();
+    }
+    wreckPage("ANN_LEE.mdb", page);
+    const QByteArray bytes = folder.read("ANN_LEE.mdb");
+
+    // A file size limit below the rebuilt copy's size fails its writes, as a full disk does.
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = before;
+    small.rlim_cur = 256 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const Failure failure = RepairReadingsDatabase("ANN_LEE.mdb");
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, previousHandler);
+
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_TRUE(failure->contains("The disk is full")) << failure->toStdString();
+    EXPECT_FALSE(failure->contains("no such table")) << failure->toStdString();
+    EXPECT_EQ(folder.read("ANN_LEE.mdb"), bytes);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList { "ANN_LEE.mdb" });
+}

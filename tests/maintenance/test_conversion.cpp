@@ -190,11 +190,11 @@ TEST_F(Conversion, ALeftoverScratchDatabaseGoesAtOpeningEvenOnCancel)
     const QByteArray bytes = folder.read("OLD_ONE.mdb");
     for (const char* name : { ConvertDbase::FormName, ConvertNewDbase::FormName }) {
         SCOPED_TRACE(name);
-        folder.write("WEXLO.MDB", "left from a crash");
+        folder.write("Wexlo.mdb", "left from a crash");
         forms::MenuItem& item = std::string(name) == ConvertDbase::FormName ? main()->mnuUtilitiesConvert
                                                                             : main()->mnuUtilitiesConvNewDbase;
         ASSERT_TRUE(item.Trigger());
-        EXPECT_FALSE(folder.exists("WEXLO.MDB"));
+        EXPECT_FALSE(folder.exists("Wexlo.mdb"));
         EXPECT_EQ(listed(window(name)->File1), QStringList { "OLD_ONE.mdb" });
         EXPECT_EQ(lockState(), "no panel");
         window(name)->Cancel.Press();
@@ -245,6 +245,29 @@ TEST_F(Conversion, TheProgressBarRepaintsOnlyWhenItVisiblyMoves)
     EXPECT_EQ(alive->Prog.Value(), 3000);
     EXPECT_GE(alive->Prog.Repaints(), 10);
     EXPECT_LE(alive->Prog.Repaints(), 101);
+}
+
+
+TEST_F(Conversion, ADoubleClickThatChoosesNoEntryTakesTheFailurePath)
+{
+    for (const auto& [name, failure] : { std::pair { ConvertDbase::FormName, "This database cannon be converted." },
+             std::pair { ConvertNewDbase::FormName, "This database cannot be converted." } }) {
+        SCOPED_TRACE(name);
+        desk.messages.clear();
+        forms::MenuItem& item = std::string(name) == ConvertDbase::FormName ? main()->mnuUtilitiesConvert
+                                                                            : main()->mnuUtilitiesConvNewDbase;
+        ASSERT_TRUE(item.Trigger());
+        ConverterWindow* w = window(name);
+        ASSERT_NE(w, nullptr);
+        ASSERT_EQ(w->File1.ListCount(), 0);
+        activate(w);
+        QTest::mouseDClick(w->File1.viewport(), Qt::LeftButton, {}, QPoint(5, w->File1.viewport()->height() - 5));
+        flushDeletes();
+        EXPECT_EQ(messages(), (std::vector<QString> { failure }));
+        EXPECT_EQ(window(name), nullptr);
+        EXPECT_EQ(lockState(), "panel file utilities about");
+        EXPECT_FALSE(folder.exists("Wexlo.mdb"));
+    }
 }
 
 } // namespace

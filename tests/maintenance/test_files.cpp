@@ -38,6 +38,7 @@ TEST(Presence, MatchesWithoutCaseAndReturnsTheNameOnDisk)
     ProgramFolder folder;
     folder.write("Jane_Doe.mdb", "x");
     folder.write("jane_doe.MDB", "y");
+    folder.write("Only_One.mdb", "o");
     folder.write("Mixed.Qnm", "z");
     folder.write(".hidden.qst", "h");
     QDir().mkdir("Folder.qst");
@@ -48,7 +49,9 @@ TEST(Presence, MatchesWithoutCaseAndReturnsTheNameOnDisk)
     } cases[] = {
         { "Jane_Doe.mdb", "Jane_Doe.mdb" }, // the exact spelling first
         { "jane_doe.MDB", "jane_doe.MDB" },
-        { "MIXED.QNM", "Mixed.Qnm" },
+        { "MIXED.QNM", "Mixed.Qnm" }, // the one file that differs in case only
+        { "only_one.MDB", "Only_One.mdb" },
+        { "JANE_DOE.MDB", std::nullopt }, // case twins are two people's: no choice between them
         { ".hidden.qst", std::nullopt }, // hidden files do not count
         { "folder.qst", std::nullopt }, // nor folders
         { "absent.mdb", std::nullopt },
@@ -57,6 +60,11 @@ TEST(Presence, MatchesWithoutCaseAndReturnsTheNameOnDisk)
     for (const Case& c : cases)
         EXPECT_EQ(files::FindPresent(c.asked), c.found) << c.asked;
     EXPECT_EQ(files::FindPresent(folder.path(), "mixed.qnm"), QString("Mixed.Qnm"));
+    bool ambiguous = false;
+    EXPECT_EQ(files::FindPresent(folder.path(), "JANE_DOE.mdb", false, &ambiguous), std::nullopt);
+    EXPECT_TRUE(ambiguous);
+    EXPECT_EQ(files::FindPresent(folder.path(), "mixed.qnm", true, nullptr), std::nullopt); // exact names only
+    EXPECT_EQ(files::CountCaseMatches(folder.path(), "JANE_DOE.MDB"), 2);
 }
 
 TEST(Join, AddsExactlyOneSeparator)

@@ -103,7 +103,8 @@ void ConverterWindow::Cancel_Click()
 
 void ConverterWindow::File1_DblClick()
 {
-    if (File1.FileName().isEmpty()) return; // beside the entries: nothing chosen
+    // A double-click that chooses no entry takes the failure path too: the
+    // empty name cannot be opened, so the message shows and the window closes.
     Prog.SetVisible(true);
     Cancel.setEnabled(false);
     if (MakeWexlo()) CopyData();

@@ -7,7 +7,11 @@
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
+#include <sqlite3.h>
+
+#include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -41,46 +45,177 @@ std::string folderOf(const std::string& name)
     return parent.empty() ? std::string(".") : parent.string();
 }
 
+// Every connection of the whole-file operations, with the engine's settings.
+std::unique_ptr<SQLite::Database> openFile(const std::string& name, int flags)
+{
+    auto c = std::make_unique<SQLite::Database>(name, flags, 2000);
+    setConnectionPragmas(*c);
+    return c;
+}
+
+// In exclusive locking mode a lock once taken stays until the connection
+// closes; taking the write lock also plays back a hot journal first.
+void holdExclusively(SQLite::Database& c)
+{
+    c.exec("PRAGMA locking_mode=EXCLUSIVE");
+    c.exec("BEGIN EXCLUSIVE");
+    c.exec("COMMIT");
+}
+
+bool regularFile(const std::string& name)
+{
+    struct stat st { };
+    return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 } // namespace
 
-void Workspace::CompactDatabase(const std::string& source, const std::string& target, const std::string& locale)
+void Database::HoldExclusively()
+{
+    try {
+        holdExclusively(connection());
+    } catch (const SQLite::Exception& e) {
+        RaiseEngineError(e, name_);
+    }
+}
+
+FileHold::FileHold(const std::string& name)
+{
+    try {
+        conn_ = openFile(name, SQLite::OPEN_READWRITE);
+        holdExclusively(*conn_);
+    } catch (const SQLite::Exception& e) {
+        conn_.reset();
+        RaiseEngineError(e, name);
+    }
+}
+
+FileHold::~FileHold() = default;
+
+ReadHold::ReadHold(const std::string& name)
+{
+    if (!regularFile(name))
+        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
+    try {
+        // Read and write, so that a journal left by a killed writer can be played back.
+        conn_ = openFile(name, SQLite::OPEN_READWRITE);
+        SQLite::Statement mode(*conn_, "PRAGMA journal_mode");
+        wholeInFile_ = mode.executeStep() && mode.getColumn(0).getString() != "wal";
+        mode.reset();
+        conn_->exec("BEGIN");
+        conn_->exec("SELECT count(*) FROM sqlite_master");
+    } catch (const SQLite::Exception& e) {
+        conn_.reset();
+        RaiseEngineError(e, name);
+    }
+}
+
+ReadHold::~ReadHold()
+{
+    if (conn_)
+        conn_->tryExec("COMMIT");
+}
+
+bool IsSqliteFile(const std::string& name)
+{
+    return regularFile(name) && hasSqliteHeader(name);
+}
+
+void BackupDatabase(const std::string& source, const std::string& target)
+{
+    if (!regularFile(source))
+        throw Error(errFileNotFound, "Couldn't find file '" + source + "'.", source);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(target, ec)))
+        throw Error(errDatabaseExists, "The database '" + target + "' already exists.", target);
+    std::unique_ptr<SQLite::Database> in, out;
+    try {
+        // Read and write, so that a journal left by a killed writer can be played back.
+        in = openFile(source, SQLite::OPEN_READWRITE);
+    } catch (const SQLite::Exception& e) {
+        RaiseEngineError(e, source);
+    }
+    try {
+        out = openFile(target, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    } catch (const SQLite::Exception& e) {
+        RemoveFile(target);
+        RaiseEngineError(e, target);
+    }
+    sqlite3_backup* b = sqlite3_backup_init(out->getHandle(), "main", in->getHandle(), "main");
+    int rc = b ? SQLITE_OK : sqlite3_errcode(out->getHandle());
+    if (b) {
+        // All pages in one step: the source stays read-locked from the first page to the last.
+        do
+            rc = sqlite3_backup_step(b, -1);
+        while (rc == SQLITE_OK);
+        // The source's error, or the target's: finish reports the target's.
+        const int finished = sqlite3_backup_finish(b);
+        if (rc == SQLITE_DONE)
+            rc = finished;
+    }
+    if (rc != SQLITE_OK && rc != SQLITE_DONE) {
+        const bool sourceFault = (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED
+            || (rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB;
+        const SQLite::Exception e(sqlite3_errstr(rc), rc);
+        const int reason = sqlite3_system_errno(out->getHandle());
+        out.reset();
+        in.reset();
+        RemoveFile(target);
+        if (sourceFault)
+            RaiseEngineError(e, source);
+        if ((rc & 0xFF) == SQLITE_FULL || reason == ENOSPC || reason == EDQUOT || reason == EFBIG)
+            throw Error(errDiskFull, "The disk is full, so '" + target + "' could not be written.", target);
+        RaiseEngineError(e, target);
+    }
+    out.reset();
+    in.reset();
+    if (!syncPath(target, false)) {
+        RemoveFile(target);
+        throw Error(errDiskIO, "The copy '" + target + "' could not be written to the disk.", target);
+    }
+}
+
+void Workspace::CompactDatabase(
+    const std::string& source, const std::string& target, const std::string& locale, const std::function<void()>& whileHeld)
 {
     std::error_code ec;
     if (target.empty())
         throw Error(errInvalidArgument, "Compaction needs a target file name.");
     if (fs::exists(target, ec))
         throw Error(errDatabaseExists, "The database '" + target + "' already exists.", target);
-    {
-        // Validates the source as one of our databases.
-        auto db = OpenDatabase(source);
-        try {
-            SQLite::Statement v(db->connection(), "VACUUM INTO ?");
-            v.bind(1, target);
-            v.exec();
-        } catch (const SQLite::Exception& e) {
-            db->Close();
-            RemoveFile(target);
-            RaiseEngineError(e, source);
-        }
+    // Validates the source as one of our databases; held until the copy has taken its place.
+    auto db = OpenDatabase(source);
+    db->HoldExclusively();
+    try {
+        SQLite::Statement v(db->connection(), "VACUUM INTO ?");
+        v.bind(1, target);
+        v.exec();
+    } catch (const SQLite::Exception& e) {
         db->Close();
+        RemoveFile(target);
+        RaiseEngineError(e, source);
     }
     try {
-        SQLite::Database out(target, SQLite::OPEN_READWRITE, 2000);
-        setConnectionPragmas(out);
-        out.exec("PRAGMA application_id=" + std::to_string(kApplicationId));
+        auto out = openFile(target, SQLite::OPEN_READWRITE);
+        out->exec("PRAGMA application_id=" + std::to_string(kApplicationId));
         if (!locale.empty()) {
-            SQLite::Statement up(out, std::string("UPDATE ") + kSystemTable + " SET Value=? WHERE Kind='locale'");
+            SQLite::Statement up(*out, std::string("UPDATE ") + kSystemTable + " SET Value=? WHERE Kind='locale'");
             up.bind(1, locale);
             up.exec();
         }
     } catch (const SQLite::Exception& e) {
+        db->Close();
         RemoveFile(target);
         RaiseEngineError(e, target);
     }
     if (!syncPath(target, false)) {
+        db->Close();
         RemoveFile(target);
         throw Error(errDiskIO, "The compacted copy '" + target + "' could not be written to the disk.", target);
     }
+    if (whileHeld)
+        whileHeld();
+    db->Close();
 }
 
 bool Workspace::RepairDatabase(const std::string& name)
@@ -95,25 +230,31 @@ bool Workspace::RepairDatabase(const std::string& name)
         std::string type, name, sql;
     };
     std::vector<SchemaItem> schema;
+    // Held from the check to the rename, so no other program's transaction
+    // is lost under the rebuilt file.
+    std::unique_ptr<SQLite::Database> old;
     try {
-        SQLite::Database old(name, SQLite::OPEN_READWRITE, 2000);
+        old = openFile(name, SQLite::OPEN_READWRITE);
+        holdExclusively(*old);
         // The mark sits in the file's header, readable however damaged the
         // pages behind it are: another program's file is never rewritten.
         {
-            SQLite::Statement appId(old, "PRAGMA application_id");
+            SQLite::Statement appId(*old, "PRAGMA application_id");
             appId.executeStep();
             if (appId.getColumn(0).getInt() != kApplicationId)
                 throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
         }
-        SQLite::Statement check(old, "PRAGMA integrity_check");
+        SQLite::Statement check(*old, "PRAGMA integrity_check");
         bool ok = check.executeStep() && check.getColumn(0).getString() == "ok";
         if (ok)
             return false;
-        SQLite::Statement s(old, "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL "
-                                 "ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid");
+        SQLite::Statement s(*old, "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL "
+                                  "ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid");
         while (s.executeStep())
             schema.push_back({ s.getColumn(0).getString(), s.getColumn(1).getString(), s.getColumn(2).getString() });
     } catch (const SQLite::Exception& e) {
+        if ((e.getErrorCode() & 0xFF) == SQLITE_BUSY || (e.getErrorCode() & 0xFF) == SQLITE_LOCKED)
+            RaiseEngineError(e, name);
         throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what(), name);
     }
     if (schema.empty())
@@ -124,18 +265,18 @@ bool Workspace::RepairDatabase(const std::string& name)
     // the new one is whole.
     const std::string fresh = name + ".repair";
     RemoveFile(fresh);
+    std::unique_ptr<SQLite::Database> out;
     try {
-        SQLite::Database old(name, SQLite::OPEN_READONLY, 2000);
-        SQLite::Database out(fresh, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, 2000);
-        out.exec("PRAGMA application_id=" + std::to_string(kApplicationId));
-        SQLite::Transaction tx(out);
+        out = openFile(fresh, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        out->exec("PRAGMA application_id=" + std::to_string(kApplicationId));
+        SQLite::Transaction tx(*out);
         for (const auto& item : schema) {
             if (item.type != "table")
                 continue;
-            out.exec(item.sql);
+            out->exec(item.sql);
             std::vector<std::string> cols;
             {
-                SQLite::Statement info(out, "SELECT name FROM pragma_table_info(?) ORDER BY cid");
+                SQLite::Statement info(*out, "SELECT name FROM pragma_table_info(?) ORDER BY cid");
                 info.bind(1, item.name);
                 while (info.executeStep())
                     cols.push_back(info.getColumn(0).getString());
@@ -145,40 +286,58 @@ bool Workspace::RepairDatabase(const std::string& name)
                 names += "," + QuoteId(c);
                 marks += ",?";
             }
-            SQLite::Statement ins(out, "INSERT INTO " + QuoteId(item.name) + " (" + names + ") VALUES (" + marks + ")");
+            SQLite::Statement ins(*out, "INSERT INTO " + QuoteId(item.name) + " (" + names + ") VALUES (" + marks + ")");
+            std::unique_ptr<SQLite::Statement> rd;
             try {
-                SQLite::Statement rd(old, "SELECT " + names + " FROM " + QuoteId(item.name) + " ORDER BY rowid");
-                while (rd.executeStep()) {
-                    for (int i = 0; i <= int(cols.size()); ++i) {
-                        auto col = rd.getColumn(i);
-                        if (col.isNull())
-                            ins.bind(i + 1);
-                        else if (i == 0)
-                            ins.bind(1, col.getInt64());
-                        else
-                            ins.bind(i + 1, col.getString());
-                    }
-                    ins.exec();
-                    ins.reset();
-                }
+                rd = std::make_unique<SQLite::Statement>(
+                    *old, "SELECT " + names + " FROM " + QuoteId(item.name) + " ORDER BY rowid");
             } catch (const SQLite::Exception&) {
-                // The rest of this table is unreadable; keep what was read.
+                continue; // nothing of this table can be read
+            }
+            for (;;) {
+                // A read that fails ends this table, keeping what was read;
+                // a write that fails fails the repair.
+                bool more = false;
+                try {
+                    more = rd->executeStep();
+                } catch (const SQLite::Exception&) {
+                    break;
+                }
+                if (!more)
+                    break;
+                for (int i = 0; i <= int(cols.size()); ++i) {
+                    auto col = rd->getColumn(i);
+                    if (col.isNull())
+                        ins.bind(i + 1);
+                    else if (i == 0)
+                        ins.bind(1, col.getInt64());
+                    else
+                        ins.bind(i + 1, col.getString());
+                }
+                ins.exec();
+                ins.reset();
             }
         }
         for (const auto& item : schema)
             if (item.type == "index")
-                out.exec(item.sql);
+                out->exec(item.sql);
         tx.commit();
-        SQLite::Statement check(out, "PRAGMA integrity_check");
+        SQLite::Statement check(*out, "PRAGMA integrity_check");
         if (!check.executeStep() || check.getColumn(0).getString() != "ok")
             throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired.", name);
     } catch (const SQLite::Exception& e) {
+        const int reason = out ? sqlite3_system_errno(out->getHandle()) : errno;
+        out.reset();
         RemoveFile(fresh);
+        if ((e.getErrorCode() & 0xFF) == SQLITE_FULL || reason == ENOSPC || reason == EDQUOT || reason == EFBIG)
+            throw Error(errDiskFull, "The disk is full, so the repaired copy of '" + name + "' could not be written.", name);
         throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what(), name);
     } catch (const Error&) {
+        out.reset();
         RemoveFile(fresh);
         throw;
     }
+    out.reset();
     if (!syncPath(fresh, false)) {
         RemoveFile(fresh);
         throw Error(errRepairFailed, "The repaired copy of '" + name + "' could not be written to the disk.", name);
@@ -189,8 +348,7 @@ bool Workspace::RepairDatabase(const std::string& name)
         RemoveFile(fresh);
         throw Error(errRepairFailed, "The repaired database could not replace '" + name + "': " + ec.message(), name);
     }
-    std::error_code ignore;
-    fs::remove(name + "-journal", ignore);
+    old.reset();
     syncPath(folderOf(name), true);
     return true;
 }

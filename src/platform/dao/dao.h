@@ -249,6 +249,10 @@ public:
 
     void Close();
     bool IsOpen() const { return conn_ != nullptr; }
+    // Keeps the file locked exclusively until Close, a journal left by a
+    // killed writer rolled back first, so no other program reads or writes
+    // it meanwhile. Throws Error when another program holds it.
+    void HoldExclusively();
 
     SQLite::Database& connection();
 
@@ -291,7 +295,11 @@ public:
     std::unique_ptr<Database> OpenDatabase(const std::string& name);
 
     // Writes a compacted copy of a closed database; the target must not exist.
-    void CompactDatabase(const std::string& source, const std::string& target, const std::string& locale = "");
+    // The source is held exclusively (Database::HoldExclusively) from the
+    // first read until `whileHeld`, run once the copy is on the disk, has
+    // returned; what it throws passes through, the copy left in place.
+    void CompactDatabase(const std::string& source, const std::string& target, const std::string& locale = "",
+        const std::function<void()>& whileHeld = {});
     // Checks a closed database and rebuilds what it can; true when it had to
     // be rebuilt, false when it was whole. Throws errRepairFailed when the
     // file cannot be made whole or is not a database of this program (which
@@ -341,6 +349,53 @@ private:
 
 // The engine's default workspace (the first of its Workspaces).
 Workspace& DefaultWorkspace();
+
+// Copies the database file `source` into the new file `target` through
+// SQLite's online backup: a consistent snapshot, taken under a read lock so
+// that no writer changes it meanwhile and with a journal left beside the
+// source rolled back first. The copy is on the disk when this returns.
+// Throws Error (the target then removed) when the source is held by another
+// program, unreadable or the copy cannot be written.
+void BackupDatabase(const std::string& source, const std::string& target);
+
+// Holds a database file exclusively while it lives (a journal left beside it
+// by a killed writer rolled back first), so that it can be renamed over
+// without another program's transaction in flight. Throws Error when another
+// program holds the file.
+class FileHold {
+public:
+    explicit FileHold(const std::string& name);
+    ~FileHold();
+    FileHold(const FileHold&) = delete;
+    FileHold& operator=(const FileHold&) = delete;
+
+private:
+    std::unique_ptr<SQLite::Database> conn_;
+};
+
+// Holds a read transaction on a database file while it lives (a journal left
+// beside it by a killed writer rolled back first), so that no writer changes
+// the file meanwhile: its bytes are then a consistent snapshot. Throws Error when a writer holds the file.
+// Closing another descriptor of the file meanwhile would drop the lock: a
+// copier closes its own only once the hold is released.
+class ReadHold {
+public:
+    explicit ReadHold(const std::string& name);
+    ~ReadHold();
+    ReadHold(const ReadHold&) = delete;
+    ReadHold& operator=(const ReadHold&) = delete;
+
+    // False when the file is in write-ahead mode, so that committed pages may
+    // lie outside it: it must then be copied through SQLite's backup.
+    bool WholeInFile() const { return wholeInFile_; }
+
+private:
+    std::unique_ptr<SQLite::Database> conn_;
+    bool wholeInFile_ = false;
+};
+
+// The file starts with SQLite's header (a regular file only; nothing else is opened).
+bool IsSqliteFile(const std::string& name);
 
 // Removes a file if present; used where a partial file must not survive.
 void RemoveFile(const std::string& name);

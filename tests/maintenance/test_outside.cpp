@@ -1,0 +1,407 @@
+// Maintenance meeting the world outside the program: a journal left by a
+// writer that was killed, another program's open transaction, case twins,
+// user files named like the program's scratch files, and special files. Each
+// command either does its work on a sound file or refuses, and never costs
+// another program's reading. Files are checked through raw SQLite.
+#include "maintenance_fixture.h"
+
+#include "maintenance/backupset.h"
+#include "maintenance/compaction.h"
+#include "maintenance/conversion.h"
+#include "maintenance/windows/convertdbase.h"
+#include "maintenance/windows/restbackup.h"
+
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace maintenancetest;
+
+namespace {
+
+const QString RestoreDone = "**** Restore Process Successful ****";
+const QString RestoreFailed = "???? Restore Process Failed ????";
+
+// A connection of another program, straight on SQLite.
+class Raw {
+public:
+    explicit Raw(const QString& file)
+    {
+        sqlite3_open_v2(QFile::encodeName(file).constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+    }
+    ~Raw() { sqlite3_close(db_); }
+    Raw(const Raw&) = delete;
+    Raw& operator=(const Raw&) = delete;
+    int exec(const std::string& sql) { return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr); }
+    // The first column of the first row, or the error.
+    std::string one(const std::string& sql)
+    {
+        sqlite3_stmt* s = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) return sqlite3_errmsg(db_);
+        const int rc = sqlite3_step(s);
+        std::string out = rc == SQLITE_ROW && sqlite3_column_text(s, 0)
+            ? reinterpret_cast<const char*>(sqlite3_column_text(s, 0))
+            : rc == SQLITE_ROW ? ""
+                               : sqlite3_errmsg(db_);
+        sqlite3_finalize(s);
+        return out;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+std::string integrity(const QString& file)
+{
+    return Raw(file).one("PRAGMA integrity_check");
+}
+
+// Every reading, in index order, as one text.
+std::string digest(const QString& file)
+{
+    return Raw(file).one("SELECT count(*) || ':' || ifnull(group_concat(Bdate || ' ' || Btime || ' ' || "
+                         "ifnull(Bsugar, '') || ' ' || ifnull(Bcomm, ''), '|'), '') "
+                         "FROM (SELECT * FROM BLOOD ORDER BY Bdate, Btime, rowid)");
+}
+
+// `count` readings with long comments in one statement.
+std::string insertRows(int count, const char* year = "2030")
+{
+    return "WITH RECURSIVE n(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM n WHERE x + 1 < " + std::to_string(count)
+        + ") INSERT INTO BLOOD (Bdate, Btime, Bsugar, Bcomm) SELECT printf('" + year
+        + "-%05d', x), '00:00', '1', printf('%0200d', x) FROM n";
+}
+
+// Leaves `file` as a writer killed inside a transaction leaves it: pages of
+// the transaction spilled into the file and its hot journal beside it.
+void killWriterInsideATransaction(const QString& file)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        Raw raw(file);
+        raw.exec("PRAGMA cache_size=5");
+        raw.exec("BEGIN");
+        raw.exec(insertRows(3000));
+        raw.exec("UPDATE BLOOD SET Bsugar = '999'");
+        ::raise(SIGKILL);
+    }
+    ::waitpid(child, nullptr, 0);
+}
+
+class Outside : public MaintenanceTest {
+protected:
+    RestBackup* restore()
+    {
+        EXPECT_TRUE(main()->mnuUtilitiesRestore.Trigger());
+        return Forms::Find<RestBackup>();
+    }
+    void restoreByWindow(const QString& file)
+    {
+        desk.messages.clear();
+        RestBackup* w = restore();
+        ASSERT_NE(w, nullptr);
+        doubleClick(w->File1, file);
+        flushDeletes();
+    }
+};
+
+} // namespace
+
+TEST_F(Outside, RestoreOverALeftoverJournalGivesTheBackupsReadingsWhole)
+{
+    makeSet("JANE_DOE");
+    configure();
+    ASSERT_TRUE(files::CopyDatabase("JANE_DOE.mdb", backupFile("JANE_DOE.mdb")).ok());
+    const std::string saved = digest(backupFile("JANE_DOE.mdb"));
+    addReadings("JANE_DOE.mdb", { { "2024-03-01", "10:00" } });
+    killWriterInsideATransaction("JANE_DOE.mdb");
+    ASSERT_TRUE(folder.exists("JANE_DOE.mdb-journal"));
+
+    restoreByWindow("JANE_DOE.mdb");
+    EXPECT_EQ(messageTexts(), QStringList { RestoreDone });
+    EXPECT_EQ(integrity("JANE_DOE.mdb"), "ok");
+    EXPECT_EQ(digest("JANE_DOE.mdb"), saved);
+    EXPECT_FALSE(folder.exists("JANE_DOE.mdb-journal"));
+
+    // The next backup copies the sound file, not a damage.
+    ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+    EXPECT_EQ(integrity(backupFile("JANE_DOE.mdb")), "ok");
+    EXPECT_EQ(digest(backupFile("JANE_DOE.mdb")), saved);
+}
+
+TEST_F(Outside, ABackupOfAFileWithALeftoverJournalCopiesItsCommittedReadings)
+{
+    makeSet("JANE_DOE");
+    configure();
+    const std::string committed = digest("JANE_DOE.mdb");
+    killWriterInsideATransaction("JANE_DOE.mdb");
+    ASSERT_TRUE(folder.exists("JANE_DOE.mdb-journal"));
+    ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+    EXPECT_EQ(integrity(backupFile("JANE_DOE.mdb")), "ok");
+    EXPECT_EQ(digest(backupFile("JANE_DOE.mdb")), committed);
+}
+
+// Each replacing step while another program holds an uncommitted write
+// transaction on the file it would replace (one case per test, since each
+// waits out the other's lock).
+struct Replacing {
+    const char* what;
+    QString file;
+    std::function<bool()> run; // true: the command reported a failure
+};
+
+const Replacing replacingSteps[] = {
+    { "compaction", "JANE_DOE.mdb", [] { return CompactReadingsDatabase("JANE_DOE.mdb").has_value(); } },
+    { "store compaction", "JANE_DOE.qnm", [] { return CompactStore(InsulinNames, "JANE_DOE").has_value(); } },
+    { "conversion", "JANE_DOE.mdb",
+        [] { return ConvertDatabase(ToCurrentLayout, "JANE_DOE.mdb").end != ConversionEnd::Converted; } },
+    { "restore", "JANE_DOE.mdb", [] { return RestoreSet("JANE_DOE.mdb").outcome != SetCopy::Outcome::Done; } },
+    { "restore of a store", "JANE_DOE.qnm",
+        [] { return RestoreSet("JANE_DOE.mdb").outcome != SetCopy::Outcome::Done; } },
+};
+
+class AnotherProgramsTransaction : public Outside, public ::testing::WithParamInterface<int> { };
+
+TEST_P(AnotherProgramsTransaction, IsNeverCostByAReplacingStep)
+{
+    const Replacing& c = replacingSteps[GetParam()];
+    SCOPED_TRACE(c.what);
+    configure();
+    makeSet("JANE_DOE");
+    ASSERT_TRUE(files::CopyDatabase("JANE_DOE.mdb", backupFile("JANE_DOE.mdb")).ok());
+    ASSERT_TRUE(files::CopyDatabase("JANE_DOE.qnm", backupFile("JANE_DOE.qnm")).ok());
+    const std::string readings = digest("JANE_DOE.mdb");
+    bool failed = false;
+    {
+        Raw other(folder.file(c.file));
+        ASSERT_EQ(other.exec("BEGIN IMMEDIATE"), SQLITE_OK);
+        ASSERT_EQ(other.exec("CREATE TABLE Outside (x); INSERT INTO Outside VALUES (42)"), SQLITE_OK);
+        failed = c.run();
+        EXPECT_EQ(other.exec("COMMIT"), SQLITE_OK);
+    }
+    // The command could not hold the file, so it refused; the other
+    // program's row is in the file that bears the name.
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(Raw(folder.file(c.file)).one("SELECT x FROM Outside"), "42");
+    EXPECT_EQ(integrity(c.file), "ok");
+    EXPECT_EQ(digest("JANE_DOE.mdb"), readings);
+    EXPECT_FALSE(folder.exists(c.file + "-journal"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, AnotherProgramsTransaction, ::testing::Range(0, int(std::size(replacingSteps))),
+    [](const ::testing::TestParamInfo<int>& info) {
+        std::string name = replacingSteps[info.param].what;
+        for (char& ch : name)
+            if (ch == ' ') ch = '_';
+        return name;
+    });
+
+TEST_F(Outside, ABackupWhileAnotherProgramWritesNeverReportsATornCopy)
+{
+    makeSet("JANE_DOE");
+    configure();
+    ASSERT_EQ(Raw(folder.file("JANE_DOE.mdb")).exec(insertRows(3000)), SQLITE_OK);
+    const std::string committed = digest("JANE_DOE.mdb");
+    const QByteArray bytes = folder.read("JANE_DOE.mdb");
+    {
+        // It rewrites every reading and its cache spills, so uncommitted
+        // pages lie in the file.
+        Raw other(folder.file("JANE_DOE.mdb"));
+        other.exec("PRAGMA cache_size=5");
+        ASSERT_EQ(other.exec("BEGIN IMMEDIATE"), SQLITE_OK);
+        ASSERT_EQ(other.exec("UPDATE BLOOD SET Bsugar = '999', Bcomm = printf('%0250d', rowid)"), SQLITE_OK);
+        ASSERT_NE(folder.read("JANE_DOE.mdb"), bytes);
+        const SetCopy copy = BackupSet("JANE_DOE.mdb", "JANE_DOE");
+        if (copy.outcome == SetCopy::Outcome::Done) {
+            EXPECT_EQ(integrity(backupFile("JANE_DOE.mdb")), "ok");
+            EXPECT_EQ(digest(backupFile("JANE_DOE.mdb")), committed);
+        } else {
+            EXPECT_EQ(copy.outcome, SetCopy::Outcome::Failed);
+        }
+        EXPECT_EQ(other.exec("COMMIT"), SQLITE_OK);
+    }
+    EXPECT_EQ(Raw(folder.file("JANE_DOE.mdb")).one("SELECT count(*) FROM BLOOD WHERE Bsugar = '999'"), "3002");
+    ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+    EXPECT_EQ(integrity(backupFile("JANE_DOE.mdb")), "ok");
+    EXPECT_EQ(digest(backupFile("JANE_DOE.mdb")), digest("JANE_DOE.mdb"));
+}
+
+TEST_F(Outside, ABackupOfAFileInWriteAheadModeHoldsEveryCommittedReading)
+{
+    makeSet("JANE_DOE");
+    configure();
+    // Another program keeps it open in write-ahead mode, its rows committed
+    // to the log and not yet into the file.
+    Raw other(folder.file("JANE_DOE.mdb"));
+    ASSERT_EQ(other.one("PRAGMA journal_mode=WAL"), "wal");
+    ASSERT_EQ(other.exec("PRAGMA wal_autocheckpoint=0"), SQLITE_OK);
+    ASSERT_EQ(other.exec(insertRows(10)), SQLITE_OK);
+    const std::string committed = digest("JANE_DOE.mdb");
+    const SetCopy copy = BackupSet("JANE_DOE.mdb", "JANE_DOE");
+    if (copy.outcome == SetCopy::Outcome::Done) {
+        EXPECT_EQ(integrity(backupFile("JANE_DOE.mdb")), "ok");
+        EXPECT_EQ(digest(backupFile("JANE_DOE.mdb")), committed);
+    } else {
+        EXPECT_EQ(copy.outcome, SetCopy::Outcome::Failed);
+    }
+    EXPECT_EQ(digest("JANE_DOE.mdb"), committed);
+}
+
+TEST_F(Outside, CaseTwinsAreTwoPeople)
+{
+    makeDatabase("twin_one.mdb", { { "2024-01-01", "08:00", "100" } });
+    makeDatabase("TWIN_ONE.mdb", { { "2024-02-02", "09:00", "200" } });
+    CreateStore(InsulinNames, "TWIN_ONE.qnm");
+    configure();
+    ASSERT_TRUE(files::CopyDatabase("TWIN_ONE.mdb", backupFile("TWIN_ONE.mdb")).ok());
+    ASSERT_TRUE(files::CopyDatabase("TWIN_ONE.qnm", backupFile("TWIN_ONE.qnm")).ok());
+    const std::string one = digest("twin_one.mdb"), other = digest("TWIN_ONE.mdb");
+
+    // Only the twin's copy in the backup folder: nothing is restored.
+    restoreByWindow("twin_one.mdb");
+    EXPECT_EQ(messageTexts(), QStringList { RestoreFailed });
+    EXPECT_EQ(digest("twin_one.mdb"), one);
+    EXPECT_FALSE(folder.exists("twin_one.qnm"));
+
+    // A backup of one twin takes neither the other's store.
+    ASSERT_EQ(BackupSet("twin_one.mdb", "twin_one").outcome, SetCopy::Outcome::Done);
+    EXPECT_FALSE(QFileInfo::exists(backupFile("twin_one.qnm")));
+    EXPECT_EQ(digest(backupFile("TWIN_ONE.mdb")), other);
+
+    // Its own copy beside the twin's is the one restored, the twin untouched.
+    addReadings("twin_one.mdb", { { "2024-03-03", "10:00" } });
+    restoreByWindow("twin_one.mdb");
+    EXPECT_EQ(messageTexts(), QStringList { RestoreDone });
+    EXPECT_EQ(digest("twin_one.mdb"), one);
+    EXPECT_EQ(digest("TWIN_ONE.mdb"), other);
+    EXPECT_FALSE(folder.exists("twin_one.qnm"));
+
+    // Deleting one twin's set leaves the other's store.
+    const QByteArray store = folder.read("TWIN_ONE.qnm");
+    EXPECT_TRUE(DeleteSet("twin_one.mdb").ok());
+    EXPECT_FALSE(folder.exists("twin_one.mdb"));
+    EXPECT_EQ(folder.read("TWIN_ONE.qnm"), store);
+    EXPECT_EQ(digest("TWIN_ONE.mdb"), other);
+
+    // Two copies that differ from the name in case only: no choice between them.
+    makeDatabase("solo.mdb", { { "2024-04-04", "11:00", "300" } });
+    const std::string solo = digest("solo.mdb");
+    ASSERT_TRUE(files::CopyDatabase("TWIN_ONE.mdb", backupFile("SOLO.mdb")).ok());
+    ASSERT_TRUE(files::CopyDatabase("TWIN_ONE.mdb", backupFile("Solo.mdb")).ok());
+    restoreByWindow("solo.mdb");
+    EXPECT_EQ(messageTexts(), QStringList { RestoreFailed });
+    EXPECT_EQ(digest("solo.mdb"), solo);
+}
+
+TEST_F(Outside, AUsersFileNamedLikeAScratchFileInAnotherCaseStays)
+{
+    makeSet("JANE_DOE");
+    const QStringList users { "wexlo.MDB", "WEXLO.mdb", "Partsnew.mdb" };
+    for (const QString& name : users)
+        makeDatabase(name, { { "2024-05-05", "12:00", "110" } });
+    CreateStore(InsulinNames, "Newfile.qnm");
+    AddEntry(InsulinNames, "Newfile.qnm", "Novorapid");
+    QMap<QString, QByteArray> before;
+    for (const QString& name : users + QStringList { "Newfile.qnm" })
+        before[name] = folder.read(name);
+
+    ASSERT_TRUE(main()->mnuUtilitiesConvert.Trigger());
+    Forms::Find(ConvertDbase::FormName)->Unload();
+    flushDeletes();
+    EXPECT_EQ(CompactReadingsDatabase("JANE_DOE.mdb"), std::nullopt);
+    EXPECT_EQ(CompactStore(InsulinNames, "JANE_DOE"), std::nullopt);
+    EXPECT_EQ(ConvertDatabase(ToCurrentLayout, "JANE_DOE.mdb").end, ConversionEnd::Converted);
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        EXPECT_EQ(folder.read(it.key()), it.value()) << it.key().toStdString();
+
+    // Such a file is the user's to compact like any other.
+    const std::string readings = digest("Partsnew.mdb");
+    EXPECT_EQ(CompactReadingsDatabase("Partsnew.mdb"), std::nullopt);
+    EXPECT_EQ(digest("Partsnew.mdb"), readings);
+    EXPECT_FALSE(folder.exists("PARTSNEW.MDB"));
+}
+
+TEST_F(Outside, SpecialFilesAreRefusedAtOnce)
+{
+    makeSet("JANE_DOE");
+    configure();
+    open("JANE_DOE.mdb");
+    const std::string readings = digest("JANE_DOE.mdb");
+    // A copy that opened a FIFO would wait for ever; the alarm ends such a test.
+    ::alarm(30);
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        std::function<SetCopy()> run;
+    } cases[] = {
+        { "a FIFO as the backup copy to restore",
+            [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(backupFile("JANE_DOE.mdb")).constData(), 0600), 0); },
+            [] { return RestoreSet("JANE_DOE.mdb"); } },
+        { "a device as the store copy to restore",
+            [&] {
+                ASSERT_TRUE(files::CopyDatabase("JANE_DOE.mdb", backupFile("JANE_DOE.mdb")).ok());
+                ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(backupFile("JANE_DOE.qnm")).constData()), 0);
+            },
+            [] { return RestoreSet("JANE_DOE.mdb"); } },
+        { "a FIFO as the backup's target",
+            [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(backupFile("JANE_DOE.mdb")).constData(), 0600), 0); },
+            [] { return BackupSet("JANE_DOE.mdb", "JANE_DOE"); } },
+        { "a folder as the backup's target", [&] { ASSERT_TRUE(QDir().mkdir(backupFile("JANE_DOE.mdb"))); },
+            [] { return BackupSet("JANE_DOE.mdb", "JANE_DOE"); } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(backupFile("JANE_DOE.mdb")).removeRecursively();
+        for (const QString& f : QDir(backup.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+            QFile::remove(backupFile(f));
+        c.arrange();
+        EXPECT_EQ(c.run().outcome, SetCopy::Outcome::Failed);
+        EXPECT_EQ(digest("JANE_DOE.mdb"), readings);
+    }
+    // Through the menu, the backup's failure message.
+    desk.messages.clear();
+    ASSERT_TRUE(main()->mnuUtilitiesBackup.Trigger());
+    EXPECT_EQ(messageTexts(), QStringList { "???? Backup Failed ????" });
+    ::alarm(0);
+}
+
+TEST_F(Outside, ACopyKilledAtAnyMomentLeavesTheOldOrTheNewDatabaseWhole)
+{
+    makeDatabase("NEW.mdb");
+    makeDatabase("OLD.mdb", { { "2024-01-02", "08:30", "120" } });
+    ASSERT_EQ(Raw(folder.file("NEW.mdb")).exec(insertRows(60000, "2040")), SQLITE_OK);
+    const std::string fresh = digest("NEW.mdb"), old = digest("OLD.mdb");
+    // Killed at each step, and once at whatever moment the copy has reached.
+    for (const char* step : { "create", "write", "sync", "rename", "" }) {
+        SCOPED_TRACE(step);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            files::SetFaultHook([step](std::string_view s, const QString&) {
+                if (s == step) ::raise(SIGKILL);
+                return false;
+            });
+            for (;;)
+                files::CopyDatabase("NEW.mdb", "OLD.mdb");
+        }
+        ::usleep(*step == '\0' ? 30000 : 1000);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(integrity("OLD.mdb"), "ok");
+        const std::string now = digest("OLD.mdb");
+        EXPECT_TRUE(now == old || now == fresh);
+        QFile::remove(folder.file("OLD.mdb"));
+        makeDatabase("OLD.mdb", { { "2024-01-02", "08:30", "120" } });
+    }
+    // The next copy clears what the killed ones left.
+    ASSERT_TRUE(files::CopyDatabase("NEW.mdb", "OLD.mdb").ok());
+    EXPECT_EQ(digest("OLD.mdb"), fresh);
+    EXPECT_EQ(filesOf(folder.path()).filter(QRegularExpression("^\\.OLD")), QStringList());
+}
