@@ -153,7 +153,8 @@ TEST(Grid, TextsStandCentredInTheirRowsAndStayReadableWhileTheGridIsDisabled)
                 const DrawnText t = drawnText(*w.grid, row, col);
                 ASSERT_GE(t.top, 0) << "no text drawn";
                 // As much room above the text as below it, to a pixel or two.
-                EXPECT_LE(std::abs(t.top - (height - 1 - t.bottom)), 2) << t.top << ".." << t.bottom << " of " << height;
+                EXPECT_LE(std::abs(t.top - (height - 1 - t.bottom)), 2)
+                    << t.top << ".." << t.bottom << " of " << height;
                 EXPECT_GE(t.contrast, 3.0);
             }
         }

@@ -161,7 +161,8 @@ TEST(ProgramChooser, OpensShowingEveryControlAndTheWholePath)
     auto pdf = pdfPrinter();
     const QString before = pdf->OutputPath();
     auto office = std::make_shared<RecordingPrinter>("Office", "drvA", "LPT1:");
-    ScopedCatalog catalog { std::make_shared<FixedCatalog>(std::vector<std::shared_ptr<PrinterDevice>> { office, pdf }, 1) };
+    ScopedCatalog catalog { std::make_shared<FixedCatalog>(
+        std::vector<std::shared_ptr<PrinterDevice>> { office, pdf }, 1) };
     for (const QString& path :
         { QString("/root/Documents/Tellora.pdf"), QString("/home/ann/Documents/Health/Readings of 2024/Tellora.pdf") }) {
         SCOPED_TRACE(path.toStdString());
