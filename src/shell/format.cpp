@@ -77,9 +77,10 @@ namespace {
 
 } // namespace
 
-TimeLocale TimeLocale::fromSystem()
+TimeLocale TimeLocale::fromSystem() { return fromLocale(QLocale::system()); }
+
+TimeLocale TimeLocale::fromLocale(const QLocale& sys)
 {
-    const QLocale sys = QLocale::system();
     TimeLocale l;
     const QString tf = sys.timeFormat(QLocale::ShortFormat);
     const int h = tf.indexOf(QRegularExpression("[hH]"));
@@ -98,6 +99,10 @@ TimeLocale TimeLocale::fromSystem()
     if (!sys.pmText().isEmpty())
         l.pmDesignator = sys.pmText();
     QString df = sys.dateFormat(QLocale::ShortFormat);
+    // With no regional settings the short date is the POSIX one (%m/%d/%y),
+    // not Qt's "d MMM yyyy", whose month name runs into the columns beside it.
+    if (sys.language() == QLocale::C)
+        df = QStringLiteral("MM/dd/yy");
     if (!df.contains("yyyy"))
         df.replace("yy", "yyyy");
     l.shortDateFormat = df;

@@ -5,6 +5,7 @@
 // Stored date: "yyyy-MM-dd". Stored time: 24-hour "HH<sep>mm" with the
 // system's time separator. The system's separator, AM/PM designators and
 // short date form come from the running locale, or from a locale a test sets.
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,8 @@ struct TimeLocale {
 
     // The running system's settings.
     static TimeLocale fromSystem();
+    // The settings of a locale; the C (POSIX) locale has the POSIX short date.
+    static TimeLocale fromLocale(const QLocale& locale);
 };
 
 // The locale the helpers use: the system's unless a test installed another.

@@ -36,7 +36,10 @@ bool StartProgram()
     forms::Form* main = Forms::Load(MDIStart::FormName);
     if (!main)
         return false;
-    // The main window shows once its load step has ended.
+    // The main window shows once its load step has ended, filling the
+    // desktop's working area so that every window centred on the screen
+    // stands inside it.
+    main->setWindowState(main->windowState() | Qt::WindowMaximized);
     main->Show();
     return true;
 }

@@ -80,6 +80,28 @@ TEST_F(FormatTest, Formats)
     EXPECT_EQ(FormatShortDate("2014-03-05"), "05.03.2014");
 }
 
+TEST_F(FormatTest, TheShortDateFollowsTheLocaleAndIsThePosixOneWithoutRegionalSettings)
+{
+    const struct {
+        QLocale locale;
+        const char* shown;
+    } cases[] = {
+        { QLocale::c(), "05/07/2024" },
+        { QLocale("C"), "05/07/2024" },
+        { QLocale("POSIX"), "05/07/2024" },
+        { QLocale(QLocale::English, QLocale::UnitedStates), "5/7/2024" },
+        { QLocale(QLocale::English, QLocale::UnitedKingdom), "07/05/2024" },
+        { QLocale(QLocale::German, QLocale::Germany), "07.05.2024" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        setTimeLocale(TimeLocale::fromLocale(c.locale));
+        EXPECT_EQ(FormatShortDate("2024-05-07"), c.shown);
+        // A shown date reads back as the same day.
+        EXPECT_EQ(FormatShortDate(FormatShortDate("2024-05-07")), c.shown);
+    }
+}
+
 TEST_F(FormatTest, AStoredTimeIsLookedUpUnderEitherSeparator)
 {
     EXPECT_EQ(StoredTimeSpellings("8:30 AM"), (QStringList { "08:30", "08.30" }));

@@ -208,6 +208,27 @@ TEST_F(Opening, DoubleClickWithNoFileSelectedOpensNothing)
     EXPECT_TRUE(panel()->Visible());
 }
 
+TEST_F(Opening, FromTheKeyboardReturnOpensTheCurrentFile)
+{
+    makeDatabase("ANN_LEE.mdb", { { "2014-03-05", "08:00" } });
+    makeDatabase("BOB_RAY.mdb", { { "2015-06-07", "09:15" } });
+    click(&panel()->Command2);
+    ASSERT_NE(chooser(), nullptr);
+    activate(chooser());
+    auto& list = chooser()->File1;
+    ASSERT_EQ(QApplication::focusWidget(), &list);
+    QTest::keyClick(&list, Qt::Key_Down);
+    QTest::keyClick(&list, Qt::Key_Return);
+    ASSERT_NE(record(), nullptr);
+    EXPECT_EQ(record()->DatabaseName.Text(), "BOB_RAY");
+    EXPECT_EQ(shown(), "2015-06-07 09:15 AM");
+    // Closing it hands the keyboard back to the start panel, not the empty main window.
+    click(&record()->Command1);
+    for (int i = 0; i < 50 && !panel()->isActiveWindow(); ++i)
+        QTest::qWait(5);
+    EXPECT_TRUE(panel()->isActiveWindow());
+}
+
 TEST_F(Opening, CancelLeavesTheStartPanelAndMenusAsTheyWere)
 {
     const auto before = menuState();

@@ -109,6 +109,24 @@ TEST_F(Startup, ProgramFolderBecomesCurrentAndStartPanelShows)
     EXPECT_EQ(panel()->x(), screen.width() / 2 - panel()->width() / 2);
 }
 
+TEST_F(Startup, TheMainWindowFillsTheDesktopSoEveryCentredWindowStandsInsideIt)
+{
+    EXPECT_TRUE(main()->isMaximized());
+    QCoreApplication::processEvents();
+    const QRect frame = main()->frameGeometry();
+    EXPECT_EQ(frame, main()->screen()->availableGeometry());
+    makeDatabase("ANN_LEE.mdb", { { "2024-05-07", "08:30" } });
+    open("ANN_LEE.mdb");
+    ASSERT_NE(record(), nullptr);
+    main()->mnuHelpAbout.Trigger();
+    for (const char* name : { "BloodMenu", "SelectDbase", "DisplayRecord", "About" }) {
+        forms::Form* f = Forms::Find(name);
+        ASSERT_NE(f, nullptr) << name;
+        f->CentreOnScreen();
+        EXPECT_TRUE(frame.contains(QRect(f->pos(), f->size().grownBy(f->FrameMargins())))) << name;
+    }
+}
+
 TEST_F(Startup, StartedFromAnotherFolderTheProgramStillFindsItsFiles)
 {
     Forms::Reset();

@@ -194,8 +194,11 @@ void FileListBox::Refresh()
         if (re.match(name).hasMatch())
             names << name;
     addItems(names);
-    setCurrentRow(-1);
     clearSelection();
+    // The first file is current (the one the keyboard starts from and a
+    // screen reader names) but not selected: FileName stays empty until the
+    // user picks one.
+    setCurrentRow(names.isEmpty() ? -1 : 0, QItemSelectionModel::NoUpdate);
 }
 
 QString FileListBox::FileName() const
@@ -224,8 +227,19 @@ QString FileListBox::List(int index) const
 
 void FileListBox::keyPressEvent(QKeyEvent* event)
 {
-    if (!dispatchKeyPress(this, *this, event))
-        QListWidget::keyPressEvent(event);
+    if (dispatchKeyPress(this, *this, event))
+        return;
+    // Return picks the current file and is the double-click of the keyboard.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
+        event->accept();
+        if (QListWidgetItem* current = currentItem()) {
+            setCurrentItem(current, QItemSelectionModel::ClearAndSelect);
+            if (DblClick)
+                DblClick();
+        }
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 void FileListBox::focusInEvent(QFocusEvent* event)

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QHideEvent>
 #include <QPointer>
 #include <QShowEvent>
 #include <QTimer>
@@ -22,6 +23,36 @@
 #include <vector>
 
 namespace forms {
+
+namespace {
+
+// The program's windows in the order they were last active, the latest last.
+std::vector<QPointer<Form>>& activationOrder()
+{
+    static std::vector<QPointer<Form>> order;
+    return order;
+}
+
+void noteActive(Form* form)
+{
+    auto& order = activationOrder();
+    order.erase(std::remove_if(order.begin(), order.end(), [form](const QPointer<Form>& f) { return !f || f == form; }),
+        order.end());
+    order.emplace_back(form);
+}
+
+bool canTakeActivation(const Form* form)
+{
+    return form && form->IsLoaded() && form->isVisible() && form->isEnabled();
+}
+
+} // namespace
+
+void Form::followFocus(QWidget* now)
+{
+    if (auto* form = now ? qobject_cast<Form*>(now->window()) : nullptr)
+        form->lastFocus_ = now;
+}
 
 QString installedFamily(const QString& family)
 {
@@ -66,6 +97,11 @@ Form::Form(const QString& name, BorderStyle border)
     setWindowFlags(flags);
     setFont(makeFont(FontSpec {}));
     setWindowTitle(name);
+    static bool following = false;
+    if (!following) {
+        following = true;
+        connect(qApp, &QApplication::focusChanged, qApp, [](QWidget*, QWidget* now) { followFocus(now); });
+    }
 }
 
 Form::~Form() = default;
@@ -207,9 +243,46 @@ void Form::showEvent(QShowEvent* event)
             }
         });
     }
+    // A window the program shows is the one the user works in next: on top
+    // and active, even when the desktop would leave it under the window
+    // that took the last keystrokes.
+    if (main != this && isWindow() && !event->spontaneous()) {
+        QTimer::singleShot(0, this, [this] {
+            if (IsLoaded() && isVisible())
+                activateWindow();
+        });
+    }
     // Captions set since the layout are fitted too.
     FitCaptions(this);
     QWidget::showEvent(event);
+}
+
+void Form::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (event->spontaneous() || !isWindow())
+        return;
+    Form* main = Forms::MainForm();
+    const QWidget* active = QApplication::activeWindow();
+    if (this == main || (active && active != this && active != main))
+        return;
+    // The desktop would hand the activation to the main window, which holds
+    // nothing to work in: the window the user came from takes it back.
+    const auto& order = activationOrder();
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        Form* form = it->data();
+        if (form != this && form != main && canTakeActivation(form)) {
+            form->activateWindow();
+            return;
+        }
+    }
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* form = qobject_cast<Form*>(top);
+        if (form != this && form != main && canTakeActivation(form)) {
+            form->activateWindow();
+            return;
+        }
+    }
 }
 
 void Form::closeEvent(QCloseEvent* event)
@@ -226,9 +299,16 @@ void Form::closeEvent(QCloseEvent* event)
 void Form::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ActivationChange) {
-        if (isActiveWindow())
+        if (isActiveWindow()) {
             wasActive_ = true;
-        else if (wasActive_ && IsLoaded()) {
+            noteActive(this);
+            // Disabling the window while another was open took its focus
+            // away: the control the user left gets it back.
+            QWidget* last = lastFocus_;
+            if (!focusWidget() && last && last->window() == this && last->isVisible() && last->isEnabled()
+                && last->focusPolicy() != Qt::NoFocus)
+                last->setFocus(Qt::ActiveWindowFocusReason);
+        } else if (wasActive_ && IsLoaded()) {
             wasActive_ = false;
             Form_LostFocus();
         }

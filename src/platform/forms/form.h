@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QFont>
 #include <QMargins>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -115,12 +116,17 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QString name_;
     BorderStyle border_;
     State state_ = State::Created;
     bool wasActive_ = false;
+    // The control that last held the focus in this window, given it back
+    // when the window is active again after its focus was taken away.
+    QPointer<QWidget> lastFocus_;
+    static void followFocus(QWidget* now);
 };
 
 // Red, green, blue as the windows give colours.

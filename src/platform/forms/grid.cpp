@@ -14,27 +14,20 @@ namespace {
 
 const QColor fixedBack(240, 240, 240);
 
+// The horizontal part of an alignment as stated; the rows here are taller
+// than the line of text they hold, so a text at their top or bottom edge
+// reads as belonging to the next row: every text stands centred in its row.
 Qt::Alignment qtAlignment(int alignment)
 {
     switch (alignment) {
-    case Grid::AlignLeftTop:
-        return Qt::AlignLeft | Qt::AlignTop;
-    case Grid::AlignLeftCenter:
-        return Qt::AlignLeft | Qt::AlignVCenter;
-    case Grid::AlignLeftBottom:
-        return Qt::AlignLeft | Qt::AlignBottom;
     case Grid::AlignCenterTop:
-        return Qt::AlignHCenter | Qt::AlignTop;
     case Grid::AlignCenterCenter:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
     case Grid::AlignCenterBottom:
-        return Qt::AlignHCenter | Qt::AlignBottom;
+        return Qt::AlignHCenter | Qt::AlignVCenter;
     case Grid::AlignRightTop:
-        return Qt::AlignRight | Qt::AlignTop;
     case Grid::AlignRightCenter:
-        return Qt::AlignRight | Qt::AlignVCenter;
     case Grid::AlignRightBottom:
-        return Qt::AlignRight | Qt::AlignBottom;
+        return Qt::AlignRight | Qt::AlignVCenter;
     default:
         return Qt::AlignLeft | Qt::AlignVCenter;
     }
@@ -53,6 +46,13 @@ Grid::Grid(QWidget* parent, int rows, int cols)
     setTabKeyNavigation(false);
     setFocusPolicy(Qt::StrongFocus);
     setWordWrap(false);
+    // A disabled grid (while a name is being added) still shows its names:
+    // it takes no input but keeps its colours, not the desktop's grey on grey.
+    QPalette p = palette();
+    for (QPalette::ColorRole role : { QPalette::Base, QPalette::AlternateBase, QPalette::Text, QPalette::WindowText,
+             QPalette::Highlight, QPalette::HighlightedText })
+        p.setBrush(QPalette::Disabled, role, p.brush(QPalette::Inactive, role));
+    setPalette(p);
 
     // Keyboard moves skip the fixed cells (they are not enabled items); this
     // catches any other way onto one.

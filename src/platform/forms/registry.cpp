@@ -36,6 +36,20 @@ Registry& registry()
     return r;
 }
 
+// A window held by the main window is the desktop's transient of it, so the
+// desktop keeps it above the main window whatever is clicked; borderless and
+// sizable windows too, which a plain top-level window would not be.
+Qt::WindowFlags heldFlags(Qt::WindowFlags flags)
+{
+    if ((flags & Qt::WindowType_Mask) != Qt::Window)
+        return flags;
+    flags = (flags & ~Qt::WindowType_Mask) | Qt::Dialog;
+    if (!(flags & Qt::FramelessWindowHint))
+        flags |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+            | Qt::WindowCloseButtonHint;
+    return flags;
+}
+
 void reportUnregistered(const QString& name, const char* kind)
 {
     if (registry().unregistered)
@@ -88,7 +102,7 @@ Form* Forms::Load(const QString& name)
     if (!f)
         return nullptr;
     if (r.main && f != r.main && !f->parentWidget())
-        f->setParent(r.main, f->windowFlags());
+        f->setParent(r.main, heldFlags(f->windowFlags()));
     r.loaded[name] = f;
     f->state_ = Form::State::Loading;
     f->Form_Load();

@@ -14,6 +14,9 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace print {
 
@@ -57,6 +60,18 @@ std::optional<QString> runChooser(QWidget* owner, const QString& preset)
     file->setAccessibleName(QStringLiteral("File:"));
     auto* browse = new QPushButton(QStringLiteral("Browse..."), &dialog);
     browse->setAccessibleName(QStringLiteral("Browse..."));
+    // The box is as wide as the whole path (within the screen), so the
+    // dialog opens showing all of it.
+    const auto fitPath = [file] {
+        const QFontMetrics fm = file->fontMetrics();
+        const int chrome = file->sizeHint().width() - fm.horizontalAdvance(QLatin1Char('x')) * 17;
+        int width = fm.horizontalAdvance(file->text()) + chrome + fm.averageCharWidth();
+        if (const QScreen* screen = file->screen())
+            width = std::min(width, screen->availableGeometry().width() * 3 / 4);
+        file->setMinimumWidth(std::max(width, file->sizeHint().width()));
+    };
+    fitPath();
+    QObject::connect(file, &QLineEdit::textChanged, &dialog, fitPath);
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(file);
     fileRow->addWidget(browse);
@@ -80,6 +95,7 @@ std::optional<QString> runChooser(QWidget* owner, const QString& preset)
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     form->addRow(buttons);
+    dialog.adjustSize();
 
     if (dialog.exec() != QDialog::Accepted || printers->currentIndex() < 0) return std::nullopt;
     if (printers->currentText() == pdf->DeviceName() && !file->text().trimmed().isEmpty())
@@ -88,6 +104,11 @@ std::optional<QString> runChooser(QWidget* owner, const QString& preset)
 }
 
 } // namespace
+
+std::optional<QString> ProgramPrinterChoiceDialog::Run(QWidget* owner)
+{
+    return runChooser(owner, DeviceName());
+}
 
 std::optional<QString> DesktopPrinterChoiceDialog::Run(QWidget* owner)
 {

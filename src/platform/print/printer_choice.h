@@ -71,6 +71,13 @@ protected:
     std::optional<QString> Run(QWidget* owner) override;
 };
 
+// The program's own chooser, which the desktop's dialog shows when the system
+// has no printer: the program's printers and, for the PDF printer, its file.
+class ProgramPrinterChoiceDialog : public PrinterChoiceDialog {
+protected:
+    std::optional<QString> Run(QWidget* owner) override;
+};
+
 // Scripts the dialog for its lifetime: each dialog shown takes the next
 // answer; with none left it is cancelled. Every dialog shown is recorded with
 // its presets as they stood when it was shown.

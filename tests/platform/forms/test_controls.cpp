@@ -280,4 +280,33 @@ TEST_F(Controls, FileListDoubleClickIsAnEventOfItsOwn)
     EXPECT_EQ(named, "");
 }
 
+TEST_F(Controls, FileListTakesReturnOnItsCurrentFileAsTheDoubleClick)
+{
+    testsupport::ProgramFolder folder;
+    folder.write("ann_lee.mdb", "x");
+    folder.write("bob_ray.mdb", "x");
+    auto& files = panel->Files;
+    files.SetPattern("*.mdb");
+    // The first file is current, so the keyboard and a screen reader start
+    // there, but nothing is picked until the user picks it.
+    ASSERT_NE(files.currentItem(), nullptr);
+    EXPECT_EQ(files.currentItem()->text(), "ann_lee.mdb");
+    EXPECT_EQ(files.FileName(), "");
+    QStringList opened;
+    files.DblClick = [&] { opened << files.FileName(); };
+    files.setFocus();
+    QTest::keyClick(&files, Qt::Key_Return);
+    QTest::keyClick(&files, Qt::Key_Down);
+    EXPECT_EQ(opened, QStringList { "ann_lee.mdb" }); // an arrow moves, it opens nothing
+    QTest::keyClick(&files, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(opened, (QStringList { "ann_lee.mdb", "bob_ray.mdb" }));
+
+    // An empty list has no current file, and Return opens nothing.
+    testsupport::ProgramFolder empty;
+    files.Refresh();
+    EXPECT_EQ(files.currentItem(), nullptr);
+    QTest::keyClick(&files, Qt::Key_Return);
+    EXPECT_EQ(opened.size(), 2);
+}
+
 } // namespace

@@ -1,10 +1,12 @@
 #include "platform/forms/grid.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
+#include <cmath>
 #include <ostream>
 
 using forms::Grid;
@@ -90,11 +92,73 @@ TEST(Grid, ColumnWidthsAreInTwipsAndAlignmentsApplyBelowTheFixedRow)
     grid.SetColAlignment(1, Grid::AlignRightCenter);
     EXPECT_EQ(grid.ColAlignment(0), 2);
     EXPECT_EQ(grid.ColAlignment(1), 7);
-    EXPECT_EQ(grid.item(5, 0)->textAlignment(), int(Qt::AlignLeft | Qt::AlignBottom));
+    // The stated column alignment is kept; its text stands centred in the row.
+    EXPECT_EQ(grid.item(5, 0)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
     EXPECT_EQ(grid.item(250, 1)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
     EXPECT_EQ(grid.item(0, 1)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
     grid.SetColAlignment(1, 42); // not an alignment: ignored
     EXPECT_EQ(grid.ColAlignment(1), 7);
+}
+
+// Where a cell's text is drawn and how it stands out from its background.
+struct DrawnText {
+    int top = -1, bottom = -1; // rows of the cell that hold text pixels
+    double contrast = 1;       // of the text against the cell's background
+};
+
+double luminance(QRgb c)
+{
+    const auto lin = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(qRed(c)) + 0.7152 * lin(qGreen(c)) + 0.0722 * lin(qBlue(c));
+}
+
+DrawnText drawnText(Grid& grid, int row, int col)
+{
+    const QImage image = grid.viewport()->grab().toImage();
+    const QRect cell = grid.visualRect(grid.model()->index(row, col)).adjusted(1, 1, -2, -2);
+    const QRgb back = image.pixel(cell.right() - 1, cell.center().y()); // right of the short text
+    DrawnText t;
+    double most = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            const double d = std::abs(luminance(p) - luminance(back));
+            if (d > 0.05) {
+                if (t.top < 0) t.top = y - cell.top();
+                t.bottom = y - cell.top();
+            }
+            if (d > most) {
+                most = d;
+                const double a = luminance(p), b = luminance(back);
+                t.contrast = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+            }
+        }
+    return t;
+}
+
+TEST(Grid, TextsStandCentredInTheirRowsAndStayReadableWhileTheGridIsDisabled)
+{
+    GridWindow w;
+    w.grid->SetRow(1);
+    for (bool enabled : { true, false }) {
+        w.grid->setEnabled(enabled);
+        QApplication::processEvents();
+        for (int row : { 1, 2 }) { // the current row and another
+            for (int col : { 0, 1 }) {
+                SCOPED_TRACE(testing::Message() << "enabled " << enabled << " row " << row << " col " << col);
+                const int height = w.grid->rowHeight(row) - 3;
+                const DrawnText t = drawnText(*w.grid, row, col);
+                ASSERT_GE(t.top, 0) << "no text drawn";
+                // As much room above the text as below it, to a pixel or two.
+                EXPECT_LE(std::abs(t.top - (height - 1 - t.bottom)), 2)
+                    << t.top << ".." << t.bottom << " of " << height;
+                EXPECT_GE(t.contrast, 3.0);
+            }
+        }
+    }
 }
 
 TEST(Grid, CellTextsAreReadAndWrittenByRowAndColumn)

@@ -2,6 +2,7 @@
 // handler, self-unload in the load step, geometry and fonts.
 #include "platform/forms/desktop.h"
 #include "platform/forms/form.h"
+#include "platform/forms/controls.h"
 #include "platform/forms/registry.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <QFontInfo>
 #include <QPointer>
 #include <QScreen>
+#include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using forms::Form;
@@ -227,6 +230,124 @@ TEST_F(Runtime, CommandsRunByName)
     Forms::RegisterCommand("BackupDbase", [&] { ++runs; });
     EXPECT_TRUE(Forms::RunCommand("BackupDbase"));
     EXPECT_EQ(runs, 1);
+}
+
+// A window of a given border with two buttons; while it is open it blocks
+// the window named `blocks`, as the program's windows block the one they
+// were opened from.
+class Held : public Form {
+public:
+    Held(const QString& name, forms::BorderStyle border, QString blocks = {})
+        : Form(name, border)
+        , blocks_(std::move(blocks))
+    {
+        SetClientSize(4500, 3000);
+        Layout({
+            { &First, "First", "First", { 120, 120, 1500, 495 }, 0 },
+            { &Second, "Second", "Second", { 120, 720, 1500, 495 }, 1 },
+        });
+    }
+    forms::CommandButton First, Second;
+
+protected:
+    void Form_Load() override
+    {
+        if (Form* blocked = Forms::Find(blocks_))
+            blocked->SetEnabled(false);
+        CentreOnScreen();
+        Show();
+    }
+    void Form_Unload() override
+    {
+        if (Form* blocked = Forms::Find(blocks_))
+            blocked->SetEnabled(true);
+    }
+
+private:
+    QString blocks_;
+};
+
+class HeldWindows : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        main = new Held("Main", forms::BorderStyle::Sizable);
+        Forms::SetMainForm(main);
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+        add("Panel", forms::BorderStyle::None);
+        add("Reading", forms::BorderStyle::FixedDialog);
+        add("Listing", forms::BorderStyle::Sizable, "Reading");
+        add("Chart", forms::BorderStyle::FixedDialog, "Reading");
+    }
+    void TearDown() override
+    {
+        Forms::Reset();
+        for (const char* name : { "Panel", "Reading", "Listing", "Chart" })
+            Forms::Unregister(name);
+        flushDeletes();
+    }
+    void add(const QString& name, forms::BorderStyle border, const QString& blocks = {})
+    {
+        Forms::Register(name, [=] { return new Held(name, border, blocks); });
+    }
+    Held* load(const char* name)
+    {
+        auto* f = dynamic_cast<Held*>(Forms::Load(name));
+        EXPECT_NE(f, nullptr) << name;
+        if (f)
+            EXPECT_TRUE(settlesActive(f)) << name << " is not active once loaded";
+        return f;
+    }
+    static bool settlesActive(QWidget* w)
+    {
+        for (int i = 0; i < 50 && !w->isActiveWindow(); ++i)
+            QTest::qWait(5);
+        return w->isActiveWindow();
+    }
+    Form* main = nullptr;
+    forms::RecordingDesktop desk;
+};
+
+TEST_F(HeldWindows, EveryWindowIsTheDesktopsTransientOfTheMainWindowWhateverItsBorder)
+{
+    for (const char* name : { "Panel", "Reading", "Listing" }) {
+        SCOPED_TRACE(name);
+        Form* f = load(name);
+        ASSERT_NE(f, nullptr);
+        QWindow* w = f->windowHandle();
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->transientParent(), main->windowHandle());
+        // The desktop keeps only dialog-type windows above the window they
+        // are transient for; a plain top-level window may go under it.
+        EXPECT_EQ(w->type(), Qt::Dialog);
+    }
+    // The borderless one stays borderless, the sizable one sizable.
+    EXPECT_TRUE(Forms::Find("Panel")->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(Forms::Find("Listing")->windowFlags() & Qt::MSWindowsFixedSizeDialogHint);
+    EXPECT_NE(Forms::Find("Listing")->minimumSize(), Forms::Find("Listing")->maximumSize());
+}
+
+TEST_F(HeldWindows, ClosingAWindowGivesTheActivationAndTheFocusBackToTheWindowItCameFrom)
+{
+    Held* panel = load("Panel");
+    Held* reading = load("Reading");
+    ASSERT_TRUE(panel && reading);
+    reading->Second.setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), &reading->Second);
+    // The reading window is blocked while the chart is open, which takes its
+    // focus away; the chart comes up active on top of it.
+    Held* chart = load("Chart");
+    ASSERT_NE(chart, nullptr);
+    EXPECT_FALSE(reading->isEnabled());
+    chart->Second.setFocus();
+    Forms::Unload(chart);
+    EXPECT_TRUE(settlesActive(reading));
+    EXPECT_EQ(QApplication::focusWidget(), &reading->Second);
+    // Closing the reading window goes back to the panel, not the main window.
+    Forms::Unload(reading);
+    EXPECT_TRUE(settlesActive(panel));
+    EXPECT_NE(QApplication::activeWindow(), main);
 }
 
 } // namespace

@@ -3,6 +3,14 @@
 #include "platform/print/printer_choice.h"
 #include "platform/print/recording_printer.h"
 
+#include "platform/print/devices.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -144,6 +152,52 @@ TEST(ChoiceFactory, ScriptsAreUninstalledWithTheirGuard)
     }
     auto desktop = createPrinterChoiceDialog();
     EXPECT_NE(dynamic_cast<DesktopPrinterChoiceDialog*>(desktop.get()), nullptr);
+}
+
+// The program's own dialog (no system printer) opens showing every control at
+// its size and the whole path of the PDF file.
+TEST(ProgramChooser, OpensShowingEveryControlAndTheWholePath)
+{
+    auto pdf = pdfPrinter();
+    const QString before = pdf->OutputPath();
+    auto office = std::make_shared<RecordingPrinter>("Office", "drvA", "LPT1:");
+    ScopedCatalog catalog { std::make_shared<FixedCatalog>(
+        std::vector<std::shared_ptr<PrinterDevice>> { office, pdf }, 1) };
+    for (const QString& path :
+        { QString("/root/Documents/Tellora.pdf"), QString("/home/ann/Documents/Health/Readings of 2024/Tellora.pdf") }) {
+        SCOPED_TRACE(path.toStdString());
+        pdf->SetOutputPath(path);
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            seen = true;
+            EXPECT_GE(dialog->width(), dialog->sizeHint().width());
+            EXPECT_GE(dialog->height(), dialog->sizeHint().height());
+            for (QWidget* control : dialog->findChildren<QWidget*>()) {
+                if (!control->isVisible() || (!control->inherits("QAbstractButton") && !control->inherits("QComboBox")))
+                    continue;
+                EXPECT_GE(control->width(), control->sizeHint().width()) << control->metaObject()->className();
+                EXPECT_GE(control->height(), control->minimumSizeHint().height()) << control->metaObject()->className();
+            }
+            const auto boxes = dialog->findChildren<QLineEdit*>();
+            ASSERT_EQ(boxes.size(), 1);
+            QLineEdit* file = boxes.front();
+            EXPECT_EQ(file->text(), path);
+            // The room the box gives its text, as the box itself lays it out.
+            QStyleOptionFrame option;
+            option.initFrom(file);
+            option.lineWidth = file->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, file);
+            const QRect text = file->style()->subElementRect(QStyle::SE_LineEditContents, &option, file);
+            EXPECT_GE(text.width() - 4, file->fontMetrics().horizontalAdvance(path));
+            dialog->reject();
+        });
+        ProgramPrinterChoiceDialog dialog;
+        dialog.SetDeviceName(pdf->DeviceName());
+        EXPECT_FALSE(dialog.ShowPrinter(nullptr));
+        EXPECT_TRUE(seen);
+    }
+    pdf->SetOutputPath(before);
 }
 
 } // namespace
