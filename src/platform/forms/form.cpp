@@ -1,5 +1,6 @@
 #include "form.h"
 
+#include "accessible.h"
 #include "captions.h"
 #include "events.h"
 #include "registry.h"
@@ -66,6 +67,7 @@ Form::Form(const QString& name, BorderStyle border)
     setWindowFlags(flags);
     setFont(makeFont(FontSpec {}));
     setWindowTitle(name);
+    InstallAccessibility();
 }
 
 Form::~Form() = default;
@@ -154,16 +156,13 @@ void Form::Layout(std::initializer_list<ControlSpec> controls)
             w->setToolTip(c.toolTip);
         if (auto* events = dynamic_cast<ControlEvents*>(w))
             events->HelpContextID = c.help;
-        // Screen readers name a control by its caption, or a box by its label.
+        // Screen readers name a control by its caption; a box by its label,
+        // below, once every label has its caption.
         QString accessible = c.caption;
-        if (c.label) {
-            if (auto* label = qobject_cast<QLabel*>(c.label))
-                accessible = label->text();
-        }
         accessible.remove(QLatin1Char('&'));
         if (!accessible.isEmpty())
             w->setAccessibleName(accessible);
-        else if (w->accessibleName().isEmpty())
+        else if (w->accessibleName().isEmpty() && !qobject_cast<QLabel*>(c.label))
             w->setAccessibleName(QString::fromUtf8(c.name));
         if (c.tab >= 0)
             tabbed.push_back(&c);
@@ -171,10 +170,29 @@ void Form::Layout(std::initializer_list<ControlSpec> controls)
             w->setFocusPolicy(Qt::ClickFocus);
         w->setVisible(c.visible);
     }
+    for (const ControlSpec& c : controls)
+        if (auto* label = qobject_cast<QLabel*>(c.label))
+            LabelBox(*c.control, { label });
     std::stable_sort(tabbed.begin(), tabbed.end(), [](auto* a, auto* b) { return a->tab < b->tab; });
     for (std::size_t i = 1; i < tabbed.size(); ++i)
         QWidget::setTabOrder(tabbed[i - 1]->control, tabbed[i]->control);
     FitCaptions(this);
+}
+
+void Form::LabelBox(QWidget& box, std::initializer_list<QLabel*> labels)
+{
+    // The box is "labelled by" each label and named by their texts in turn.
+    QStringList texts;
+    for (QLabel* label : labels) {
+        if (!label->buddy())
+            label->setBuddy(&box);
+        texts << label->text().remove(QLatin1Char('&')).simplified();
+    }
+    texts.removeAll(QString());
+    if (!texts.isEmpty())
+        box.setAccessibleName(texts.join(QLatin1Char(' ')));
+    else if (box.accessibleName().isEmpty())
+        box.setAccessibleName(box.objectName());
 }
 
 void Form::showEvent(QShowEvent* event)

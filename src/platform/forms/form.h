@@ -11,6 +11,8 @@
 #include <QString>
 #include <QWidget>
 
+class QLabel;
+
 #include <initializer_list>
 #include <optional>
 
@@ -111,6 +113,9 @@ protected:
     void SetFormFont(const FontSpec& font);
     // Turns the layout table into placed, named, ordered controls.
     void Layout(std::initializer_list<ControlSpec> controls);
+    // Ties labels to a box for screen readers: each label not tied to a box
+    // yet becomes its buddy, and the box is named by their texts, joined.
+    void LabelBox(QWidget& box, std::initializer_list<QLabel*> labels);
 
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
