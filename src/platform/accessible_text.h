@@ -57,7 +57,9 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Value || (t == QAccessible::Description && described_)) return all();
+        if (t == QAccessible::Value) return all();
+        // The description is the text as a whole, for reading at once.
+        if (t == QAccessible::Description && described_) return lines_().join(QLatin1Char('\n'));
         return QAccessibleWidget::text(t);
     }
 
@@ -86,26 +88,36 @@ public:
         return {};
     }
 
-    // Where line `line` starts in the lines joined by "\n" (the last line's
-    // start for a line past the end).
+    // The text as given: each line ends in a blank, then "\n" between
+    // lines. Orca (as on Debian 12) leaves out the last character of a line
+    // it reads; the blank is what it leaves out.
+    static QString Joined(const QStringList& lines)
+    {
+        QStringList ended;
+        for (const QString& line : lines)
+            ended << line + QLatin1Char(' ');
+        return ended.join(QLatin1Char('\n'));
+    }
+    // Where line `line` starts in the text (the last line's start for a line
+    // past the end).
     static int OffsetOfLine(const QStringList& lines, int line)
     {
         int offset = 0;
         for (int i = 0; i < std::min<int>(line, int(lines.size()) - 1); ++i)
-            offset += int(lines[i].size()) + 1;
+            offset += int(lines[i].size()) + 2;
         return offset;
     }
-    // The line that holds `offset` in the lines joined by "\n".
+    // The line that holds `offset` in the text.
     static int LineAtOffset(const QStringList& lines, int offset)
     {
         int line = 0;
-        for (int start = 0; line + 1 < lines.size() && start + lines[line].size() + 1 <= offset; ++line)
-            start += int(lines[line].size()) + 1;
+        for (int start = 0; line + 1 < lines.size() && start + lines[line].size() + 2 <= offset; ++line)
+            start += int(lines[line].size()) + 2;
         return line;
     }
 
 private:
-    QString all() const { return lines_().join(QLatin1Char('\n')); }
+    QString all() const { return Joined(lines_()); }
 
     bool described_;
     std::function<QStringList()> lines_;

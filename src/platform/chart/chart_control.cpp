@@ -158,7 +158,7 @@ void ChartControl::changed()
     announcing_ = true;
     QTimer::singleShot(0, this, [this] {
         announcing_ = false;
-        const QString text = TextLines().join(QLatin1Char('\n'));
+        const QString text = platform::LinesAccessible::Joined(TextLines());
         if (text == announced_) return;
         caretLine_ = 0;
         const QString before = std::exchange(announced_, text);

@@ -245,7 +245,7 @@ void PictureBox::textChanged()
 void PictureBox::announceText()
 {
     announcing_ = false;
-    const QString text = ShownText();
+    const QString text = platform::LinesAccessible::Joined(ShownLines());
     if (text == announced_) return;
     caretLine_ = 0;
     const QString before = std::exchange(announced_, text);

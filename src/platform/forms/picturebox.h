@@ -86,7 +86,6 @@ public:
     // inside it, a line for each height they stand at (top to bottom), left
     // to right within a line, as far as each shows.
     QStringList ShownLines() const;
-    QString ShownText() const { return ShownLines().join(QLatin1Char('\n')); }
     // The line a screen reader's reading position is on. Up and Down move
     // it; a new drawing puts it back on the first line.
     int CaretLine() const { return caretLine_; }
