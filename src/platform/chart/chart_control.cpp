@@ -140,6 +140,11 @@ QStringList ChartControl::TextLines() const
             values << (series.isEmpty() ? value : series + QLatin1Char(' ') + value);
         }
         const QString label = labels_[row - 1].simplified();
+        // A row with no label and nothing to draw shows as an empty slot.
+        const auto& cells = cells_[row - 1];
+        if (label.isEmpty()
+            && std::all_of(cells.begin(), cells.begin() + columnCount_, [](double v) { return v == 0; }))
+            continue;
         lines << (label.isEmpty() ? QString() : label + QStringLiteral(": ")) + values.join(QStringLiteral(", "));
     }
     return lines;

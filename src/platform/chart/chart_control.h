@@ -163,7 +163,8 @@ public:
     void Draw(QPainter& painter, const QRectF& area) const;
 
     // The chart as text for a screen reader: the title, the axis titles
-    // shown, then a line per row: its label and each series' value.
+    // shown, then a line per row: its label and each series' value (a row
+    // with neither label nor bar is left out).
     QStringList TextLines() const;
     // The text line a screen reader's reading position is on; Up and Down
     // move it, a change of the chart puts it back on the title.

@@ -363,12 +363,13 @@ TEST_F(ChartTest, ScreenReadersGetTheChartAsText)
     chart.SetCategoryAxisTitle("Date Of Reading");
     chart.SetValueAxisTitle("Systolic Pressure and Pulse");
     chart.SetSecondAxisTitle("Approx. Time of Reading");
-    chart.SetRowCount(3);
     chart.SetColumnCount(2);
     chart.SetColumnLabel(1, "Systolic");
     chart.SetColumnLabel(2, "Pulse");
-    const char* cells[3][3] = { { "3/5/2024", "120", "71" }, { "3/5/2024", "118.5", "0" }, { "", "0", "0" } };
-    for (int r = 1; r <= 3; ++r) {
+    const char* cells[4][3]
+        = { { "3/5/2024", "120", "71" }, { "3/5/2024", "118.5", "0" }, { "", "0", "0" }, { "", "0", "66" } };
+    chart.SetRowCount(4);
+    for (int r = 1; r <= 4; ++r) {
         chart.SetRow(r);
         chart.SetRowLabel(cells[r - 1][0]);
         for (int c = 1; c <= 2; ++c) {
@@ -377,7 +378,7 @@ TEST_F(ChartTest, ScreenReadersGetTheChartAsText)
         }
     }
     const QStringList expected { "Blood Pressure and Pulse by Date", "Date Of Reading", "Systolic Pressure and Pulse",
-        "3/5/2024: Systolic 120, Pulse 71", "3/5/2024: Systolic 118.5, Pulse 0", "Systolic 0, Pulse 0" };
+        "3/5/2024: Systolic 120, Pulse 71", "3/5/2024: Systolic 118.5, Pulse 0", "Systolic 0, Pulse 66" };
 
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&chart);
     ASSERT_NE(iface, nullptr);
