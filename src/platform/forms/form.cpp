@@ -181,18 +181,24 @@ void Form::Layout(std::initializer_list<ControlSpec> controls)
 
 void Form::LabelBox(QWidget& box, std::initializer_list<QLabel*> labels)
 {
-    // The box is "labelled by" each label and named by their texts in turn.
+    // Screen readers read a box by the text of the one label it is labelled
+    // by (Orca takes the first), so the box's own label, the last, is its
+    // buddy and, when headings stand before it, speaks for them too.
     QStringList texts;
     for (QLabel* label : labels) {
-        if (!label->buddy())
-            label->setBuddy(&box);
         texts << label->text().remove(QLatin1Char('&')).simplified();
+        if (label != *std::prev(labels.end()) && label->buddy() == &box)
+            label->setBuddy(nullptr);
     }
     texts.removeAll(QString());
-    if (!texts.isEmpty())
-        box.setAccessibleName(texts.join(QLatin1Char(' ')));
-    else if (box.accessibleName().isEmpty())
-        box.setAccessibleName(box.objectName());
+    const QString name = texts.isEmpty() ? box.objectName() : texts.join(QLatin1Char(' '));
+    if (labels.size() > 0) {
+        QLabel* own = *std::prev(labels.end());
+        own->setBuddy(&box);
+        if (labels.size() > 1)
+            own->setAccessibleName(name);
+    }
+    box.setAccessibleName(name);
 }
 
 void Form::showEvent(QShowEvent* event)

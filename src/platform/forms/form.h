@@ -113,8 +113,9 @@ protected:
     void SetFormFont(const FontSpec& font);
     // Turns the layout table into placed, named, ordered controls.
     void Layout(std::initializer_list<ControlSpec> controls);
-    // Ties labels to a box for screen readers: each label not tied to a box
-    // yet becomes its buddy, and the box is named by their texts, joined.
+    // Ties a box to its labels for screen readers: the box is named by their
+    // texts, joined; the last (the box's own) becomes its buddy and, after
+    // headings, is read with them ("Blood Pressure:" "systolic").
     void LabelBox(QWidget& box, std::initializer_list<QLabel*> labels);
 
     void closeEvent(QCloseEvent* event) override;
