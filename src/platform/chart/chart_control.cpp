@@ -152,7 +152,7 @@ QStringList ChartControl::TextLines() const
 
 void ChartControl::SetCaretLine(int line)
 {
-    caretLine_ = std::clamp(line, 0, int(TextLines().size()) - 1);
+    caretLine_ = std::clamp(line, 0, std::max(0, int(TextLines().size()) - 1));
 }
 
 void ChartControl::changed()
@@ -179,7 +179,8 @@ void ChartControl::keyPressEvent(QKeyEvent* event)
     // The reading position walks the text lines.
     if (event->modifiers() == Qt::NoModifier && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
         const QStringList lines = TextLines();
-        const int line = std::clamp(caretLine_ + (event->key() == Qt::Key_Up ? -1 : 1), 0, int(lines.size()) - 1);
+        const int line
+            = std::clamp(caretLine_ + (event->key() == Qt::Key_Up ? -1 : 1), 0, std::max(0, int(lines.size()) - 1));
         if (line != caretLine_) {
             caretLine_ = line;
             QAccessibleTextCursorEvent moved(this, platform::LinesAccessible::OffsetOfLine(lines, line));

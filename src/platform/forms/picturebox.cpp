@@ -6,17 +6,16 @@
 #include "platform/accessible_text.h"
 
 #include <QAccessible>
-#include <QTimer>
-
-#include <algorithm>
-#include <map>
-#include <utility>
-
 #include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
+
+#include <algorithm>
+#include <map>
+#include <utility>
 
 namespace forms {
 
