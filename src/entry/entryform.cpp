@@ -131,6 +131,9 @@ void ReadingEntryForm::PlaceControls(const Placement& at, forms::CommandButton& 
         { .control = &Bdate, .name = "Bdate", .rect = { 120, 120, 1215, 285 }, .font = forms::FontSpec {},
             .visible = false },
     });
+    // The heading names both pressure boxes; the word behind each tells them apart.
+    LabelBox(Bpressure, { &lblPressure, &lblSystolic });
+    LabelBox(Dpressure, { &lblPressure, &lblDiastolic });
     for (forms::Label* l : { &lblDate, &lblTime, &lblSugar, &lblPressure, &lblPulse, &lblWeight, &lblTemp, &lblSpo2,
              &lblInstype, &lblInsamt, &lblSite, &lblComm })
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -9,6 +9,8 @@ BloodMenu::BloodMenu()
     : Form(FormName, forms::BorderStyle::None)
 {
     SetCaption("Tellora");
+    // The caption is never shown; a screen reader says what the panel is.
+    setAccessibleName(QStringLiteral("Tellora start panel"));
     SetClientSize(6570, 2640);
     HelpContextID = 30;
     SetBackColor(forms::RGB(0, 0, 0));

@@ -106,6 +106,9 @@ DisplayRecord::DisplayRecord()
         { &PrintReport, "PrintReport", "Print Report", { x1 + 2 * (bigW + bigGap), row3, bigW, buttonH }, 7, 200,
             {}, "Prints the report from the record displayed." },
     });
+    // The heading names both pressure boxes; the word behind each tells them apart.
+    LabelBox(Bpressure, { &lblPressure, &lblSystolic });
+    LabelBox(Dpressure, { &lblPressure, &lblDiastolic });
     Label9.SetForeColor(forms::RGB(0, 0, 192));
     Label9.SetCentred(true);
     lblInsulin.SetCentred(true);

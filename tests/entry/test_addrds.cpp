@@ -1,5 +1,7 @@
 #include "entry_fixture.h"
 
+#include <QAccessible>
+
 #include "entry/addrds.h"
 #include "entry/picklist.h"
 
@@ -323,3 +325,35 @@ TEST_F(AddRdsTest, PickedDateReachesTheKeyWhenThePickerLosesTheFocus)
 }
 
 } // namespace
+
+// A screen reader names each box by its label and tells the two pressure
+// boxes apart by the word behind each.
+TEST_F(AddRdsTest, BoxesAreLabelledByTheirLabels)
+{
+    record = Open();
+    Click(record->AddReadings);
+    w = forms::Forms::Find<AddRds>();
+    ASSERT_NE(w, nullptr);
+    const struct {
+        QWidget& box;
+        const char* name;
+        QLabel& label;
+    } cases[] = {
+        { w->Bdates, "Date of reading:", w->lblDate },
+        { w->Bsugar, "Blood sugar:", w->lblSugar },
+        { w->Bpressure, "Blood Pressure: systolic", w->lblSystolic },
+        { w->Dpressure, "Blood Pressure: diastolic", w->lblDiastolic },
+        { w->Site, "Injection Site:", w->lblSite },
+        { w->Bcomm, "Comments:", w->lblComm },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(&c.box);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(QAccessible::Name).toStdString(), c.name);
+        QList<QObject*> labels;
+        for (const auto& [label, relation] : box->relations(QAccessible::Label))
+            labels << label->object();
+        EXPECT_TRUE(labels.contains(&c.label));
+    }
+}

@@ -1,13 +1,19 @@
 #include "platform/chart/chart_control.h"
 
+#include "platform/accessible_text.h"
+
+#include <QAccessible>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QPainter>
 #include <QStringList>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace chart {
 
@@ -72,6 +78,24 @@ void drawUp(QPainter& painter, const QRectF& b, const QString& text, Qt::Alignme
     painter.restore();
 }
 
+// A number as the chart's axes print one.
+QString valueText(double v)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(v, 'g', 12);
+}
+
+QAccessibleInterface* accessibleChart(const QString& key, QObject* object)
+{
+    auto* control = qobject_cast<ChartControl*>(object);
+    if (!control || key != QLatin1String(object->metaObject()->className())) return nullptr;
+    return new platform::LinesAccessible(
+        control, QAccessible::Chart, platform::LinesAccessible::Described::Yes,
+        [control] { return control->TextLines(); }, [control] { return control->CaretLine(); },
+        [control](int line) { control->SetCaretLine(line); });
+}
+
 } // namespace
 
 double cellNumber(const QString& text)
@@ -94,6 +118,78 @@ ChartControl::ChartControl(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     // A control of its window's Tab order, which can hold the focus.
     setFocusPolicy(Qt::StrongFocus);
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleChart);
+        return true;
+    }();
+    (void)installed;
+}
+
+QStringList ChartControl::TextLines() const
+{
+    QStringList lines;
+    for (const QString& title : { title_, categoryTitle_, valueTitle_, secondVisible_ ? secondTitle_ : QString() }) {
+        const QString line = linesOf(title).join(QLatin1Char(' ')).simplified();
+        if (!line.isEmpty()) lines << line;
+    }
+    for (int row = 1; row <= rowCount_; ++row) {
+        QStringList values;
+        for (int column = 1; column <= columnCount_; ++column) {
+            const QString series = series_[column - 1].label.simplified();
+            const QString value = valueText(cells_[row - 1][column - 1]);
+            values << (series.isEmpty() ? value : series + QLatin1Char(' ') + value);
+        }
+        const QString label = labels_[row - 1].simplified();
+        // A row with no label and nothing to draw shows as an empty slot.
+        const auto& cells = cells_[row - 1];
+        if (label.isEmpty()
+            && std::all_of(cells.begin(), cells.begin() + columnCount_, [](double v) { return v == 0; }))
+            continue;
+        lines << (label.isEmpty() ? QString() : label + QStringLiteral(": ")) + values.join(QStringLiteral(", "));
+    }
+    return lines;
+}
+
+void ChartControl::SetCaretLine(int line)
+{
+    caretLine_ = std::clamp(line, 0, std::max(0, int(TextLines().size()) - 1));
+}
+
+void ChartControl::changed()
+{
+    update();
+    // One notice for all the writes of a handler.
+    if (announcing_) return;
+    announcing_ = true;
+    QTimer::singleShot(0, this, [this] {
+        announcing_ = false;
+        const QString text = platform::LinesAccessible::Joined(TextLines());
+        if (text == announced_) return;
+        caretLine_ = 0;
+        const QString before = std::exchange(announced_, text);
+        QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+        platform::Notify(described);
+        QAccessibleTextUpdateEvent updated(this, 0, before, text);
+        platform::Notify(updated);
+    });
+}
+
+void ChartControl::keyPressEvent(QKeyEvent* event)
+{
+    // The reading position walks the text lines.
+    if (event->modifiers() == Qt::NoModifier && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+        const QStringList lines = TextLines();
+        const int line
+            = std::clamp(caretLine_ + (event->key() == Qt::Key_Up ? -1 : 1), 0, std::max(0, int(lines.size()) - 1));
+        if (line != caretLine_) {
+            caretLine_ = line;
+            QAccessibleTextCursorEvent moved(this, platform::LinesAccessible::OffsetOfLine(lines, line));
+            platform::Notify(moved);
+        }
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void ChartControl::checkRow(int row) const
@@ -115,7 +211,7 @@ void ChartControl::SetRowCount(int rows)
     }
     rowCount_ = rows;
     row_ = std::min(row_, rows);
-    update();
+    changed();
 }
 
 void ChartControl::SetColumnCount(int columns)
@@ -125,7 +221,7 @@ void ChartControl::SetColumnCount(int columns)
         std::fill(row.begin() + columns, row.end(), 0.0);
     columnCount_ = columns;
     column_ = std::min(column_, columns);
-    update();
+    changed();
 }
 
 void ChartControl::SetRow(int row)
@@ -160,7 +256,7 @@ void ChartControl::setRowLabel(int row, const QString& label)
 {
     checkRow(row);
     labels_[row - 1] = label;
-    update();
+    changed();
 }
 
 double ChartControl::value(int row, int column) const
@@ -175,7 +271,7 @@ void ChartControl::setValue(int row, int column, double value)
     checkRow(row);
     checkColumn(column);
     cells_[row - 1][column - 1] = std::isfinite(value) ? value : 0.0;
-    update();
+    changed();
 }
 
 QString ChartControl::ColumnLabel(int column) const
@@ -188,7 +284,7 @@ void ChartControl::SetColumnLabel(int column, const QString& label)
 {
     checkColumn(column);
     series_[column - 1].label = label;
-    update();
+    changed();
 }
 
 QColor ChartControl::SeriesColor(int column) const
@@ -201,7 +297,7 @@ void ChartControl::SetSeriesColor(int column, const QColor& color)
 {
     checkColumn(column);
     series_[column - 1].color = color;
-    update();
+    changed();
 }
 
 Axis ChartControl::SeriesAxis(int column) const
@@ -214,13 +310,13 @@ void ChartControl::SetSeriesAxis(int column, Axis axis)
 {
     checkColumn(column);
     series_[column - 1].axis = axis;
-    update();
+    changed();
 }
 
 void ChartControl::SetChartType(ChartType type)
 {
     type_ = type;
-    update();
+    changed();
 }
 
 void ChartControl::SetTitle(const QString& title)
@@ -228,55 +324,55 @@ void ChartControl::SetTitle(const QString& title)
     title_ = title;
     // The chart has no caption of its own: its title names it.
     setAccessibleName(linesOf(title).join(QLatin1Char(' ')));
-    update();
+    changed();
 }
 
 void ChartControl::SetCategoryAxisTitle(const QString& title)
 {
     categoryTitle_ = title;
-    update();
+    changed();
 }
 
 void ChartControl::SetValueAxisTitle(const QString& title)
 {
     valueTitle_ = title;
-    update();
+    changed();
 }
 
 void ChartControl::SetSecondAxisTitle(const QString& title)
 {
     secondTitle_ = title;
-    update();
+    changed();
 }
 
 void ChartControl::SetValueAxisScale(const AxisScale& scale)
 {
     valueScale_ = scale;
-    update();
+    changed();
 }
 
 void ChartControl::SetSecondAxisVisible(bool visible)
 {
     secondVisible_ = visible;
-    update();
+    changed();
 }
 
 void ChartControl::SetSecondAxisScale(const AxisScale& scale)
 {
     secondScale_ = scale;
-    update();
+    changed();
 }
 
 void ChartControl::SetLegendVisible(bool visible)
 {
     legendVisible_ = visible;
-    update();
+    changed();
 }
 
 void ChartControl::SetFonts(const ChartFonts& fonts)
 {
     fonts_ = fonts;
-    update();
+    changed();
 }
 
 bool ChartControl::usesSecond(int column) const

@@ -13,6 +13,7 @@
 #include <QPolygonF>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <vector>
@@ -161,8 +162,18 @@ public:
     ChartLayout Layout(const QRectF& area) const;
     void Draw(QPainter& painter, const QRectF& area) const;
 
+    // The chart as text for a screen reader: the title, the axis titles
+    // shown, then a line per row: its label and each series' value (a row
+    // with neither label nor bar is left out).
+    QStringList TextLines() const;
+    // The text line a screen reader's reading position is on; Up and Down
+    // move it, a change of the chart puts it back on the title.
+    int CaretLine() const { return caretLine_; }
+    void SetCaretLine(int line);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct Series {
@@ -174,6 +185,8 @@ private:
     void checkColumn(int column) const;
     bool usesSecond(int column) const;
     QFont font(double points, bool bold = false) const;
+    // Repaints, and tells a screen reader once the handler is done.
+    void changed();
 
     int rowCount_ = MaxRows;
     int columnCount_ = 1;
@@ -188,6 +201,9 @@ private:
     bool secondVisible_ = false;
     bool legendVisible_ = false;
     ChartFonts fonts_;
+    int caretLine_ = 0;
+    bool announcing_ = false;
+    QString announced_;
 };
 
 // Reads a cell text as the chart does.

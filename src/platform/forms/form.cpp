@@ -1,5 +1,6 @@
 #include "form.h"
 
+#include "accessible.h"
 #include "captions.h"
 #include "events.h"
 #include "registry.h"
@@ -102,6 +103,7 @@ Form::Form(const QString& name, BorderStyle border)
         following = true;
         connect(qApp, &QApplication::focusChanged, qApp, [](QWidget*, QWidget* now) { followFocus(now); });
     }
+    InstallAccessibility();
 }
 
 Form::~Form() = default;
@@ -190,16 +192,13 @@ void Form::Layout(std::initializer_list<ControlSpec> controls)
             w->setToolTip(c.toolTip);
         if (auto* events = dynamic_cast<ControlEvents*>(w))
             events->HelpContextID = c.help;
-        // Screen readers name a control by its caption, or a box by its label.
+        // Screen readers name a control by its caption; a box by its label,
+        // below, once every label has its caption.
         QString accessible = c.caption;
-        if (c.label) {
-            if (auto* label = qobject_cast<QLabel*>(c.label))
-                accessible = label->text();
-        }
         accessible.remove(QLatin1Char('&'));
         if (!accessible.isEmpty())
             w->setAccessibleName(accessible);
-        else if (w->accessibleName().isEmpty())
+        else if (w->accessibleName().isEmpty() && !qobject_cast<QLabel*>(c.label))
             w->setAccessibleName(QString::fromUtf8(c.name));
         if (c.tab >= 0)
             tabbed.push_back(&c);
@@ -207,10 +206,35 @@ void Form::Layout(std::initializer_list<ControlSpec> controls)
             w->setFocusPolicy(Qt::ClickFocus);
         w->setVisible(c.visible);
     }
+    for (const ControlSpec& c : controls)
+        if (auto* label = qobject_cast<QLabel*>(c.label))
+            LabelBox(*c.control, { label });
     std::stable_sort(tabbed.begin(), tabbed.end(), [](auto* a, auto* b) { return a->tab < b->tab; });
     for (std::size_t i = 1; i < tabbed.size(); ++i)
         QWidget::setTabOrder(tabbed[i - 1]->control, tabbed[i]->control);
     FitCaptions(this);
+}
+
+void Form::LabelBox(QWidget& box, std::initializer_list<QLabel*> labels)
+{
+    // Screen readers read a box by the text of the one label it is labelled
+    // by (Orca takes the first), so the box's own label, the last, is its
+    // buddy and, when headings stand before it, speaks for them too.
+    QStringList texts;
+    for (QLabel* label : labels) {
+        texts << label->text().remove(QLatin1Char('&')).simplified();
+        if (label != *std::prev(labels.end()) && label->buddy() == &box)
+            label->setBuddy(nullptr);
+    }
+    texts.removeAll(QString());
+    const QString name = texts.isEmpty() ? box.objectName() : texts.join(QLatin1Char(' '));
+    if (labels.size() > 0) {
+        QLabel* own = *std::prev(labels.end());
+        own->setBuddy(&box);
+        if (labels.size() > 1)
+            own->setAccessibleName(name);
+    }
+    box.setAccessibleName(name);
 }
 
 void Form::showEvent(QShowEvent* event)

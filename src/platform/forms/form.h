@@ -12,6 +12,8 @@
 #include <QString>
 #include <QWidget>
 
+class QLabel;
+
 #include <initializer_list>
 #include <optional>
 
@@ -112,6 +114,10 @@ protected:
     void SetFormFont(const FontSpec& font);
     // Turns the layout table into placed, named, ordered controls.
     void Layout(std::initializer_list<ControlSpec> controls);
+    // Ties a box to its labels for screen readers: the box is named by their
+    // texts, joined; the last (the box's own) becomes its buddy and, after
+    // headings, is read with them ("Blood Pressure:" "systolic").
+    void LabelBox(QWidget& box, std::initializer_list<QLabel*> labels);
 
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -1,12 +1,21 @@
 #include "picturebox.h"
 
+#include "accessible.h"
 #include "form.h"
 
+#include "platform/accessible_text.h"
+
+#include <QAccessible>
 #include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
+
+#include <algorithm>
+#include <map>
+#include <utility>
 
 namespace forms {
 
@@ -44,6 +53,7 @@ PictureBox::PictureBox(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     // We paint every pixel of the interior ourselves, from the display list.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    InstallAccessibility();
 }
 
 void PictureBox::SetScaleMode(ScaleMode mode)
@@ -158,6 +168,7 @@ void PictureBox::Print(const QString& text, bool newline)
         currentX_ += TextWidth(text);
     }
     update();
+    textChanged();
 }
 
 void PictureBox::Cls()
@@ -166,6 +177,7 @@ void PictureBox::Cls()
     currentX_ = left_;
     currentY_ = top_;
     update();
+    textChanged();
 }
 
 std::optional<QString> PictureBox::TextAt(double x, double y) const
@@ -184,6 +196,62 @@ QString PictureBox::VisibleText(const DrawnText& item) const
     while (shown > 0 && metrics.horizontalAdvance(item.text.left(shown)) > room)
         --shown;
     return item.text.left(shown);
+}
+
+QStringList PictureBox::ShownLines() const
+{
+    const QRect interior = contentsRect();
+    // Pixel row of the text's top, then its left edge.
+    std::map<int, std::multimap<double, QString>> rows;
+    for (const DrawnText& item : drawn_) {
+        const QPointF at = toPixels(item.x, item.y);
+        if (at.y() < interior.top() || at.y() > interior.bottom() || at.x() < interior.left()) continue;
+        const QString shown = VisibleText(item);
+        if (!shown.trimmed().isEmpty()) rows[qRound(at.y())].emplace(at.x(), shown.trimmed());
+    }
+    QStringList lines;
+    for (const auto& [y, texts] : rows) {
+        QStringList parts;
+        for (const auto& [x, text] : texts)
+            parts << text;
+        lines << parts.join(QLatin1Char(' '));
+    }
+    return lines;
+}
+
+void PictureBox::SetCaretLine(int line)
+{
+    caretLine_ = std::clamp(line, 0, std::max(0, int(ShownLines().size()) - 1));
+}
+
+void PictureBox::moveCaretLine(int by)
+{
+    const int count = ShownLines().size();
+    const int line = std::clamp(caretLine_ + by, 0, std::max(0, count - 1));
+    if (line == caretLine_) return;
+    caretLine_ = line;
+    QAccessibleTextCursorEvent moved(this, platform::LinesAccessible::OffsetOfLine(ShownLines(), caretLine_));
+    platform::Notify(moved);
+}
+
+void PictureBox::textChanged()
+{
+    if (announcing_) return;
+    announcing_ = true;
+    QTimer::singleShot(0, this, [this] { announceText(); });
+}
+
+void PictureBox::announceText()
+{
+    announcing_ = false;
+    const QString text = platform::LinesAccessible::Joined(ShownLines());
+    if (text == announced_) return;
+    caretLine_ = 0;
+    const QString before = std::exchange(announced_, text);
+    QAccessibleTextUpdateEvent changed(this, 0, before, text);
+    platform::Notify(changed);
+    QAccessibleTextCursorEvent moved(this, 0);
+    platform::Notify(moved);
 }
 
 void PictureBox::paintEvent(QPaintEvent* event)
@@ -205,6 +273,12 @@ void PictureBox::paintEvent(QPaintEvent* event)
 void PictureBox::keyPressEvent(QKeyEvent* event)
 {
     if (dispatchKeyPress(this, *this, event)) return;
+    // The reading position walks the shown lines.
+    if (event->modifiers() == Qt::NoModifier && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+        moveCaretLine(event->key() == Qt::Key_Up ? -1 : 1);
+        event->accept();
+        return;
+    }
     QFrame::keyPressEvent(event);
 }
 

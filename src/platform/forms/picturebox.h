@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QFrame>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -81,6 +82,14 @@ public:
     std::optional<QString> TextAt(double x, double y) const;
     // The part of a drawn text that shows whole inside the right edge.
     QString VisibleText(const DrawnText& item) const;
+    // What the box shows, as a screen reader reads it: the texts that start
+    // inside it, a line for each height they stand at (top to bottom), left
+    // to right within a line, as far as each shows.
+    QStringList ShownLines() const;
+    // The line a screen reader's reading position is on. Up and Down move
+    // it; a new drawing puts it back on the first line.
+    int CaretLine() const { return caretLine_; }
+    void SetCaretLine(int line);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -98,6 +107,11 @@ private:
     double pixelsPerUnitX() const;
     double pixelsPerUnitY() const;
     QPointF toPixels(double x, double y) const;
+    // Tells a screen reader once, after the drawing calls of one handler,
+    // that the shown text changed.
+    void textChanged();
+    void announceText();
+    void moveCaretLine(int by);
 
     ScaleMode mode_ = ScaleMode::Twips;
     double left_ = 0;
@@ -112,6 +126,9 @@ private:
     double fontSize_ = 8.25;
     bool fontBold_ = false;
     std::vector<DrawnText> drawn_;
+    int caretLine_ = 0;
+    bool announcing_ = false;
+    QString announced_; // the text a screen reader was last told of
 };
 
 } // namespace forms

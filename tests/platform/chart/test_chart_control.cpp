@@ -1,14 +1,17 @@
 // The chart control: its retained grid, series and axes as read back, the
 // layout that drawing follows, and its picture on the printer.
+#include "platform/accessible_text.h"
 #include "platform/chart/chart_control.h"
 #include "platform/print/devices.h"
 #include "platform/print/recording_printer.h"
 
 #include "support/tempdir.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -341,6 +344,67 @@ TEST_F(ChartTest, PrintsToAOneLandscapePagePdf)
     const QString out = QString::fromUtf8(info.readAllStandardOutput());
     EXPECT_TRUE(out.contains(QRegularExpression("Pages:\\s+1\\n"))) << out.toStdString();
     EXPECT_TRUE(out.contains(QRegularExpression("Page size:\\s+792 x 612"))) << out.toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// What a screen reader gets instead of the drawing: the titles, then each
+// row's label with its series' values, as the description and as text lines.
+TEST_F(ChartTest, ScreenReadersGetTheChartAsText)
+{
+    QStringList notices;
+    platform::noticeWatcher() = [&](QAccessibleEvent& event) {
+        if (event.object() == &chart && event.type() == QAccessible::TextUpdated)
+            notices << static_cast<QAccessibleTextUpdateEvent&>(event).textInserted();
+    };
+    chart.SetTitle("Blood Pressure and Pulse\r\nby Date");
+    chart.SetCategoryAxisTitle("Date Of Reading");
+    chart.SetValueAxisTitle("Systolic Pressure and Pulse");
+    chart.SetSecondAxisTitle("Approx. Time of Reading");
+    chart.SetColumnCount(2);
+    chart.SetColumnLabel(1, "Systolic");
+    chart.SetColumnLabel(2, "Pulse");
+    const char* cells[4][3]
+        = { { "3/5/2024", "120", "71" }, { "3/5/2024", "118.5", "0" }, { "", "0", "0" }, { "", "0", "66" } };
+    chart.SetRowCount(4);
+    for (int r = 1; r <= 4; ++r) {
+        chart.SetRow(r);
+        chart.SetRowLabel(cells[r - 1][0]);
+        for (int c = 1; c <= 2; ++c) {
+            chart.SetColumn(c);
+            chart.SetData(cells[r - 1][c]);
+        }
+    }
+    const QStringList expected { "Blood Pressure and Pulse by Date", "Date Of Reading", "Systolic Pressure and Pulse",
+        "3/5/2024: Systolic 120, Pulse 71", "3/5/2024: Systolic 118.5, Pulse 0", "Systolic 0, Pulse 66" };
+
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&chart);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->role(), QAccessible::Chart);
+    EXPECT_EQ(iface->text(QAccessible::Name), "Blood Pressure and Pulse by Date");
+    EXPECT_EQ(iface->text(QAccessible::Description), expected.join('\n'));
+    QAccessibleTextInterface* text = iface->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text(0, text->characterCount()), platform::LinesAccessible::Joined(expected));
+    int start = 0, end = 0;
+    const int row1 = platform::LinesAccessible::OffsetOfLine(expected, 3);
+    EXPECT_EQ(text->textAtOffset(row1, QAccessible::LineBoundary, &start, &end).trimmed(), expected[3]);
+
+    // One notice for all the writes, once they are done.
+    EXPECT_TRUE(notices.isEmpty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(notices, QStringList { platform::LinesAccessible::Joined(expected) });
+
+    // A shown second axis adds its title; Down reads on from the title.
+    chart.SetSecondAxisVisible(true);
+    EXPECT_EQ(chart.TextLines().mid(0, 4),
+        (QStringList { expected[0], expected[1], expected[2], "Approx. Time of Reading" }));
+    QTest::keyClick(&chart, Qt::Key_Down);
+    EXPECT_EQ(
+        text->textAtOffset(text->cursorPosition(), QAccessible::LineBoundary, &start, &end).trimmed(), expected[1]);
+    platform::noticeWatcher() = nullptr;
 }
 
 } // namespace

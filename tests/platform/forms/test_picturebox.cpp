@@ -1,5 +1,6 @@
 #include "platform/forms/picturebox.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QTest>
@@ -217,6 +218,39 @@ TEST(PictureBox, ClickFiresOnRelease)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&page.window));
     QTest::mouseClick(page.box, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(clicks, 1);
+}
+
+} // namespace
+
+namespace {
+
+// A screen reader gets the lines as they show: texts of one height joined
+// left to right whatever order they were drawn in, top to bottom, cut at the
+// right edge, and nothing that starts below the bottom.
+TEST(PictureBox, ShowsScreenReadersItsLinesAsText)
+{
+    Page page;
+    page.print(12, 1, "ok");
+    page.print(0, 1, "Comments:");
+    page.print(11, 0, "8:30 AM");
+    page.print(0, 0, "03/05/2024");
+    page.print(70, 0, "a text far too long to show whole");
+    page.print(0, 17, "below the page");
+    const QStringList lines = page.box->ShownLines();
+    ASSERT_EQ(lines.size(), 2) << lines.join(" | ").toStdString();
+    EXPECT_TRUE(lines[0].startsWith("03/05/2024 8:30 AM a text")) << lines[0].toStdString();
+    EXPECT_FALSE(lines[0].endsWith("whole"));
+    EXPECT_EQ(lines[1], "Comments: ok");
+
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(page.box);
+    ASSERT_NE(iface, nullptr);
+    ASSERT_NE(iface->textInterface(), nullptr);
+    EXPECT_EQ(iface->textInterface()->text(0, -1), "03/05/2024 8:30 AM " + lines[0].mid(19) + " \nComments: ok ");
+    EXPECT_TRUE(iface->state().readOnly);
+
+    page.box->Cls();
+    EXPECT_TRUE(page.box->ShownLines().isEmpty());
+    EXPECT_EQ(iface->textInterface()->characterCount(), 0);
 }
 
 } // namespace
