@@ -12,6 +12,8 @@
 #include "platform/forms/desktop.h"
 #include "platform/forms/registry.h"
 
+#include <optional>
+
 namespace tellora {
 
 using forms::Forms;
@@ -55,6 +57,7 @@ void ListingWindow::SkipUnlisted(dao::StepCursor& rs) const
     for (Reading::Field field : description_.listedFields)
         tests.push_back(dao::RowFilter::Holds(FieldName(field), MissingMark));
     rs.SetFilter(dao::RowFilter::AnyOf(std::move(tests)));
+    rs.ExpectRows(RowsPerPage + 1);
 }
 
 template<class Work> bool ListingWindow::WithReadings(Work&& work)
@@ -94,6 +97,8 @@ int ListingWindow::PageFill(dao::StepCursor& rs)
                 firstTime = lastTime;
             }
             ++n;
+            // A full page reads no further.
+            if (n == RowsPerPage) break;
         }
         rs.MoveNext();
     }
@@ -116,6 +121,48 @@ int ListingWindow::WalkBack(dao::StepCursor& rs, int limit) const
         rs.MovePrevious();
     }
     return count;
+}
+
+bool ListingWindow::StartPageBack(dao::StepCursor& rs, int limit, const std::vector<std::string>* from) const
+{
+    // As WalkBack and the move after it, without the walk past the last
+    // reading counted or the walk forward again over what was counted.
+    const long long start = rs.BOF() ? 0 : rs.Bookmark();
+    std::optional<long long> earliest;
+    int count = 0;
+    while (!rs.BOF()) {
+        const Reading row = Reading::From(rs);
+        if (Qualifies(row)) {
+            earliest = rs.Bookmark();
+            if (++count == limit) break;
+        }
+        rs.MovePrevious();
+    }
+    // A walk keyed from a reading passes over readings with no date or time
+    // near its key, which a walk from either end does not: then the moves
+    // are made as they always were.
+    const bool hidden = from && rs.NullKeyed(*from);
+    if (count == limit) {
+        const Reading row = Reading::From(rs);
+        if (hidden
+            || rs.NullKeyed({ row.Text(Reading::Bdate).toStdString(), row.Text(Reading::Btime).toStdString() })) {
+            rs.MovePrevious();
+            rs.MoveNext();
+        }
+        return true;
+    }
+    if (hidden) {
+        rs.MoveFirst();
+        return true;
+    }
+    if (earliest) {
+        rs.SetBookmark(*earliest);
+        return true;
+    }
+    if (!from) return false;
+    // Nothing listed up to the page's first reading: the listing starts after it.
+    rs.SetBookmark(start);
+    return true;
 }
 
 int ListingWindow::LineCountValue() const
@@ -183,17 +230,26 @@ void ListingWindow::PageBack()
 {
     WithReadings([&](dao::StepCursor& rs) {
         int limit = 0;
+        const std::vector<std::string> first { FirstDate.Text().toStdString(), FirstTime.Text().toStdString() };
         if (FirstDate.Text().isEmpty()) {
             // Past the end: the last page of the listing.
             SkipUnlisted(rs);
             rs.MoveLast();
             limit = RowsPerPage;
         } else {
-            rs.Seek({ FirstDate.Text().toStdString(), FirstTime.Text().toStdString() });
+            rs.Seek(first);
             if (rs.NoMatch()) return;
             SkipUnlisted(rs);
             // The page's own first reading is counted too.
             limit = RowsPerPage + 1;
+        }
+        if (ReadingsWalk() == Walk::Skipping) {
+            const bool fill = StartPageBack(rs, limit, FirstDate.Text().isEmpty() ? nullptr : &first);
+            Picture1.Cls();
+            PageSetUp();
+            // Nothing is listed at all: a fill would print nothing.
+            if (fill) PageFill(rs);
+            return;
         }
         // The walk leaves the cursor just before the last reading it counted.
         // Reaching the limit, that reading starts the new page; otherwise the

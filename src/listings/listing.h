@@ -89,6 +89,10 @@ private:
     // Counts listed readings from the cursor back, up to `limit`, moving back
     // after each reading; returns the count.
     int WalkBack(dao::StepCursor& rs, int limit) const;
+    // The skipping walk's way to the start of the page before: leaves the
+    // cursor on the reading the page starts from, or gives false when no
+    // reading is listed at all.
+    bool StartPageBack(dao::StepCursor& rs, int limit, const std::vector<std::string>* from) const;
     int LineCountValue() const;
     // Lets the cursor's walk pass over the readings this listing does not
     // list (when the program walks that way); the row under it stays.
