@@ -339,6 +339,7 @@ void StepCursor::startScan(int limit)
     st.bind(":c" + std::to_string(n), static_cast<int64_t>(rowid_));
     st.bind(":n", limit);
     running_ = &st;
+    if (!scanning_) ++scans_;
     scanning_ = true;
     batchRows_ = 0;
     batchLimit_ = limit;

@@ -89,6 +89,8 @@ public:
     // SQLite's virtual machine, and let each scan return at most `batch`
     // rows; 0 and 0 restore the adaptive switch.
     static void SetScanSwitch(long long engineSteps, int batch);
+    // How many scans this cursor's walks went over to.
+    int Scans() const { return scans_; }
 
     // As a table recordset moves: MoveFirst and MoveLast need a row (else
     // errNoCurrentRecord), MoveNext from BOF goes to the first row, MovePrevious
@@ -149,7 +151,7 @@ private:
     bool runKeyed_ = false, runWatched_ = false, scanning_ = false, interrupted_ = false;
     std::vector<dao::Value> runKey_;
     long long runRowid_ = 0, runRows_ = 0, runProgress_ = 0, tableRows_ = -1;
-    int expected_ = 64, batchLimit_ = 0, batchRows_ = 0;
+    int expected_ = 64, batchLimit_ = 0, batchRows_ = 0, scans_ = 0;
     // ">=" seeks, made on first use, by the number of key fields given.
     std::vector<std::unique_ptr<SQLite::Statement>> atLeast_;
     SQLite::Statement* running_ = nullptr;
