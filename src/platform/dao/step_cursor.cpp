@@ -32,10 +32,10 @@ std::string quoteText(const std::string& text)
 // How often SQLite reports progress to a walk that may turn into a scan.
 constexpr int StepsPerReport = 1000;
 // A filtered walk costs SQLite about this many steps of its virtual machine
-// for every row it passes through the index; a scan reads a row for about a
-// quarter of that.
-constexpr long long StepsPerWalkedRow = 20;
-constexpr long long StepsPerScannedRow = 5;
+// for every row it passes through the index, and the lookup of each row
+// makes that row cost about as much time as 4.5 rows of a scan.
+constexpr long long StepsPerWalkedRow = 11;
+constexpr double WalkedRowsPerScannedRow = 1 / 4.5;
 // Below this many rows passed a walk never turns into a scan.
 constexpr long long FewRows = 2000;
 // The smallest batch a scan returns.
@@ -308,7 +308,7 @@ int StepCursor::onProgress(void* cursor)
         // far, against one scan of the whole table.
         const long long wanted = std::max<long long>(1, self->expected_ - self->runRows_);
         const long long ahead = self->runProgress_ / (self->runRows_ + 1) * wanted;
-        scan = ahead > self->tableRows() * StepsPerScannedRow;
+        scan = double(ahead) > double(self->tableRows()) * StepsPerWalkedRow * WalkedRowsPerScannedRow;
     }
     self->interrupted_ = scan;
     return scan ? 1 : 0;
