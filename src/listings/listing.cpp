@@ -12,8 +12,6 @@
 #include "platform/forms/desktop.h"
 #include "platform/forms/registry.h"
 
-#include <optional>
-
 namespace tellora {
 
 using forms::Forms;
@@ -81,8 +79,9 @@ void ListingWindow::PageSetUp()
     Picture1.Scale(0, 0, 80, 16);
 }
 
-int ListingWindow::PageFill(dao::StepCursor& rs)
+int ListingWindow::PageFill(dao::StepCursor& rs, const std::vector<long long>* path)
 {
+    std::size_t step = 0;
     SkipUnlisted(rs);
     int n = 0;
     QString firstDate, firstTime, lastDate, lastTime;
@@ -100,7 +99,10 @@ int ListingWindow::PageFill(dao::StepCursor& rs)
             // A full page reads no further.
             if (n == RowsPerPage) break;
         }
-        rs.MoveNext();
+        if (path && step < path->size())
+            rs.SetBookmark((*path)[step++]);
+        else
+            rs.MoveNext();
     }
     // The page state takes its values once, and only from a page that lists something.
     if (n > 0) {
@@ -123,21 +125,23 @@ int ListingWindow::WalkBack(dao::StepCursor& rs, int limit) const
     return count;
 }
 
-bool ListingWindow::StartPageBack(dao::StepCursor& rs, int limit, const std::vector<std::string>* from) const
+bool ListingWindow::StartPageBack(
+    dao::StepCursor& rs, int limit, const std::vector<std::string>* from, std::vector<long long>& path) const
 {
     // As WalkBack and the move after it, without the walk past the last
     // reading counted or the walk forward again over what was counted.
     const long long start = rs.BOF() ? 0 : rs.Bookmark();
-    std::optional<long long> earliest;
-    int count = 0;
+    // The listed readings counted, newest first.
+    std::vector<long long> counted;
     while (!rs.BOF()) {
         const Reading row = Reading::From(rs);
         if (Qualifies(row)) {
-            earliest = rs.Bookmark();
-            if (++count == limit) break;
+            counted.push_back(rs.Bookmark());
+            if (int(counted.size()) == limit) break;
         }
         rs.MovePrevious();
     }
+    const int count = int(counted.size());
     // A walk keyed from a reading passes over readings with no date or time
     // near its key, which a walk from either end does not: then the moves
     // are made as they always were.
@@ -148,6 +152,9 @@ bool ListingWindow::StartPageBack(dao::StepCursor& rs, int limit, const std::vec
             || rs.NullKeyed({ row.Text(Reading::Bdate).toStdString(), row.Text(Reading::Btime).toStdString() })) {
             rs.MovePrevious();
             rs.MoveNext();
+        } else {
+            // The page goes on over the readings counted, newest last.
+            path.assign(counted.rbegin() + 1, counted.rend());
         }
         return true;
     }
@@ -155,13 +162,13 @@ bool ListingWindow::StartPageBack(dao::StepCursor& rs, int limit, const std::vec
         rs.MoveFirst();
         return true;
     }
-    if (earliest) {
-        rs.SetBookmark(*earliest);
-        return true;
-    }
-    if (!from) return false;
-    // Nothing listed up to the page's first reading: the listing starts after it.
-    rs.SetBookmark(start);
+    // The walk back saw every listed reading up to where it began: the fill
+    // goes from one to the next, and on from there.
+    path.assign(counted.rbegin(), counted.rend());
+    if (from && (path.empty() || path.back() != start)) path.push_back(start);
+    if (path.empty()) return false;
+    rs.SetBookmark(path.front());
+    path.erase(path.begin());
     return true;
 }
 
@@ -244,11 +251,12 @@ void ListingWindow::PageBack()
             limit = RowsPerPage + 1;
         }
         if (ReadingsWalk() == Walk::Skipping) {
-            const bool fill = StartPageBack(rs, limit, FirstDate.Text().isEmpty() ? nullptr : &first);
+            std::vector<long long> path;
+            const bool fill = StartPageBack(rs, limit, FirstDate.Text().isEmpty() ? nullptr : &first, path);
             Picture1.Cls();
             PageSetUp();
             // Nothing is listed at all: a fill would print nothing.
-            if (fill) PageFill(rs);
+            if (fill) PageFill(rs, &path);
             return;
         }
         // The walk leaves the cursor just before the last reading it counted.

@@ -248,8 +248,9 @@ dao::RowFilter ChartWindow::WalkFilter(Handler handler) const
     return dao::RowFilter::AnyOf(std::move(tests));
 }
 
-void ChartWindow::Fill(dao::StepCursor& rs, Handler handler)
+void ChartWindow::Fill(dao::StepCursor& rs, Handler handler, const std::vector<long long>* path)
 {
+    std::size_t step = 0;
     const ChartDescription& d = description_;
     const FieldTest* groupEnd = handler == Handler::Next ? &d.NextGroupEndTest()
         : handler == Handler::Previous                   ? &d.PreviousGroupEndTest()
@@ -306,7 +307,10 @@ void ChartWindow::Fill(dao::StepCursor& rs, Handler handler)
             if (k > ChartGroupSize)
                 break;
         }
-        rs.MoveNext();
+        if (path && step < path->size())
+            rs.SetBookmark((*path)[step++]);
+        else
+            rs.MoveNext();
     }
     if (end) {
         Bdate.SetText(end->first);
@@ -377,7 +381,8 @@ void ChartWindow::Previous_Click()
         dao::StepCursor& rs = *readings->rs;
         // Back over backStep - 1 chartable readings, or past the first reading.
         const long long groupEnd = rs.Bookmark();
-        std::optional<long long> earliest;
+        // The chartable readings the walk back lands on, newest first.
+        std::vector<long long> found;
         if (Skipping()) {
             rs.SetFilter(FilterOf(description_.chartable));
             rs.ExpectRows(backStep - 1);
@@ -389,25 +394,31 @@ void ChartWindow::Previous_Click()
                 break;
             if (Passes(Reading::From(rs), description_.chartable)) {
                 ++m;
-                earliest = rs.Bookmark();
+                found.push_back(rs.Bookmark());
             }
         }
+        std::vector<long long> path;
         if (rs.BOF()) {
             // The filling's own walk starts at the first reading it would not pass over.
             if (Skipping()) {
                 rs.SetFilter(WalkFilter(Handler::Previous));
                 // When the filling tests only what the walk back tested, that
-                // walk saw every reading before the group end the filling
-                // would read, and the filling starts at the earliest it found
-                // without walking them all again; unless a reading with no
-                // date or time hides from walks that compare keys.
+                // walk saw every reading up to the group end the filling
+                // would read, and the filling goes from one it found to the
+                // next and on to the group end without walking between them
+                // again; unless a reading with no date or time hides from
+                // walks that compare keys.
                 const ChartDescription& d = description_;
                 const bool sameTests = (d.filling == Filling::Combined || SameTest(d.LabelTest(), d.chartable))
                     && SameTest(d.PreviousGroupEndTest(), d.chartable);
-                if (sameTests && !rs.NullKeyed({ Bdate.Text().toStdString(), Btime.Text().toStdString() }))
-                    rs.SetBookmark(earliest ? *earliest : groupEnd);
-                else
+                if (sameTests && !rs.NullKeyed({ Bdate.Text().toStdString(), Btime.Text().toStdString() })) {
+                    path.assign(found.rbegin(), found.rend());
+                    path.push_back(groupEnd);
+                    rs.SetBookmark(path.front());
+                    path.erase(path.begin());
+                } else {
                     rs.MoveFirst();
+                }
             } else {
                 rs.MoveFirst();
             }
@@ -415,7 +426,7 @@ void ChartWindow::Previous_Click()
         }
         // The seek found the group's end, so there is a reading to start on
         // (a skipping walk may stand past the last, and Fill sees to that).
-        Fill(rs, Handler::Previous);
+        Fill(rs, Handler::Previous, &path);
         readings->Close();
     } catch (const dao::Error&) {
         Restore(*this, before);
