@@ -295,6 +295,28 @@ long long StepCursor::tableRows()
     return tableRows_;
 }
 
+bool StepCursor::fewRowsAhead()
+{
+    // From an end the whole table is ahead.
+    if (!runKeyed_ && runRows_ == 0) return false;
+    const auto few = static_cast<long long>(double(tableRows()) * WalkedRowsPerScannedRow);
+    SQLite::Statement count(db_->connection(),
+        "SELECT count(*) FROM (SELECT 1 FROM " + QuoteId(table_) + " WHERE (" + tuple_ + ") "
+            + (way_ == Way::Forward ? "> (" : "< (") + marks_ + ") ORDER BY "
+            + (way_ == Way::Forward ? ascending_ : descending_) + " LIMIT ?)");
+    int i = 1;
+    for (std::size_t k = 0; k < keyFields_.size(); ++k, ++i) {
+        const dao::Value& v = runRows_ > 0 ? row_[keyFields_[k]] : runKey_[k];
+        if (v)
+            count.bind(i, *v);
+        else
+            count.bind(i);
+    }
+    count.bind(i++, static_cast<int64_t>(runRows_ > 0 ? rowid_ : runRowid_));
+    count.bind(i, static_cast<int64_t>(few));
+    return count.executeStep() && count.getColumn(0).getInt64() < few;
+}
+
 int StepCursor::onProgress(void* cursor)
 {
     auto* self = static_cast<StepCursor*>(cursor);
@@ -376,6 +398,17 @@ bool StepCursor::step()
             // A read stopped by its progress report rolls nothing back.
             if (rc == SQLITE_INTERRUPT && interrupted_) {
                 interrupted_ = false;
+                if (fewRowsAhead()) {
+                    // The rest of the index costs less than a scan: the same
+                    // statement again, past the rows it returned already.
+                    running_->tryReset();
+                    runWatched_ = false;
+                    long long again = 0;
+                    while (again < runRows_ && running_->tryExecuteStep() == SQLITE_ROW)
+                        ++again;
+                    if (again == runRows_) continue;
+                    // Rows went meanwhile: the scan goes on from the row the cursor is on.
+                }
                 startScan(int(std::max<long long>(FewestScanRows, 2 * (expected_ - runRows_))));
                 continue;
             }

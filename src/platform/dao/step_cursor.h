@@ -126,6 +126,9 @@ private:
     // The running walk ran long without finding its rows: go on with a scan.
     void startScan(int limit);
     static int onProgress(void* cursor);
+    // Whether the rest of the running walk's range holds fewer rows than a
+    // walk could pass in the time of a scan.
+    bool fewRowsAhead();
     // Rows of the table, as its largest rowid tells (no count over the table).
     long long tableRows();
     // Starts `st` going `way`, bound to the current row's position when `fromHere`.
