@@ -55,6 +55,7 @@ void ListingWindow::SkipUnlisted(dao::StepCursor& rs) const
     for (Reading::Field field : description_.listedFields)
         tests.push_back(dao::RowFilter::Holds(FieldName(field), MissingMark));
     rs.SetFilter(dao::RowFilter::AnyOf(std::move(tests)));
+    rs.ExpectRows(RowsPerPage + 1);
 }
 
 template<class Work> bool ListingWindow::WithReadings(Work&& work)
@@ -78,8 +79,9 @@ void ListingWindow::PageSetUp()
     Picture1.Scale(0, 0, 80, 16);
 }
 
-int ListingWindow::PageFill(dao::StepCursor& rs)
+int ListingWindow::PageFill(dao::StepCursor& rs, const std::vector<long long>* path)
 {
+    std::size_t step = 0;
     SkipUnlisted(rs);
     int n = 0;
     QString firstDate, firstTime, lastDate, lastTime;
@@ -94,8 +96,13 @@ int ListingWindow::PageFill(dao::StepCursor& rs)
                 firstTime = lastTime;
             }
             ++n;
+            // A full page reads no further.
+            if (n == RowsPerPage) break;
         }
-        rs.MoveNext();
+        if (path && step < path->size())
+            rs.SetBookmark((*path)[step++]);
+        else
+            rs.MoveNext();
     }
     // The page state takes its values once, and only from a page that lists something.
     if (n > 0) {
@@ -116,6 +123,53 @@ int ListingWindow::WalkBack(dao::StepCursor& rs, int limit) const
         rs.MovePrevious();
     }
     return count;
+}
+
+bool ListingWindow::StartPageBack(
+    dao::StepCursor& rs, int limit, const std::vector<std::string>* from, std::vector<long long>& path) const
+{
+    // As WalkBack and the move after it, without the walk past the last
+    // reading counted or the walk forward again over what was counted.
+    const long long start = rs.BOF() ? 0 : rs.Bookmark();
+    // The listed readings counted, newest first.
+    std::vector<long long> counted;
+    while (!rs.BOF()) {
+        const Reading row = Reading::From(rs);
+        if (Qualifies(row)) {
+            counted.push_back(rs.Bookmark());
+            if (int(counted.size()) == limit) break;
+        }
+        rs.MovePrevious();
+    }
+    const int count = int(counted.size());
+    // A walk keyed from a reading passes over readings with no date or time
+    // near its key, which a walk from either end does not: then the moves
+    // are made as they always were.
+    const bool hidden = from && rs.NullKeyed(*from);
+    if (count == limit) {
+        const Reading row = Reading::From(rs);
+        if (hidden
+            || rs.NullKeyed({ row.Text(Reading::Bdate).toStdString(), row.Text(Reading::Btime).toStdString() })) {
+            rs.MovePrevious();
+            rs.MoveNext();
+        } else {
+            // The page goes on over the readings counted, newest last.
+            path.assign(counted.rbegin() + 1, counted.rend());
+        }
+        return true;
+    }
+    if (hidden) {
+        rs.MoveFirst();
+        return true;
+    }
+    // The walk back saw every listed reading up to where it began: the fill
+    // goes from one to the next, and on from there.
+    path.assign(counted.rbegin(), counted.rend());
+    if (from && (path.empty() || path.back() != start)) path.push_back(start);
+    if (path.empty()) return false;
+    rs.SetBookmark(path.front());
+    path.erase(path.begin());
+    return true;
 }
 
 int ListingWindow::LineCountValue() const
@@ -183,17 +237,27 @@ void ListingWindow::PageBack()
 {
     WithReadings([&](dao::StepCursor& rs) {
         int limit = 0;
+        const std::vector<std::string> first { FirstDate.Text().toStdString(), FirstTime.Text().toStdString() };
         if (FirstDate.Text().isEmpty()) {
             // Past the end: the last page of the listing.
             SkipUnlisted(rs);
             rs.MoveLast();
             limit = RowsPerPage;
         } else {
-            rs.Seek({ FirstDate.Text().toStdString(), FirstTime.Text().toStdString() });
+            rs.Seek(first);
             if (rs.NoMatch()) return;
             SkipUnlisted(rs);
             // The page's own first reading is counted too.
             limit = RowsPerPage + 1;
+        }
+        if (ReadingsWalk() == Walk::Skipping) {
+            std::vector<long long> path;
+            const bool fill = StartPageBack(rs, limit, FirstDate.Text().isEmpty() ? nullptr : &first, path);
+            Picture1.Cls();
+            PageSetUp();
+            // Nothing is listed at all: a fill would print nothing.
+            if (fill) PageFill(rs, &path);
+            return;
         }
         // The walk leaves the cursor just before the last reading it counted.
         // Reaching the limit, that reading starts the new page; otherwise the

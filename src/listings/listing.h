@@ -85,10 +85,18 @@ private:
     void PageSetUp();
     // Prints the listed readings from the cursor on until the page is full or
     // the table ends; returns how many it printed.
-    int PageFill(dao::StepCursor& rs);
+    // With `path`, the rows the fill would walk to first, in order, after the
+    // row it starts on: it goes to each by its bookmark, then walks on.
+    int PageFill(dao::StepCursor& rs, const std::vector<long long>* path = nullptr);
     // Counts listed readings from the cursor back, up to `limit`, moving back
     // after each reading; returns the count.
     int WalkBack(dao::StepCursor& rs, int limit) const;
+    // The skipping walk's way to the start of the page before: leaves the
+    // cursor on the reading the page starts from, or gives false when no
+    // reading is listed at all; `path` gets what the fill can go to by
+    // bookmark instead of walking again.
+    bool StartPageBack(dao::StepCursor& rs, int limit, const std::vector<std::string>* from,
+        std::vector<long long>& path) const;
     int LineCountValue() const;
     // Lets the cursor's walk pass over the readings this listing does not
     // list (when the program walks that way); the row under it stays.

@@ -174,4 +174,51 @@ TEST_F(WalkIdentity, EveryChartWindowShowsTheSameAfterEveryClick)
     }
 }
 
+// The same with every filtered walk going over to a sorted scan at once or
+// midway, in batches of a few rows: the scans must land where the walks do.
+TEST_F(WalkIdentity, EveryChartWindowShowsTheSameWhenItsWalksTurnIntoScans)
+{
+    std::vector<const ChartDescription*> windows;
+    for (const auto* charts : { &PressureCharts(), &SugarCharts() })
+        for (const ChartDescription& d : *charts)
+            windows.push_back(&d);
+    const double densities[] = { 0.0, 0.02, 0.15, 0.6 };
+    struct Switch {
+        long long steps;
+        int batch;
+    };
+    const Switch switches[] = { { 1, 0 }, { 1, 2 }, { 60, 3 }, { 500, 0 } };
+    for (unsigned seed = 21; seed <= 24; ++seed) {
+        std::mt19937 rng(seed);
+        const double density = densities[seed % std::size(densities)];
+        const QString file = QStringLiteral("SCAN_%1.mdb").arg(seed);
+        makeDatabase(file);
+        const auto keys = WriteRandomLog(file, rng, 80 + int(rng() % 160), density);
+        if (record()) {
+            record()->Command1.Press();
+            flushDeletes();
+        }
+        open(file);
+        ASSERT_NE(record(), nullptr);
+        for (const ChartDescription* d : windows) {
+            const Switch sw = switches[rng() % std::size(switches)];
+            const auto& [date, time] = keys[rng() % keys.size()];
+            record()->Bdate.SetText(QString::fromStdString(date));
+            record()->Btime.SetText(FormatMediumTime(QString::fromStdString(time)));
+            std::string clicks;
+            for (int i = 0; i < 12; ++i)
+                clicks += rng() % 2 ? 'N' : 'P';
+            const auto rowByRow = Run(*d, Walk::RowByRow, clicks);
+            dao::StepCursor::SetScanSwitch(sw.steps, sw.batch);
+            const auto scanning = Run(*d, Walk::Skipping, clicks);
+            dao::StepCursor::SetScanSwitch(0, 0);
+            ASSERT_EQ(rowByRow.size(), scanning.size());
+            for (std::size_t i = 0; i < rowByRow.size(); ++i)
+                ASSERT_EQ(rowByRow[i], scanning[i])
+                    << d->name.toStdString() << ", seed " << seed << ", switch " << sw.steps << "/" << sw.batch
+                    << ", after " << (i ? clicks.substr(0, i) : std::string("opening"));
+        }
+    }
+}
+
 } // namespace

@@ -6,6 +6,8 @@
 
 #include "shell/walk.h"
 
+#include "platform/dao/step_cursor.h"
+
 #include <random>
 #include <sstream>
 
@@ -136,6 +138,48 @@ TEST_F(ListingWalkIdentity, BothListingsShowTheSameAfterEveryClick)
                     ASSERT_EQ(rowByRow[i], skipping[i])
                         << (injectionLog ? "DisplayLog" : "Display") << ", seed " << seed << ", density " << density
                         << ", after " << (i ? clicks.substr(0, i) : std::string("opening"));
+            }
+        }
+    }
+}
+
+// The same with every filtered walk going over to a sorted scan at once or
+// midway, in batches of a few rows: the scans must land where the walks do.
+TEST_F(ListingWalkIdentity, BothListingsShowTheSameWhenTheirWalksTurnIntoScans)
+{
+    const double densities[] = { 0.0, 0.01, 0.05, 0.3 };
+    struct Switch {
+        long long steps;
+        int batch;
+    };
+    const Switch switches[] = { { 1, 0 }, { 1, 2 }, { 60, 3 }, { 500, 0 } };
+    for (unsigned seed = 31; seed <= 36; ++seed) {
+        std::mt19937 rng(seed);
+        const double density = densities[seed % std::size(densities)];
+        if (record()) {
+            record()->Command1.Press();
+            shelltest::flushDeletes();
+        }
+        QFile::remove(DatabaseFile);
+        const auto keys = WriteRandomLog(rng, 60 + int(rng() % 250), density);
+        OpenDatabase();
+        for (bool injectionLog : { false, true }) {
+            for (const Switch sw : switches) {
+                const auto& [date, time] = keys[rng() % keys.size()];
+                record()->Bdate.SetText(QString::fromStdString(date));
+                record()->Btime.SetText(tellora::FormatMediumTime(QString::fromStdString(time)));
+                std::string clicks;
+                for (int i = 0; i < 12; ++i)
+                    clicks += rng() % 3 ? 'N' : 'P';
+                const auto rowByRow = Run(injectionLog, tellora::Walk::RowByRow, clicks);
+                dao::StepCursor::SetScanSwitch(sw.steps, sw.batch);
+                const auto scanning = Run(injectionLog, tellora::Walk::Skipping, clicks);
+                dao::StepCursor::SetScanSwitch(0, 0);
+                ASSERT_EQ(rowByRow.size(), scanning.size());
+                for (std::size_t i = 0; i < rowByRow.size(); ++i)
+                    ASSERT_EQ(rowByRow[i], scanning[i])
+                        << (injectionLog ? "DisplayLog" : "Display") << ", seed " << seed << ", switch " << sw.steps
+                        << "/" << sw.batch << ", after " << (i ? clicks.substr(0, i) : std::string("opening"));
             }
         }
     }

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <SQLiteCpp/SQLiteCpp.h>
+
 #include <fstream>
 #include <functional>
 #include <random>
@@ -351,3 +353,69 @@ TEST(StepCursor, ReadsNullEmptyAndTextValuesAsStored)
 }
 
 } // namespace
+
+// A filtered walk that goes over to a sorted scan midway, or at once, and
+// scans in batches, lands on the same rows in the same order as the walk
+// that stays on the index: keys twice, keys in two letter cases, and keys
+// that are Null, which walks keyed from a row compare as SQL does.
+TEST(StepCursor, AWalkThatTurnsIntoAScanLandsWhereTheWalkWould)
+{
+    testsupport::ProgramFolder folder;
+    tellora::CreateReadingsDatabase(QString::fromStdString(File));
+    {
+        auto db = dao::DefaultWorkspace().OpenDatabase(File);
+        auto rs = db->OpenRecordset("BLOOD");
+        dao::Transaction writing(dao::DefaultWorkspace());
+        std::mt19937 rng(9);
+        const std::vector<dao::Value> dates { Day(1), Day(2), Day(3), "2024-01-0x", "2024-01-0X" };
+        const std::vector<dao::Value> times { "08:30", "08.30", "12:00" };
+        for (int i = 0; i < 300; ++i) {
+            rs->AddNew();
+            for (const auto& f : tellora::ReadingFields)
+                rs->SetValue(f.name, "-");
+            rs->SetValue("Bdate", dates[rng() % dates.size()]);
+            rs->SetValue("Btime", times[rng() % times.size()]);
+            rs->SetValue("Bcomm", QStringLiteral("r%1").arg(i).toStdString());
+            if (rng() % 6 == 0) rs->SetValue("Bsugar", "5");
+            rs->Update();
+        }
+        writing.Commit();
+    }
+    {
+        // The program never stores a reading without a date or time; another program may.
+        SQLite::Database raw(File, SQLite::OPEN_READWRITE);
+        raw.exec("UPDATE BLOOD SET Bdate = NULL WHERE rowid % 11 = 0");
+        raw.exec("UPDATE BLOOD SET Btime = NULL WHERE rowid % 7 = 0");
+    }
+    const auto walk = [](int seed) {
+        auto db = dao::DefaultWorkspace().OpenDatabase(File);
+        dao::StepCursor c(*db, "BLOOD", "Readings");
+        c.SetFilter(dao::RowFilter::Holds("Bsugar", "-"));
+        std::mt19937 rng(seed);
+        std::string seen;
+        for (int i = 0; i < 150; ++i) {
+            const int op = int(rng() % 5);
+            const std::vector<std::string> key { std::vector<std::string> { Day(1), Day(2), "2024-01-0X" }[rng() % 3],
+                std::vector<std::string> { "08:30", "08.30", "12:00" }[rng() % 3] };
+            const int repeat = op < 2 ? 1 + int(rng() % 12) : 1;
+            for (int r = 0; r < repeat; ++r)
+                seen += Apply(c, op, key) + "\n";
+        }
+        return std::make_pair(seen, c.Scans());
+    };
+    for (int seed : { 1, 2, 3 }) {
+        const auto [indexed, none] = walk(seed);
+        EXPECT_EQ(none, 0) << "a small table is walked on its index";
+        struct Switch {
+            long long steps;
+            int batch;
+        };
+        for (const Switch s : { Switch { 1, 0 }, Switch { 1, 1 }, Switch { 1, 3 }, Switch { 40, 2 }, Switch { 300, 0 } }) {
+            StepCursor::SetScanSwitch(s.steps, s.batch);
+            const auto [scanned, scans] = walk(seed);
+            StepCursor::SetScanSwitch(0, 0);
+            EXPECT_GT(scans, 0) << "steps " << s.steps;
+            ASSERT_EQ(scanned, indexed) << "seed " << seed << ", steps " << s.steps << ", batch " << s.batch;
+        }
+    }
+}

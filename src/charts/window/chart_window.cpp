@@ -19,6 +19,7 @@
 
 #include <array>
 #include <optional>
+#include <string_view>
 
 namespace tellora {
 
@@ -97,6 +98,16 @@ std::optional<ReadingsCursor> OpenAt(const QString& date, const QString& time)
 }
 
 bool Skipping() { return ReadingsWalk() == Walk::Skipping; }
+
+bool SameTest(const FieldTest& a, const FieldTest& b)
+{
+    if (a.any != b.any || a.fields.size() != b.fields.size())
+        return false;
+    for (std::size_t i = 0; i < a.fields.size(); ++i)
+        if (std::string_view(a.fields[i]) != b.fields[i])
+            return false;
+    return true;
+}
 
 // The open database's BLOOD walked on index Readings, positioned on the row
 // the current-reading window shows; nothing when it is no longer stored.
@@ -237,14 +248,17 @@ dao::RowFilter ChartWindow::WalkFilter(Handler handler) const
     return dao::RowFilter::AnyOf(std::move(tests));
 }
 
-void ChartWindow::Fill(dao::StepCursor& rs, Handler handler)
+void ChartWindow::Fill(dao::StepCursor& rs, Handler handler, const std::vector<long long>* path)
 {
+    std::size_t step = 0;
     const ChartDescription& d = description_;
     const FieldTest* groupEnd = handler == Handler::Next ? &d.NextGroupEndTest()
         : handler == Handler::Previous                   ? &d.PreviousGroupEndTest()
                                                           : nullptr;
-    if (Skipping())
+    if (Skipping()) {
         rs.SetFilter(WalkFilter(handler));
+        rs.ExpectRows(ChartGroupSize);
+    }
     // The hidden boxes take their last values once, when the filling ends.
     std::optional<std::pair<QString, QString>> end;
     int k = 1;
@@ -289,8 +303,14 @@ void ChartWindow::Fill(dao::StepCursor& rs, Handler handler)
             }
             ++k;
             ++n;
+            // A full group reads no further: the next reading would only end the loop.
+            if (k > ChartGroupSize)
+                break;
         }
-        rs.MoveNext();
+        if (path && step < path->size())
+            rs.SetBookmark((*path)[step++]);
+        else
+            rs.MoveNext();
     }
     if (end) {
         Bdate.SetText(end->first);
@@ -360,26 +380,53 @@ void ChartWindow::Previous_Click()
         }
         dao::StepCursor& rs = *readings->rs;
         // Back over backStep - 1 chartable readings, or past the first reading.
-        if (Skipping())
+        const long long groupEnd = rs.Bookmark();
+        // The chartable readings the walk back lands on, newest first.
+        std::vector<long long> found;
+        if (Skipping()) {
             rs.SetFilter(FilterOf(description_.chartable));
+            rs.ExpectRows(backStep - 1);
+        }
         int m = 1;
         while (!rs.BOF() && m != backStep) {
             rs.MovePrevious();
             if (rs.BOF())
                 break;
-            if (Passes(Reading::From(rs), description_.chartable))
+            if (Passes(Reading::From(rs), description_.chartable)) {
                 ++m;
+                found.push_back(rs.Bookmark());
+            }
         }
+        std::vector<long long> path;
         if (rs.BOF()) {
             // The filling's own walk starts at the first reading it would not pass over.
-            if (Skipping())
+            if (Skipping()) {
                 rs.SetFilter(WalkFilter(Handler::Previous));
-            rs.MoveFirst();
+                // When the filling tests only what the walk back tested, that
+                // walk saw every reading up to the group end the filling
+                // would read, and the filling goes from one it found to the
+                // next and on to the group end without walking between them
+                // again; unless a reading with no date or time hides from
+                // walks that compare keys.
+                const ChartDescription& d = description_;
+                const bool sameTests = (d.filling == Filling::Combined || SameTest(d.LabelTest(), d.chartable))
+                    && SameTest(d.PreviousGroupEndTest(), d.chartable);
+                if (sameTests && !rs.NullKeyed({ Bdate.Text().toStdString(), Btime.Text().toStdString() })) {
+                    path.assign(found.rbegin(), found.rend());
+                    path.push_back(groupEnd);
+                    rs.SetBookmark(path.front());
+                    path.erase(path.begin());
+                } else {
+                    rs.MoveFirst();
+                }
+            } else {
+                rs.MoveFirst();
+            }
             forms::Beep();
         }
         // The seek found the group's end, so there is a reading to start on
         // (a skipping walk may stand past the last, and Fill sees to that).
-        Fill(rs, Handler::Previous);
+        Fill(rs, Handler::Previous, &path);
         readings->Close();
     } catch (const dao::Error&) {
         Restore(*this, before);

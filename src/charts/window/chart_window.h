@@ -1,4 +1,6 @@
 #pragma once
+
+#include <vector>
 // The chart window every chart shares: up to 31 chartable readings from the
 // current reading on, paged forward and back in index order, printed on a
 // landscape page. A window is this behaviour over its description.
@@ -56,8 +58,10 @@ private:
     void Exit_Click();
     void PrintChart_Click();
 
-    // Fills from the cursor's row on, starting in row 1.
-    void Fill(dao::StepCursor& rs, Handler handler);
+    // Fills from the cursor's row on, starting in row 1. With `path`, the
+    // readings the filling would walk to first, in order, after the row it
+    // starts on: it goes to each by its bookmark, then walks on.
+    void Fill(dao::StepCursor& rs, Handler handler, const std::vector<long long>* path = nullptr);
     // The readings a filling of `handler` needs to see when the walk skips.
     dao::RowFilter WalkFilter(Handler handler) const;
     // An empty label and 0 in every column of the rows from `row` to 31.

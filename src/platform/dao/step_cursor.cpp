@@ -3,6 +3,9 @@
 #include "sqlite_support.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
+
+#include <algorithm>
 
 namespace dao {
 
@@ -26,7 +29,28 @@ std::string quoteText(const std::string& text)
     return out + "'";
 }
 
+// How often SQLite reports progress to a walk that may turn into a scan.
+constexpr int StepsPerReport = 1000;
+// A filtered walk costs SQLite about this many steps of its virtual machine
+// for every row it passes through the index, and the lookup of each row
+// makes that row cost about as much time as 4.5 rows of a scan.
+constexpr long long StepsPerWalkedRow = 11;
+constexpr double WalkedRowsPerScannedRow = 1 / 4.5;
+// Below this many rows passed a walk never turns into a scan.
+constexpr long long FewRows = 2000;
+// The smallest batch a scan returns.
+constexpr long long FewestScanRows = 32;
+
+long long testSwitchSteps = 0;
+int testBatch = 0;
+
 } // namespace
+
+void StepCursor::SetScanSwitch(long long engineSteps, int batch)
+{
+    testSwitchSteps = engineSteps > 0 ? engineSteps : 0;
+    testBatch = batch > 0 ? batch : 0;
+}
 
 RowFilter RowFilter::Holds(const std::string& field, const std::string& mark)
 {
@@ -122,6 +146,34 @@ void StepCursor::prepareWalks(const std::string& condition)
         c, select_ + " WHERE (" + tuple_ + ") > (" + marks_ + ")" + also + " ORDER BY " + ascending_);
     backFrom_ = std::make_unique<SQLite::Statement>(
         c, select_ + " WHERE (" + tuple_ + ") < (" + marks_ + ")" + also + " ORDER BY " + descending_);
+    scanForward_.reset();
+    scanBack_.reset();
+    if (condition.empty()) return;
+    // A scan returns what the walk it finishes would have gone on to return:
+    // the walk's own bounds (:k says whether it had any), then only rows past
+    // the one it stands on (:m says whether it stands on one) in the order
+    // ORDER BY gives, where Null comes first and equal keys go by rowid.
+    std::string startNames, past[2];
+    const std::size_t n = keyFields_.size();
+    past[0] = "rowid > :c" + std::to_string(n);
+    past[1] = "rowid < :c" + std::to_string(n);
+    for (std::size_t i = 0; i <= n; ++i)
+        startNames += (i ? ", :s" : ":s") + std::to_string(i);
+    for (std::size_t j = n; j-- > 0;) {
+        const std::string col = QuoteId(fields_[keyFields_[j]]), v = ":c" + std::to_string(j);
+        const std::string same = "(" + col + " = " + v + " OR (" + col + " IS NULL AND " + v + " IS NULL))";
+        const std::string later = "(" + col + " > " + v + " OR (" + col + " IS NOT NULL AND " + v + " IS NULL))";
+        const std::string earlier = "(" + col + " < " + v + " OR (" + col + " IS NULL AND " + v + " IS NOT NULL))";
+        past[0] = "(" + later + " OR (" + same + " AND " + past[0] + "))";
+        past[1] = "(" + earlier + " OR (" + same + " AND " + past[1] + "))";
+    }
+    const std::string from = select_ + " NOT INDEXED WHERE " + condition;
+    scanForward_ = std::make_unique<SQLite::Statement>(c,
+        from + " AND (:k = 0 OR (" + tuple_ + ") > (" + startNames + ")) AND (:m = 0 OR " + past[0] + ") ORDER BY "
+            + ascending_ + " LIMIT :n");
+    scanBack_ = std::make_unique<SQLite::Statement>(c,
+        from + " AND (:k = 0 OR (" + tuple_ + ") < (" + startNames + ")) AND (:m = 0 OR " + past[1] + ") ORDER BY "
+            + descending_ + " LIMIT :n");
 }
 
 void StepCursor::SetFilter(const RowFilter& filter)
@@ -136,6 +188,28 @@ void StepCursor::SetFilter(const RowFilter& filter)
         return 0;
     });
     filtered_ = !condition.empty();
+    condition_ = condition;
+}
+
+bool StepCursor::NullKeyed(const std::vector<std::string>& keys)
+{
+    if (keys.size() != keyFields_.size())
+        throw dao::Error(dao::errInvalidArgument, "The test takes one value for each field of the index.");
+    return detail::Guarded(file_, [&] {
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            std::string where;
+            for (std::size_t j = 0; j < i; ++j)
+                where += QuoteId(fields_[keyFields_[j]]) + " = ? AND ";
+            where += QuoteId(fields_[keyFields_[i]]) + " IS NULL";
+            if (!condition_.empty()) where += " AND " + condition_;
+            SQLite::Statement probe(
+                db_->connection(), "SELECT 1 FROM " + QuoteId(table_) + " WHERE " + where + " LIMIT 1");
+            for (std::size_t j = 0; j < i; ++j)
+                probe.bind(int(j) + 1, keys[j]);
+            if (probe.executeStep()) return true;
+        }
+        return false;
+    });
 }
 
 void StepCursor::noRowAtEnd(State end)
@@ -181,6 +255,8 @@ void StepCursor::stop()
     }
     running_ = nullptr;
     way_ = Way::None;
+    runWatched_ = false;
+    scanning_ = false;
 }
 
 void StepCursor::start(SQLite::Statement& st, Way way, bool fromHere)
@@ -196,18 +272,150 @@ void StepCursor::start(SQLite::Statement& st, Way way, bool fromHere)
             ++i;
         }
         st.bind(i, static_cast<int64_t>(rowid_));
+        runKey_.clear();
+        for (int k : keyFields_)
+            runKey_.push_back(row_[k]);
+        runRowid_ = rowid_;
     }
     running_ = &st;
     way_ = way;
+    runKeyed_ = fromHere;
+    runRows_ = 0;
+    runProgress_ = 0;
+    runWatched_ = filtered_
+        && (&st == forwardAll_.get() || &st == backAll_.get() || &st == forwardFrom_.get() || &st == backFrom_.get());
+}
+
+long long StepCursor::tableRows()
+{
+    if (tableRows_ < 0) {
+        SQLite::Statement top(db_->connection(), "SELECT max(rowid) FROM " + QuoteId(table_));
+        tableRows_ = top.executeStep() ? top.getColumn(0).getInt64() : 0;
+    }
+    return tableRows_;
+}
+
+bool StepCursor::fewRowsAhead()
+{
+    // From an end the whole table is ahead.
+    if (!runKeyed_ && runRows_ == 0) return false;
+    const auto few = static_cast<long long>(double(tableRows()) * WalkedRowsPerScannedRow);
+    SQLite::Statement count(db_->connection(),
+        "SELECT count(*) FROM (SELECT 1 FROM " + QuoteId(table_) + " WHERE (" + tuple_ + ") "
+            + (way_ == Way::Forward ? "> (" : "< (") + marks_ + ") ORDER BY "
+            + (way_ == Way::Forward ? ascending_ : descending_) + " LIMIT ?)");
+    int i = 1;
+    for (std::size_t k = 0; k < keyFields_.size(); ++k, ++i) {
+        const dao::Value& v = runRows_ > 0 ? row_[keyFields_[k]] : runKey_[k];
+        if (v)
+            count.bind(i, *v);
+        else
+            count.bind(i);
+    }
+    count.bind(i++, static_cast<int64_t>(runRows_ > 0 ? rowid_ : runRowid_));
+    count.bind(i, static_cast<int64_t>(few));
+    return count.executeStep() && count.getColumn(0).getInt64() < few;
+}
+
+int StepCursor::onProgress(void* cursor)
+{
+    auto* self = static_cast<StepCursor*>(cursor);
+    const long long steps = testSwitchSteps ? std::min<long long>(testSwitchSteps, StepsPerReport) : StepsPerReport;
+    self->runProgress_ += steps;
+    bool scan = false;
+    if (testSwitchSteps) {
+        scan = self->runProgress_ >= testSwitchSteps;
+    } else if (self->runProgress_ >= FewRows * StepsPerWalkedRow) {
+        // What the rest of the walk would cost at the rate it finds rows so
+        // far, against one scan of the whole table.
+        const long long wanted = std::max<long long>(1, self->expected_ - self->runRows_);
+        const long long ahead = self->runProgress_ / (self->runRows_ + 1) * wanted;
+        scan = double(ahead) > double(self->tableRows()) * StepsPerWalkedRow * WalkedRowsPerScannedRow;
+    }
+    self->interrupted_ = scan;
+    return scan ? 1 : 0;
+}
+
+void StepCursor::startScan(int limit)
+{
+    if (testBatch) limit = std::min(limit, testBatch);
+    SQLite::Statement& st = way_ == Way::Forward ? *scanForward_ : *scanBack_;
+    running_->tryReset();
+    running_->clearBindings();
+    st.tryReset();
+    st.clearBindings();
+    const std::size_t n = keyFields_.size();
+    auto bindText = [&st](const std::string& name, const dao::Value& v) {
+        if (v)
+            st.bind(name, *v);
+        else
+            st.bind(name);
+    };
+    st.bind(":k", runKeyed_ ? 1 : 0);
+    st.bind(":m", runRows_ > 0 ? 1 : 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        bindText(":s" + std::to_string(i), runKeyed_ ? runKey_[i] : dao::Value {});
+        bindText(":c" + std::to_string(i), runRows_ > 0 ? row_[keyFields_[i]] : dao::Value {});
+    }
+    st.bind(":s" + std::to_string(n), static_cast<int64_t>(runRowid_));
+    st.bind(":c" + std::to_string(n), static_cast<int64_t>(rowid_));
+    st.bind(":n", limit);
+    running_ = &st;
+    if (!scanning_) ++scans_;
+    scanning_ = true;
+    batchRows_ = 0;
+    batchLimit_ = limit;
 }
 
 bool StepCursor::step()
 {
     return detail::Guarded(file_, [&] {
-        if (!running_->executeStep()) {
-            stop();
-            return false;
+        for (;;) {
+            int rc = 0;
+            if (runWatched_ && !scanning_) {
+                // SQLite reports its progress, so a walk that passes row after
+                // row without finding one can go over to a scan midway.
+                sqlite3* handle = db_->connection().getHandle();
+                interrupted_ = false;
+                const int every
+                    = testSwitchSteps ? int(std::min<long long>(testSwitchSteps, StepsPerReport)) : StepsPerReport;
+                sqlite3_progress_handler(handle, every, &StepCursor::onProgress, this);
+                rc = running_->tryExecuteStep();
+                sqlite3_progress_handler(handle, 0, nullptr, nullptr);
+            } else {
+                rc = running_->tryExecuteStep();
+            }
+            if (rc == SQLITE_ROW) break;
+            if (rc == SQLITE_DONE) {
+                // A full batch may have more rows after it.
+                if (scanning_ && batchRows_ == batchLimit_) {
+                    startScan(batchLimit_ * 2);
+                    continue;
+                }
+                stop();
+                return false;
+            }
+            // A read stopped by its progress report rolls nothing back.
+            if (rc == SQLITE_INTERRUPT && interrupted_) {
+                interrupted_ = false;
+                if (fewRowsAhead()) {
+                    // The rest of the index costs less than a scan: the same
+                    // statement again, past the rows it returned already.
+                    running_->tryReset();
+                    runWatched_ = false;
+                    long long again = 0;
+                    while (again < runRows_ && running_->tryExecuteStep() == SQLITE_ROW)
+                        ++again;
+                    if (again == runRows_) continue;
+                    // Rows went meanwhile: the scan goes on from the row the cursor is on.
+                }
+                startScan(int(std::max<long long>(FewestScanRows, 2 * (expected_ - runRows_))));
+                continue;
+            }
+            throw SQLite::Exception(db_->connection().getHandle(), rc);
         }
+        ++runRows_;
+        if (scanning_) ++batchRows_;
         // Straight from the statement into the row's own buffers: a long walk
         // makes no string of its own for each value.
         rowid_ = running_->getColumn(0).getInt64();

@@ -74,6 +74,24 @@ public:
     void SetFilter(const RowFilter& filter);
     bool Filtered() const { return filtered_; }
 
+    // About how many more rows the walk means to take: a filtered walk that
+    // finds its rows far apart finishes with one sorted scan of the table for
+    // them, in the same order, instead of a lookup for every row it passes.
+    void ExpectRows(int rows) { expected_ = rows > 0 ? rows : 1; }
+
+    // Whether a row that passes the filter holds Null where a walk keyed
+    // from `keys` (one value for each field of the index) compares it, and so
+    // passes it over: Null in the first field, or in the field after the
+    // leading fields equal to `keys`. One indexed lookup for each field.
+    bool NullKeyed(const std::vector<std::string>& keys);
+
+    // For tests: switch a filtered walk to the scan after `engineSteps` of
+    // SQLite's virtual machine, and let each scan return at most `batch`
+    // rows; 0 and 0 restore the adaptive switch.
+    static void SetScanSwitch(long long engineSteps, int batch);
+    // How many scans this cursor's walks went over to.
+    int Scans() const { return scans_; }
+
     // As a table recordset moves: MoveFirst and MoveLast need a row (else
     // errNoCurrentRecord), MoveNext from BOF goes to the first row, MovePrevious
     // from EOF to the last.
@@ -105,6 +123,14 @@ private:
 
     // Steps the running statement; false (and the statement ended) at its end.
     bool step();
+    // The running walk ran long without finding its rows: go on with a scan.
+    void startScan(int limit);
+    static int onProgress(void* cursor);
+    // Whether the rest of the running walk's range holds fewer rows than a
+    // walk could pass in the time of a scan.
+    bool fewRowsAhead();
+    // Rows of the table, as its largest rowid tells (no count over the table).
+    long long tableRows();
     // Starts `st` going `way`, bound to the current row's position when `fromHere`.
     void start(SQLite::Statement& st, Way way, bool fromHere);
     void stop();
@@ -115,11 +141,20 @@ private:
     void noRowAtEnd(State end);
 
     dao::Database* db_ = nullptr;
-    std::string file_, table_, select_, ascending_, descending_, tuple_, marks_;
+    std::string file_, table_, select_, ascending_, descending_, tuple_, marks_, condition_;
     bool filtered_ = false;
     std::vector<std::string> fields_;
     std::vector<int> keyFields_;
     std::unique_ptr<SQLite::Statement> forwardAll_, backAll_, forwardFrom_, backFrom_, seek_, byRowid_;
+    // The walks' scans, sorted by SQLite: they take the bounds of the walk
+    // they finish and the row it stands on.
+    std::unique_ptr<SQLite::Statement> scanForward_, scanBack_;
+    // The walk under way: where it was started from, what it returned, and
+    // whether it has gone over to a scan.
+    bool runKeyed_ = false, runWatched_ = false, scanning_ = false, interrupted_ = false;
+    std::vector<dao::Value> runKey_;
+    long long runRowid_ = 0, runRows_ = 0, runProgress_ = 0, tableRows_ = -1;
+    int expected_ = 64, batchLimit_ = 0, batchRows_ = 0, scans_ = 0;
     // ">=" seeks, made on first use, by the number of key fields given.
     std::vector<std::unique_ptr<SQLite::Statement>> atLeast_;
     SQLite::Statement* running_ = nullptr;

@@ -111,16 +111,16 @@ private:
 
 const QMarginsF pdfMargins(18, 18, 18, 18); // points: a quarter inch
 
-// The PDF writer compresses each page through buffers of a few hundred
-// kilobytes that it frees again; left to itself the allocator hands that
-// memory back to the system after every page and faults it in anew for the
-// next, which costs a long report a third of its time. Keep them on the heap
-// and up to 32 MiB of free heap with them.
+// The PDF writer compresses each page through buffers it frees again, some
+// just over 16 MiB; left to itself the allocator maps and unmaps them for
+// every page and faults them in anew, which costs a long report a third of
+// its time. Keep them on the heap: the largest mapping threshold the
+// allocator takes, and up to 64 MiB of free heap kept with them.
 void KeepPageBuffers()
 {
     static const bool kept = [] {
-        mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
-        mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
         return true;
     }();
     (void)kept;
