@@ -6,16 +6,45 @@
 
 #include <QColor>
 #include <QString>
+#include <QtGlobal>
 
+#include <array>
+#include <cstddef>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
 namespace tellora {
 
+// The value fields a test names, held in place rather than on the heap: a
+// description is then plain data to copy, and no test names more fields than
+// a reading has value fields.
+class FieldList {
+public:
+    static constexpr std::size_t Capacity = 11;
+
+    constexpr FieldList() = default;
+    constexpr FieldList(std::initializer_list<const char*> fields)
+    {
+        if (fields.size() > Capacity) qFatal("A chart field test names more than %zu fields", Capacity);
+        for (const char* field : fields)
+            fields_[size_++] = field;
+    }
+
+    constexpr const char* const* begin() const { return fields_.data(); }
+    constexpr const char* const* end() const { return fields_.data() + size_; }
+    constexpr std::size_t size() const { return size_; }
+    constexpr bool empty() const { return size_ == 0; }
+
+private:
+    std::array<const char*, Capacity> fields_ {};
+    std::size_t size_ = 0;
+};
+
 // A test on the value fields of a reading: each named field must hold a value
 // (not "-" and not Null), or, with `any`, at least one of them must.
 struct FieldTest {
-    std::vector<const char*> fields;
+    FieldList fields;
     bool any = false;
 };
 
