@@ -43,9 +43,6 @@ enum class StoreState {
     Foreign,    // a database of this program holding something else: another store, a readings database
 };
 StoreState InspectStore(const PickList& list, const QString& fileName);
-// Creates the stores of the open database.
-void MakeInsNamesDbase();
-void MakeInjSitesDbase();
 
 // Every entry in index order, passing over an entry without a value; empty
 // when the file is missing. Throws

@@ -111,7 +111,6 @@ public:
 
     // Choose the index to walk; moves to the first row in its order.
     void SetIndex(const std::string& indexName);
-    const std::string& GetIndex() const;
 
     // comparison is one of "=", ">=", ">", "<=", "<"; keys give values for the
     // first keys.size() fields of the current index. "=", ">=" and ">" land on
@@ -126,8 +125,6 @@ public:
     void MovePrevious();
     bool BOF() const;
     bool EOF_() const;
-    bool Eof() const { return EOF_(); }
-    bool Bof() const { return BOF(); }
 
     // Number of rows in the table.
     long RecordCount() const;
@@ -161,7 +158,6 @@ public:
     // written by another program keeps what it holds.
     void Update();
     void CancelUpdate();
-    bool EditPending() const { return editMode_ != EditMode::None; }
     // Deletes the current row; afterwards nothing is current, but MoveNext and
     // MovePrevious go to its neighbours.
     void Delete();
