@@ -26,28 +26,31 @@ class Statement;
 
 namespace dao {
 
-// Error numbers, kept stable so callers can tell failures apart.
+// Error numbers, kept stable so callers can tell failures apart. Each is the
+// number the classic desktop database engine gives the same failure (94 is
+// the Basic run time's), so a handler written against those numbers reads
+// the same here; only the repair failure is one of our own.
 enum ErrorCode : int {
-    errInvalidUseOfNull = 94,
-    errNoCurrentRecord = 3021,
-    errDuplicateKey = 3022,
-    errFileNotFound = 3024,
-    errObjectNotFound = 3011,
-    errUpdateWithoutEdit = 3020,
-    errNotADatabase = 3343,
-    errDamaged = 3049,
-    errFieldTooSmall = 3163,
-    errDatabaseExists = 3204,
-    errItemNotFound = 3265,
-    errNullInKey = 3058,
-    errAlreadyExists = 3010,
-    errInvalidArgument = 3001,
-    errIllegalOperation = 3219,
-    errTransaction = 3034,
-    errRepairFailed = 3017,
-    errDiskIO = 3040,
-    errDiskFull = 3026,
-    errInvalidBookmark = 3159,
+    errInvalidUseOfNull = 94, // the run time's "Invalid use of Null": a Null field read as text
+    errNoCurrentRecord = 3021, // the engine's "No current record": a read or change with no row current
+    errDuplicateKey = 3022, // the engine's duplicate value in a unique index or primary key
+    errFileNotFound = 3024, // the engine's "Couldn't find file": opening a database that is not there
+    errObjectNotFound = 3011, // the engine's object not found: a table the database lacks
+    errUpdateWithoutEdit = 3020, // the engine's Update or CancelUpdate without AddNew or Edit (also a field set then)
+    errNotADatabase = 3343, // the engine's unrecognised database format: not a database of this program
+    errDamaged = 3049, // the engine's "Can't open database" for a corrupt file: a damaged database
+    errFieldTooSmall = 3163, // the engine's field too small: a text longer than its field's size
+    errDatabaseExists = 3204, // the engine's "Database already exists": creating or compacting onto a file
+    errItemNotFound = 3265, // the engine's item not found in a collection: a missing field or index
+    errNullInKey = 3058, // the engine's Null in an index or primary key field
+    errAlreadyExists = 3010, // the engine's table already exists (also a field defined twice)
+    errInvalidArgument = 3001, // the engine's "Invalid argument": a missing name, a bad comparison
+    errIllegalOperation = 3219, // the engine's "Invalid operation": a closed database or recordset
+    errTransaction = 3034, // the engine's commit or rollback without BeginTrans
+    errRepairFailed = 3017, // ours, in the engine's range, apart from errDamaged: a file Repair could not rebuild
+    errDiskIO = 3040, // the engine's disk I/O error: a file that cannot be read, written or put in place
+    errDiskFull = 3026, // the engine's "Not enough space on disk"
+    errInvalidBookmark = 3159, // the engine's "Not a valid bookmark": a row that is gone
 };
 
 // The engine's and the printer's failures are one type (platform/error.h).
