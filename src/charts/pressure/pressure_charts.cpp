@@ -52,7 +52,7 @@ std::vector<ChartDescription> Build()
         },
         .chartable = { { "Bpressure", "Bpulse", "Dpressure" } },
         .layout = LayoutClass::Wide,
-        .printFailure = "Check Your Printer and try again",
+        .printFailure = CheckPrinterLowerCaseMessage,
         .valueAxisTitle = "Systolic Pressure and Pulse",
         .secondAxis = SecondAxis::TimeOfDay,
         .secondAxisTitle = TimeOfReadingAxis,
@@ -62,7 +62,7 @@ std::vector<ChartDescription> Build()
     };
     all.push_back(withPulse);
     ChartDescription withPulseLine = LineTwin(withPulse, "linechart7");
-    withPulseLine.printFailure = "Check Your Printer and Try Again";
+    withPulseLine.printFailure = CheckPrinterMessage;
     withPulseLine.valueAxisTitle = "Blood Pressure and Pulse";
     all.push_back(withPulseLine);
 

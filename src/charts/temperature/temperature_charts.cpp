@@ -120,7 +120,7 @@ std::vector<ChartDescription> Build()
         .chartable = { { "Spo2", "Bpulse", "Temp" } },
         .layout = LayoutClass::Wide,
         .clientHeight = AllThreeHeight,
-        .printFailure = "Check Your Printer and try again",
+        .printFailure = CheckPrinterLowerCaseMessage,
         .valueAxisTitle = "SPO2, Pulse, Temperature",
         .secondAxis = SecondAxis::TimeOfDay,
         .secondAxisTitle = TimeOfReadingAxis,
@@ -130,7 +130,7 @@ std::vector<ChartDescription> Build()
     };
     all.push_back(spo2PulseTemperature);
     ChartDescription spo2PulseTemperatureLine = LineTwin(spo2PulseTemperature, "mnuGraphsSPTLine");
-    spo2PulseTemperatureLine.printFailure = "Check Your Printer and Try Again";
+    spo2PulseTemperatureLine.printFailure = CheckPrinterMessage;
     all.push_back(spo2PulseTemperatureLine);
     return all;
 }

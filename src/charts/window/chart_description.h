@@ -3,6 +3,7 @@
 // one ChartWindow behaviour over such a description; the pressure, sugar,
 // weight and temperature folders each hold theirs as a table.
 #include "platform/chart/chart_control.h"
+#include "shell/print_messages.h"
 
 #include <QColor>
 #include <QString>
@@ -88,7 +89,7 @@ struct ChartDescription {
     // The client area's height in twips, where a window differs from its
     // layout class's usual height.
     std::optional<int> clientHeight;
-    QString printFailure = QStringLiteral("Check Your Printer and Try Again");
+    QString printFailure = QString::fromLatin1(CheckPrinterMessage);
     QString valueAxisTitle;
     SecondAxis secondAxis = SecondAxis::Hidden;
     QString secondAxisTitle;
