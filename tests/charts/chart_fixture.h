@@ -102,7 +102,7 @@ protected:
     }
 
     // Chooses the menu entry as the user would and returns the window it opened.
-    ChartWindow* OpenChart(const char* menuItem)
+    ChartWindow* OpenChart(const QString& menuItem)
     {
         main()->Menu[menuItem].Trigger();
         return dynamic_cast<ChartWindow*>(Forms::Find(MDIStart::ChartWindowOf(menuItem)));

@@ -96,8 +96,6 @@ struct ChartDescription {
     bool legend = true;
     double legendPoints = 8.25;
     int helpContextId = 0;
-    // The two menu entries that open the pair; this window's is `menuItem`.
-    const char* menuItem = "";
     // An empty picture box at the window's corner (one window has it).
     bool cornerPicture = false;
 
@@ -112,6 +110,7 @@ struct ChartDescription {
 };
 
 // A bar window's line-chart twin: the same description, type and name changed.
-ChartDescription LineTwin(ChartDescription bar, const char* menuItem);
+// The main window's menu table says which entry opens which.
+ChartDescription LineTwin(ChartDescription bar);
 
 } // namespace tellora
