@@ -23,16 +23,17 @@ struct WindowCase {
     ChartType type;
     std::vector<Series> series;
     const char* valueTitle;
-    SecondAxis second;
-    const char* secondTitle;
-    bool legend;
+    SecondAxis second = SecondAxis::Hidden;
+    const char* secondTitle = "";
+    bool legend = true;
     int help;
-    int clientWidth;
-    int printX;
-    const char* failure;
-    bool endBeep;
-    int clientHeight;
-    double legendPoints;
+    // Unless a row says otherwise: the wide window's geometry and print position.
+    int clientWidth = 11610;
+    int printX = 2200;
+    const char* failure = "Check Your Printer and Try Again";
+    bool endBeep = false;
+    int clientHeight = 6450;
+    double legendPoints = 8.25;
 };
 
 const QColor black(0, 0, 0), brown(142, 94, 66), blue(0, 0, 255), pink(255, 64, 255), sky(0, 160, 240),
@@ -61,13 +62,9 @@ const std::vector<WindowCase>& Windows()
             .type = Bar,
             .series = { { "Systolic", Axis::Value, black }, { "Diastolic", Axis::Value, brown } },
             .valueTitle = "Blood Pressure",
-            .second = SecondAxis::Hidden,
-            .secondTitle = "",
-            .legend = true,
             .help = 180,
             .clientWidth = 10455,
             .printX = 2900,
-            .failure = tryAgain,
             .endBeep = true,
             .clientHeight = 6435,
             .legendPoints = 8 });
@@ -81,13 +78,8 @@ const std::vector<WindowCase>& Windows()
             .valueTitle = "Systolic Pressure and Pulse",
             .second = SecondAxis::TimeOfDay,
             .secondTitle = apprTime,
-            .legend = true,
             .help = 180,
-            .clientWidth = 11610,
-            .printX = 2200,
             .failure = "Check Your Printer and try again",
-            .endBeep = false,
-            .clientHeight = 6450,
             .legendPoints = 8 });
         line("BPbyDateTimeLine", [](WindowCase& c) {
             c.valueTitle = "Blood Pressure and Pulse";
@@ -102,14 +94,7 @@ const std::vector<WindowCase>& Windows()
             .valueTitle = "Blood Pressure, Weight",
             .second = SecondAxis::TimeOfDay,
             .secondTitle = apprTime,
-            .legend = true,
-            .help = 180,
-            .clientWidth = 11610,
-            .printX = 2200,
-            .failure = tryAgain,
-            .endBeep = false,
-            .clientHeight = 6450,
-            .legendPoints = 8.25 });
+            .help = 180 });
         line("BPWtTimebyDateLine", [](WindowCase& c) { c.series[1].color = QColor(10, 100, 100); });
         all.push_back({ .name = "BPWtPulTimebyDate",
             .caption = "Blood Pressure, Weight, and Pulse  By Date and Time",
@@ -121,14 +106,7 @@ const std::vector<WindowCase>& Windows()
             .valueTitle = "Blood Pressure, Weight, Pulse",
             .second = SecondAxis::TimeOfDay,
             .secondTitle = apprTime,
-            .legend = true,
-            .help = 180,
-            .clientWidth = 11610,
-            .printX = 2200,
-            .failure = tryAgain,
-            .endBeep = false,
-            .clientHeight = 6450,
-            .legendPoints = 8.25 });
+            .help = 180 });
         line("BPWtPulTimebyDateLine");
         all.push_back({ .name = "BSbyDate",
             .caption = "Blood Sugar By Date",
@@ -136,13 +114,10 @@ const std::vector<WindowCase>& Windows()
             .type = Bar,
             .series = { { "", Axis::Value, red } },
             .valueTitle = "Blood Sugar Level",
-            .second = SecondAxis::Hidden,
-            .secondTitle = "",
             .legend = false,
             .help = 170,
             .clientWidth = 10455,
             .printX = 2900,
-            .failure = tryAgain,
             .endBeep = true,
             .clientHeight = 6435,
             .legendPoints = 8 });
@@ -155,14 +130,7 @@ const std::vector<WindowCase>& Windows()
             .valueTitle = "Blood Sugar Level",
             .second = SecondAxis::TimeOfDay,
             .secondTitle = apprTime,
-            .legend = true,
-            .help = 170,
-            .clientWidth = 11610,
-            .printX = 2200,
-            .failure = tryAgain,
-            .endBeep = false,
-            .clientHeight = 6450,
-            .legendPoints = 8.25 });
+            .help = 170 });
         line("BSbyDateTimeLine");
         all.push_back({ .name = "BSbyDateWt",
             .caption = "Blood Sugar By Date and Weight",
@@ -172,14 +140,8 @@ const std::vector<WindowCase>& Windows()
             .valueTitle = "Blood Sugar Level",
             .second = SecondAxis::Automatic,
             .secondTitle = "Weight",
-            .legend = true,
             .help = 170,
-            .clientWidth = 11610,
-            .printX = 2200,
-            .failure = tryAgain,
-            .endBeep = true,
-            .clientHeight = 6450,
-            .legendPoints = 8.25 });
+            .endBeep = true });
         line("BSbyDateWtLine");
         all.push_back({ .name = "BSbyDateBP",
             .caption = "Blood Sugar and Blood Pressure by Date",
@@ -190,14 +152,8 @@ const std::vector<WindowCase>& Windows()
             .valueTitle = "Blood Sugar Level",
             .second = SecondAxis::Automatic,
             .secondTitle = "Blood Pressure Reading\r\n",
-            .legend = true,
             .help = 170,
-            .clientWidth = 11610,
-            .printX = 2200,
-            .failure = tryAgain,
-            .endBeep = true,
-            .clientHeight = 6450,
-            .legendPoints = 8.25 });
+            .endBeep = true });
         line("BSbyDateBPLine", [](WindowCase& c) { c.series[0].color = QColor(192, 0, 0); });
         all.push_back({ .name = "WtbyDate",
             .caption = "Weight by Date",
@@ -205,16 +161,12 @@ const std::vector<WindowCase>& Windows()
             .type = Bar,
             .series = { { "", Axis::Value, steel } },
             .valueTitle = "Weight",
-            .second = SecondAxis::Hidden,
-            .secondTitle = "",
             .legend = false,
             .help = 190,
             .clientWidth = 10455,
             .printX = 2900,
-            .failure = tryAgain,
             .endBeep = true,
-            .clientHeight = 6435,
-            .legendPoints = 8.25 });
+            .clientHeight = 6435 });
         line("WtbyDateLine");
         all.push_back({ .name = "WtPulbyDate",
             .caption = "Weight and Pulse by Date",
@@ -224,14 +176,8 @@ const std::vector<WindowCase>& Windows()
             .valueTitle = "Weight",
             .second = SecondAxis::Automatic,
             .secondTitle = "Pulse",
-            .legend = true,
             .help = 190,
-            .clientWidth = 11610,
-            .printX = 2200,
-            .failure = tryAgain,
-            .endBeep = false,
-            .clientHeight = 6465,
-            .legendPoints = 8.25 });
+            .clientHeight = 6465 });
         line("WtPulbyDateLine");
         all.push_back({ .name = "WtPulbyDateTime",
             .caption = "Weight and Pulse by Date and Time",
@@ -242,14 +188,8 @@ const std::vector<WindowCase>& Windows()
             .valueTitle = "Weight, Pulse",
             .second = SecondAxis::TimeOfDay,
             .secondTitle = apprDay,
-            .legend = true,
             .help = 190,
-            .clientWidth = 11610,
-            .printX = 2200,
-            .failure = tryAgain,
-            .endBeep = false,
-            .clientHeight = 6465,
-            .legendPoints = 8.25 });
+            .clientHeight = 6465 });
         line("WtPulbyDateTimeLine");
         all.push_back({ .name = "TempbyDateTime",
             .caption = "Temperature By Date and Time",
@@ -259,14 +199,7 @@ const std::vector<WindowCase>& Windows()
             .valueTitle = "Temperature Reading",
             .second = SecondAxis::TimeOfDay,
             .secondTitle = apprTime,
-            .legend = true,
-            .help = 290,
-            .clientWidth = 11610,
-            .printX = 2200,
-            .failure = tryAgain,
-            .endBeep = false,
-            .clientHeight = 6450,
-            .legendPoints = 8.25 });
+            .help = 290 });
         line("TempbyDateTimeLine", [](WindowCase& c) {
             c.series = { { "Temperature", Axis::Value, steel }, { "Time of Reading", Axis::Second, navy } };
             c.valueTitle = "Temperature";
@@ -280,14 +213,8 @@ const std::vector<WindowCase>& Windows()
             .valueTitle = "Temperature, Pulse",
             .second = SecondAxis::TimeOfDay,
             .secondTitle = apprDay,
-            .legend = true,
             .help = 290,
-            .clientWidth = 11610,
-            .printX = 2200,
-            .failure = tryAgain,
-            .endBeep = false,
-            .clientHeight = 6465,
-            .legendPoints = 8.25 });
+            .clientHeight = 6465 });
         line("TempPulbyDateTimeLine", [](WindowCase& c) { c.series[2].color = navy; });
         all.push_back({ .name = "Spo2byDateTime",
             .caption = "SPO2 By Date and Time",
@@ -297,14 +224,7 @@ const std::vector<WindowCase>& Windows()
             .valueTitle = "SPO2 Reading",
             .second = SecondAxis::TimeOfDay,
             .secondTitle = apprTime,
-            .legend = true,
-            .help = 300,
-            .clientWidth = 11610,
-            .printX = 2200,
-            .failure = tryAgain,
-            .endBeep = false,
-            .clientHeight = 6450,
-            .legendPoints = 8.25 });
+            .help = 300 });
         line("Spo2byDateTimeLine");
         all.push_back({ .name = "Spo2PulbyDateTime",
             .caption = "SPO2 and Pulse by Date and Time",
@@ -315,14 +235,8 @@ const std::vector<WindowCase>& Windows()
             .valueTitle = "SPO2, Pulse",
             .second = SecondAxis::TimeOfDay,
             .secondTitle = apprDay,
-            .legend = true,
             .help = 300,
-            .clientWidth = 11610,
-            .printX = 2200,
-            .failure = tryAgain,
-            .endBeep = false,
-            .clientHeight = 6465,
-            .legendPoints = 8.25 });
+            .clientHeight = 6465 });
         line("Spo2PulbyDateTimeLine");
         all.push_back({ .name = "Spo2PulTempDateTime",
             .caption = "SPO2, Pulse, and Temperature By Date and Time",
@@ -333,12 +247,8 @@ const std::vector<WindowCase>& Windows()
             .valueTitle = "SPO2, Pulse, Temperature",
             .second = SecondAxis::TimeOfDay,
             .secondTitle = apprTime,
-            .legend = true,
             .help = 300,
-            .clientWidth = 11610,
-            .printX = 2200,
             .failure = "Check Your Printer and try again",
-            .endBeep = false,
             .clientHeight = 6435,
             .legendPoints = 8 });
         line("Spo2PulTempDateTimeLine", [](WindowCase& c) { c.failure = tryAgain; });
