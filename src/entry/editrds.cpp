@@ -87,8 +87,6 @@ EditRds::Lookup EditRds::Match()
     return LookUpKey(Bdate.Text(), Btime.Text());
 }
 
-bool EditRds::LookForMatch() { return Match() == Lookup::Found; }
-
 void EditRds::Btime_LostFocus() { Match(); }
 
 void EditRds::Save_Click()

@@ -21,11 +21,6 @@ public:
     forms::CommandButton Save;
     forms::CommandButton CancelEdit;
 
-    // True when the entered key was changed and another stored reading has
-    // it: that reading is then shown in DisplayRecord, reported, and the
-    // window is closed. The reading being edited never counts.
-    bool LookForMatch();
-
 protected:
     void Form_Load() override;
     void Form_Unload() override;

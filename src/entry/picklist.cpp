@@ -110,9 +110,6 @@ StoreState InspectStore(const PickList& list, const QString& fileName)
     return state;
 }
 
-void MakeInsNamesDbase() { CreateStore(InsulinNames, StoreFileName(InsulinNames, OpenBaseName())); }
-void MakeInjSitesDbase() { CreateStore(InjectionSites, StoreFileName(InjectionSites, OpenBaseName())); }
-
 QStringList ReadEntries(const PickList& list, const QString& fileName)
 {
     QStringList entries;

@@ -44,9 +44,6 @@ enum class StoreState {
 };
 // Throws dao::Error (errInUse) when another program holds the file.
 StoreState InspectStore(const PickList& list, const QString& fileName);
-// Creates the stores of the open database.
-void MakeInsNamesDbase();
-void MakeInjSitesDbase();
 
 // Every entry in index order, passing over an entry without a value; empty
 // when the file is missing. Throws

@@ -11,6 +11,11 @@ namespace tellora {
 
 using forms::Forms;
 
+namespace {
+// The sites editor, too, asks for a name to delete.
+constexpr const char* SelectANameToDelete = "You must select a name to delete.";
+} // namespace
+
 const PickListEditorText InsulinNamesEditor {
     .caption = "Add/Edit/Delete Insulin Names",
     .help = 250,
@@ -24,7 +29,7 @@ const PickListEditorText InsulinNamesEditor {
     .blankRefocuses = true,
     .alreadyStored = "You have already entered this name.",
     .limitReached = "You have reached the 250 name limit.",
-    .nothingToDelete = "You must select a name to delete.",
+    .nothingToDelete = SelectANameToDelete,
     .noMatch = "There are no matching names.",
     .noClickedEntry = "You must click a name on the list.",
     .renameToBlank = "You must use the delete procedure to delete names.",
@@ -46,7 +51,7 @@ const PickListEditorText InjectionSitesEditor {
     .blankRefocuses = false,
     .alreadyStored = "You have already entered this site.",
     .limitReached = "You have reached the 250 site limit.",
-    .nothingToDelete = "You must select a name to delete.",
+    .nothingToDelete = SelectANameToDelete,
     .noMatch = "There are no matching injection sites.",
     .noClickedEntry = "You must click a site on the list.",
     .renameToBlank = "You must use the delete procedure to delete sites.",
@@ -177,7 +182,7 @@ QString PickListEditor::MendStore(const QString& file, const dao::Error& failure
             // The engine rebuilds only a file of its own; any other it leaves.
             if (dao::DefaultWorkspace().RepairDatabase(file.toStdString()))
                 return QString::fromLatin1(text_.repaired);
-            return QStringLiteral("The %1 could not be read.  %2").arg(name, reason);
+            break;
         case StoreState::Foreign:
             return QStringLiteral("The file %1 is not an %2, so it was left as it is.  Move or rename it to have a "
                                   "new %2 made.")

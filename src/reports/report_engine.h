@@ -10,6 +10,7 @@
 #include "statistics.h"
 
 #include "platform/forms/desktop.h"
+#include "shell/print_messages.h"
 
 #include <QString>
 
@@ -32,9 +33,12 @@ struct ReportWalk {
     std::function<bool(const Reading&)> endsAt;
 };
 
+// What a report says when the readings it walks hold nothing it prints.
+inline constexpr const char* NothingToPrintMessage = "There are no readings to print.";
+
 // A message box a report ends with when printing fails.
 struct ReportFailure {
-    QString text = QStringLiteral("Check Your Printer and Try Again");
+    QString text = QString::fromLatin1(CheckPrinterMessage);
     forms::Icon icon = forms::Icon::Critical;
     QString title = QStringLiteral("Tellora"); // empty: the program's title
     bool beep = true;
@@ -70,7 +74,7 @@ struct ReportDescription {
     // 1 and 2 of 2.
     bool dataPages = true;
     // The log's message when the walk holds no injection reading.
-    QString logNothingToPrint = QStringLiteral("There are no readings to print.");
+    QString logNothingToPrint = QString::fromLatin1(NothingToPrintMessage);
     // The log's message when reading or printing fails (the standard report
     // always ends with ReportFailure{}).
     ReportFailure logFailure;
@@ -82,8 +86,6 @@ enum class ReportOutcome {
     NothingToPrint, // the walk holds nothing the report prints
     Failed, // reading or printing failed: the document is abandoned, the message shown
 };
-
-inline constexpr const char* NothingToPrintMessage = "There are no readings to print.";
 
 // The standard report on print::current(). With no reading shown it says so
 // and returns; otherwise the hourglass shows while it counts and prints. The

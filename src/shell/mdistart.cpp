@@ -14,6 +14,9 @@ namespace tellora {
 
 namespace {
 
+// One pair of chart windows under its submenu: for the bar chart and for the
+// line chart, the menu entry, its shortcut and the window it loads. This table
+// is the one place that says which entry opens which chart window.
 struct ChartCommand {
     const char* submenu;
     const char* caption;
@@ -28,15 +31,17 @@ struct ChartCommand {
 struct MeasureMenu {
     const char* name;
     const char* caption;
-    int help;
+    int help; // the help context ID of the submenu and its entries
     std::vector<ChartCommand> charts;
 };
 
 const std::vector<MeasureMenu>& measureMenus()
 {
     static const std::vector<MeasureMenu> menus {
-        { "mnuGraphsBloodSugar", "&Blood Sugar", 170,
-            {
+        { .name = "mnuGraphsBloodSugar",
+            .caption = "&Blood Sugar",
+            .help = 170,
+            .charts = {
                 { "mnuGraphsBSbyDate", "Blood &Sugar by Date", "mnuGraphicsBar1", "F2", "BSbyDate", "linechart1",
                     "Ctrl+F2", "BSbyDateLine" },
                 { "mnuGraphicsBSDT", "Blood Sugar by &Date and Time", "Bar2", "F3", "BSbyDateTime", "linechart2",
@@ -46,8 +51,10 @@ const std::vector<MeasureMenu>& measureMenus()
                 { "mnuGraphicsdateBSBP", "Blood Sugar by Date and  Blood &Pressure", "barchart4", "F5", "BSbyDateBP",
                     "linechart4", "Ctrl+F5", "BSbyDateBPLine" },
             } },
-        { "mnuGraphsBP", "Blood &Pressure", 180,
-            {
+        { .name = "mnuGraphsBP",
+            .caption = "Blood &Pressure",
+            .help = 180,
+            .charts = {
                 { "mnuGraphsSysbyDate", "Blood Pressure by &Date", "barchart6", "F7", "BPbyDate", "linechart6",
                     "Ctrl+F7", "BPbyDateLine" },
                 { "mnuGraphsSPbyDandT", "Blood Pressure and Pulse by Date and &Time", "barchart7", "F8",
@@ -57,8 +64,10 @@ const std::vector<MeasureMenu>& measureMenus()
                 { "mnuGraphsBPWtPulDtTime", "Blood Pressure, Weight,& Pulse by Date and Time", "barchart9", "F9",
                     "BPWtPulTimebyDate", "linechart9", "Ctrl+F9", "BPWtPulTimebyDateLine" },
             } },
-        { "mnuGraphsWeight", "&Weight", 190,
-            {
+        { .name = "mnuGraphsWeight",
+            .caption = "&Weight",
+            .help = 190,
+            .charts = {
                 { "mnuGraphsWtbyDate", "Weight &By Date", "barchart10", "F11", "WtbyDate", "linechart10", "Ctrl+F11",
                     "WtbyDateLine" },
                 { "mnuGraphsWtandPulbyDate", "Weight and &Pulse by Date", "barchart11", "F12", "WtPulbyDate",
@@ -66,15 +75,19 @@ const std::vector<MeasureMenu>& measureMenus()
                 { "mnuGraphswtPulDT", "Weight and Pulse by Date and &Time", "barchart12", "Shift+F2",
                     "WtPulbyDateTime", "linechart12", "Shift+F3", "WtPulbyDateTimeLine" },
             } },
-        { "mnuGraphsTemp", "&Temperature", 290,
-            {
+        { .name = "mnuGraphsTemp",
+            .caption = "&Temperature",
+            .help = 290,
+            .charts = {
                 { "mnuGraphsTempbyDateTime", "Temp. &By Date and Time", "mnuGraphsTempbyDateTimeBar", "",
                     "TempbyDateTime", "mnuGraphsTempByTimDateLine", "", "TempbyDateTimeLine" },
                 { "mnuGraphsTemPulseDtTime", "Temp.,Pulse By & Date and Time", "mnugraphsTempPulseDateTimeBar", "",
                     "TempPulbyDateTime", "mnuGraphsTempPulseDateTimeLine", "", "TempPulbyDateTimeLine" },
             } },
-        { "mnuGraphsspo2", "SPO&2", 300,
-            {
+        { .name = "mnuGraphsspo2",
+            .caption = "SPO&2",
+            .help = 300,
+            .charts = {
                 { "mnuGraphsspo2datetime", "SPO2 &By Date and Time", "mnuGraphsspo2datetimebar", "",
                     "Spo2byDateTime", "mnuGraphsspo2datetimeline", "", "Spo2byDateTimeLine" },
                 { "mnuGraphsspo2puldatetime", "SPO2 and &Pulse by Date and Time", "mnuGraphsspo2pulsedatetimeBar", "",
@@ -84,6 +97,17 @@ const std::vector<MeasureMenu>& measureMenus()
             } },
     };
     return menus;
+}
+
+// Every chart command with the window it loads: each bar chart entry, then
+// its line chart entry, in menu order.
+template<class Visit> void ForEachChartEntry(Visit visit)
+{
+    for (const MeasureMenu& m : measureMenus())
+        for (const ChartCommand& c : m.charts) {
+            visit(c.bar, c.barWindow);
+            visit(c.line, c.lineWindow);
+        }
 }
 
 std::vector<forms::MenuSpec> menuTable()
@@ -149,14 +173,20 @@ const std::vector<MDIStart::StateEntry>& MDIStart::StateEntries()
 
 QString MDIStart::ChartWindowOf(const QString& entry)
 {
-    for (const MeasureMenu& m : measureMenus())
-        for (const ChartCommand& c : m.charts) {
-            if (entry == QLatin1String(c.bar))
-                return QString::fromUtf8(c.barWindow);
-            if (entry == QLatin1String(c.line))
-                return QString::fromUtf8(c.lineWindow);
-        }
-    return {};
+    QString window;
+    ForEachChartEntry([&](const char* e, const char* w) {
+        if (window.isEmpty() && entry == QLatin1String(e)) window = QString::fromUtf8(w);
+    });
+    return window;
+}
+
+QString MDIStart::ChartEntryOf(const QString& window)
+{
+    QString entry;
+    ForEachChartEntry([&](const char* e, const char* w) {
+        if (entry.isEmpty() && window == QLatin1String(w)) entry = QString::fromUtf8(e);
+    });
+    return entry;
 }
 
 MDIStart::MDIStart()
@@ -218,11 +248,9 @@ MDIStart::MDIStart()
     mnuUtilitiesConvNewDbase.Click = [this] { mnuUtilitiesConvNewDbase_Click(); };
     mnuUtilitiesDeleteDbase.Click = [this] { mnuUtilitiesDeleteDbase_Click(); };
     mnuHelpAbout.Click = [this] { mnuHelpAbout_Click(); };
-    for (const MeasureMenu& m : measureMenus())
-        for (const ChartCommand& c : m.charts) {
-            Menu[c.bar].Click = [this, w = QString::fromUtf8(c.barWindow)] { Chart_Click(w); };
-            Menu[c.line].Click = [this, w = QString::fromUtf8(c.lineWindow)] { Chart_Click(w); };
-        }
+    ForEachChartEntry([this](const char* entry, const char* window) {
+        Menu[entry].Click = [this, w = QString::fromUtf8(window)] { Chart_Click(w); };
+    });
 }
 
 void MDIStart::Form_Load()

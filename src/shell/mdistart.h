@@ -50,8 +50,10 @@ public:
     };
     static const std::vector<StateEntry>& StateEntries();
 
-    // The window each chart command loads, by entry name.
+    // The window each chart command loads, by entry name; empty for none.
     static QString ChartWindowOf(const QString& entry);
+    // The chart command that loads a chart window, by window name; empty for none.
+    static QString ChartEntryOf(const QString& window);
 
 protected:
     void Form_Load() override;

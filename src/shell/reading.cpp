@@ -73,7 +73,7 @@ Reading Reading::NothingTaken(const std::string& date, const std::string& time)
     r[Bdate] = date;
     r[Btime] = time;
     for (Field f : ValueFields)
-        r[f] = MissingMark;
+        r[f].emplace(MissingMark);
     return r;
 }
 

@@ -5,6 +5,7 @@
 #include "charts/window/chart_window.h"
 
 #include "shell/shell_fixture.h"
+#include "support/reading_locks.h"
 
 #include <QDate>
 
@@ -15,6 +16,9 @@
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace charttest {
+
+using testsupport::Locked;
+using testsupport::Unlocked;
 
 using namespace shelltest;
 
@@ -98,7 +102,7 @@ protected:
     }
 
     // Chooses the menu entry as the user would and returns the window it opened.
-    ChartWindow* OpenChart(const char* menuItem)
+    ChartWindow* OpenChart(const QString& menuItem)
     {
         main()->Menu[menuItem].Trigger();
         return dynamic_cast<ChartWindow*>(Forms::Find(MDIStart::ChartWindowOf(menuItem)));
@@ -118,17 +122,6 @@ protected:
         for (int r = 1; r <= ChartGroupSize; ++r)
             out.push_back(w.MSChart1.value(r, column));
         return out;
-    }
-
-    bool Locked()
-    {
-        return !record()->Enabled() && !main()->mnuFile.Enabled() && !main()->mnuUtilities.Enabled()
-            && !main()->mnuGraphs.Enabled();
-    }
-    bool Unlocked()
-    {
-        return record()->Enabled() && main()->mnuFile.Enabled() && main()->mnuUtilities.Enabled()
-            && main()->mnuGraphs.Enabled();
     }
 };
 

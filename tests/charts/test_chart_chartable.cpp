@@ -111,7 +111,7 @@ TEST_P(ChartableMatrix, ChartedInExactlyTheWindowsWhoseMeasuresWereTaken)
         ++windows;
         const auto& needs = Needs().at(d->name);
         const bool charted = std::includes(taken.begin(), taken.end(), needs.begin(), needs.end());
-        ChartWindow* w = OpenChart(d->menuItem);
+        ChartWindow* w = OpenChart(MDIStart::ChartEntryOf(d->name));
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w->LineCount.Text(), charted ? "1" : "0");
         EXPECT_EQ(w->MSChart1.rowLabel(1), charted ? QString("5/6/2024") : QString());

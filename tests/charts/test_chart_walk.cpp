@@ -10,6 +10,8 @@
 
 #include "platform/dao/step_cursor.h"
 
+#include "support/random_log.h"
+
 #include <random>
 #include <sstream>
 
@@ -32,56 +34,11 @@ std::string Observe(const ChartWindow& w, int beeps)
     return out.str();
 }
 
-const char* const ValueFields[]
-    = { "Bsugar", "Bpressure", "Dpressure", "Bpulse", "Bweight", "Bcomm", "Instype", "Insamt", "Site", "SPO2", "Temp" };
-
-// A random log: `rows` readings over few days and times, so dates and whole
-// keys repeat; each value present with probability `density`, otherwise "-"
-// or now and then Null; present values include texts a chart reads as 0.
-std::vector<std::pair<std::string, std::string>> WriteRandomLog(
-    const QString& file, std::mt19937& rng, int rows, double density)
-{
-    const std::vector<std::string> present = { "120", "6.5", " 98", "3,5", "", "- ", "ab", "&H1", "-5" };
-    std::uniform_real_distribution<double> chance(0, 1);
-    auto db = dao::DefaultWorkspace().OpenDatabase(file.toStdString());
-    auto rs = db->OpenRecordset("BLOOD");
-    // One commit for the whole log, not one synced write per reading.
-    dao::Transaction writing(dao::DefaultWorkspace());
-    const int days = std::max(1, rows / 3);
-    std::vector<std::pair<std::string, std::string>> keys;
-    for (int i = 0; i < rows; ++i) {
-        rs->AddNew();
-        rs->SetValue("Bdate", QDate(2024, 1, 1).addDays(int(rng() % days)).toString("yyyy-MM-dd").toStdString());
-        rs->SetValue("Btime", std::vector<std::string> { "00:00", "08:30", "12:00", "17:45", "23:59" }[rng() % 5]);
-        keys.emplace_back(*rs->GetValue("Bdate"), *rs->GetValue("Btime"));
-        for (const char* f : ValueFields) {
-            if (chance(rng) < density)
-                rs->SetValue(f, present[rng() % present.size()]);
-            else if (chance(rng) < 0.05)
-                rs->SetValue(f, std::nullopt);
-            else
-                rs->SetValue(f, std::string("-"));
-        }
-        rs->Update();
-    }
-    // Half the logs end in a few readings that hold nothing. The newest
-    // reading, which the database opens on, holds no Null.
-    const bool quietEnd = rng() % 2;
-    const int last = quietEnd ? 1 + int(rng() % 3) : 1;
-    for (int i = 0; i < last; ++i) {
-        rs->AddNew();
-        keys.emplace_back(i + 1 < last ? "2098-06-0" + std::to_string(i + 1) : "2099-12-31", "23:59");
-        rs->SetValue("Bdate", keys.back().first);
-        rs->SetValue("Btime", keys.back().second);
-        for (const char* f : ValueFields)
-            rs->SetValue(f, !quietEnd && chance(rng) < density ? present[rng() % present.size()] : std::string("-"));
-        rs->Update();
-    }
-    writing.Commit();
-    rs->Close();
-    db->Close();
-    return keys;
-}
+// Present values include texts a chart reads as 0.
+const testsupport::RandomLogTexts LogTexts {
+    .present = { "120", "6.5", " 98", "3,5", "", "- ", "ab", "&H1", "-5" },
+    .times = { "00:00", "08:30", "12:00", "17:45", "23:59" },
+};
 
 // The key of the reading from which exactly a group's worth of readings to
 // the end of the table pass `test`: a window opened there fills its group
@@ -144,7 +101,7 @@ TEST_F(WalkIdentity, EveryChartWindowShowsTheSameAfterEveryClick)
         const double density = densities[seed % std::size(densities)];
         const QString file = QStringLiteral("LOG_%1.mdb").arg(seed);
         makeDatabase(file);
-        const auto keys = WriteRandomLog(file, rng, 40 + int(rng() % 160), density);
+        const auto keys = testsupport::WriteRandomLog(file, rng, 40 + int(rng() % 160), density, LogTexts);
         if (record()) {
             record()->Command1.Press();
             flushDeletes();

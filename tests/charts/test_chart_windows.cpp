@@ -15,24 +15,25 @@ struct Series {
     QColor color;
 };
 
+// What the window the menu entry for `name` opens shows.
 struct WindowCase {
-    const char* menuItem;
     const char* name;
     const char* caption;
     const char* title;
     ChartType type;
     std::vector<Series> series;
     const char* valueTitle;
-    SecondAxis second;
-    const char* secondTitle;
-    bool legend;
+    SecondAxis second = SecondAxis::Hidden;
+    const char* secondTitle = "";
+    bool legend = true;
     int help;
-    int clientWidth;
-    int printX;
-    const char* failure;
-    bool endBeep;
-    int clientHeight;
-    double legendPoints;
+    // Unless a row says otherwise: the wide window's geometry and print position.
+    int clientWidth = 11610;
+    int printX = 2200;
+    const char* failure = "Check Your Printer and Try Again";
+    bool endBeep = false;
+    int clientHeight = 6450;
+    double legendPoints = 8.25;
 };
 
 const QColor black(0, 0, 0), brown(142, 94, 66), blue(0, 0, 255), pink(255, 64, 255), sky(0, 160, 240),
@@ -44,142 +45,215 @@ constexpr ChartType Bar = ChartType::Bar2D, Line = ChartType::Line2D;
 
 const std::vector<WindowCase>& Windows()
 {
-    static const std::vector<WindowCase> cases = {
-        { "barchart6", "BPbyDate", "Blood Pressure by Date", "Blood Pressure by Date", Bar,
-            { { "Systolic", Axis::Value, black }, { "Diastolic", Axis::Value, brown } }, "Blood Pressure",
-            SecondAxis::Hidden, "", true, 180, 10455, 2900, tryAgain, true, 6435, 8 },
-        { "linechart6", "BPbyDateLine", "Blood Pressure by Date", "Blood Pressure by Date", Line,
-            { { "Systolic", Axis::Value, black }, { "Diastolic", Axis::Value, brown } }, "Blood Pressure",
-            SecondAxis::Hidden, "", true, 180, 10455, 2900, tryAgain, true, 6435, 8 },
-        { "barchart7", "BPbyDateTime", "Blood Pressure and Pulse By Date and Time",
-            "Blood Pressure and Pulse by Date and Time of Reading", Bar,
-            { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
+    // Each bar window's row, then its line twin's: the same but for the name,
+    // the chart type and what the twin's step changes.
+    static const std::vector<WindowCase> cases = [] {
+        std::vector<WindowCase> all;
+        auto line = [&all](const char* name, void (*differ)(WindowCase&) = nullptr) {
+            WindowCase twin = all.back();
+            twin.name = name;
+            twin.type = Line;
+            if (differ) differ(twin);
+            all.push_back(twin);
+        };
+        all.push_back({ .name = "BPbyDate",
+            .caption = "Blood Pressure by Date",
+            .title = "Blood Pressure by Date",
+            .type = Bar,
+            .series = { { "Systolic", Axis::Value, black }, { "Diastolic", Axis::Value, brown } },
+            .valueTitle = "Blood Pressure",
+            .help = 180,
+            .clientWidth = 10455,
+            .printX = 2900,
+            .endBeep = true,
+            .clientHeight = 6435,
+            .legendPoints = 8 });
+        line("BPbyDateLine");
+        all.push_back({ .name = "BPbyDateTime",
+            .caption = "Blood Pressure and Pulse By Date and Time",
+            .title = "Blood Pressure and Pulse by Date and Time of Reading",
+            .type = Bar,
+            .series = { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
                 { "Pulse", Axis::Value, pink }, { "Diastolic Pressure", Axis::Value, brown } },
-            "Systolic Pressure and Pulse", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200,
-            "Check Your Printer and try again", false, 6450, 8 },
-        { "linechart7", "BPbyDateTimeLine", "Blood Pressure and Pulse By Date and Time",
-            "Blood Pressure and Pulse by Date and Time of Reading", Line,
-            { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
-                { "Pulse", Axis::Value, pink }, { "Diastolic Pressure", Axis::Value, brown } },
-            "Blood Pressure and Pulse", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200,
-            tryAgain, false, 6450, 8 },
-        { "barchart8", "BPWtTimebyDate", "Blood Pressure, Weight  By Date and Time",
-            "Blood Pressure, Weight by Date and Time", Bar,
-            { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
+            .valueTitle = "Systolic Pressure and Pulse",
+            .second = SecondAxis::TimeOfDay,
+            .secondTitle = apprTime,
+            .help = 180,
+            .failure = "Check Your Printer and try again",
+            .legendPoints = 8 });
+        line("BPbyDateTimeLine", [](WindowCase& c) {
+            c.valueTitle = "Blood Pressure and Pulse";
+            c.failure = tryAgain;
+        });
+        all.push_back({ .name = "BPWtTimebyDate",
+            .caption = "Blood Pressure, Weight  By Date and Time",
+            .title = "Blood Pressure, Weight by Date and Time",
+            .type = Bar,
+            .series = { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
                 { "Weight", Axis::Value, sky }, { "Diastolic Pressure", Axis::Value, brown } },
-            "Blood Pressure, Weight", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200,
-            tryAgain, false, 6450, 8.25 },
-        { "linechart8", "BPWtTimebyDateLine", "Blood Pressure, Weight  By Date and Time",
-            "Blood Pressure, Weight by Date and Time", Line,
-            { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, QColor(10, 100, 100) },
-                { "Weight", Axis::Value, sky }, { "Diastolic Pressure", Axis::Value, brown } },
-            "Blood Pressure, Weight", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200,
-            tryAgain, false, 6450, 8.25 },
-        { "barchart9", "BPWtPulTimebyDate", "Blood Pressure, Weight, and Pulse  By Date and Time",
-            "Blood Pressure, Weight and Pulse by Date and Time", Bar,
-            { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
+            .valueTitle = "Blood Pressure, Weight",
+            .second = SecondAxis::TimeOfDay,
+            .secondTitle = apprTime,
+            .help = 180 });
+        line("BPWtTimebyDateLine", [](WindowCase& c) { c.series[1].color = QColor(10, 100, 100); });
+        all.push_back({ .name = "BPWtPulTimebyDate",
+            .caption = "Blood Pressure, Weight, and Pulse  By Date and Time",
+            .title = "Blood Pressure, Weight and Pulse by Date and Time",
+            .type = Bar,
+            .series = { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
                 { "Weight", Axis::Value, sky }, { "Pulse", Axis::Value, grey },
                 { "Diastolic Pressure", Axis::Value, brown } },
-            "Blood Pressure, Weight, Pulse", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200, tryAgain,
-            false, 6450, 8.25 },
-        { "linechart9", "BPWtPulTimebyDateLine", "Blood Pressure, Weight, and Pulse  By Date and Time",
-            "Blood Pressure, Weight and Pulse by Date and Time", Line,
-            { { "Systolic Pressure", Axis::Value, black }, { "Time of Reading", Axis::Second, blue },
-                { "Weight", Axis::Value, sky }, { "Pulse", Axis::Value, grey },
-                { "Diastolic Pressure", Axis::Value, brown } },
-            "Blood Pressure, Weight, Pulse", SecondAxis::TimeOfDay, apprTime, true, 180, 11610, 2200, tryAgain,
-            false, 6450, 8.25 },
-        { "mnuGraphicsBar1", "BSbyDate", "Blood Sugar By Date", "Blood Sugar by Date", Bar,
-            { { "", Axis::Value, red } }, "Blood Sugar Level", SecondAxis::Hidden, "", false, 170, 10455, 2900,
-            tryAgain, true, 6435, 8 },
-        { "linechart1", "BSbyDateLine", "Blood Sugar By Date", "Blood Sugar by Date", Line,
-            { { "", Axis::Value, red } }, "Blood Sugar Level", SecondAxis::Hidden, "", false, 170, 10455, 2900,
-            tryAgain, true, 6435, 8 },
-        { "Bar2", "BSbyDateTime", "Blood Sugar By Date and Time", "Blood Sugar by Date and Time of Reading", Bar,
-            { { "Blood Sugar", Axis::Value, red }, { "Time of Reading", Axis::Second, blue } }, "Blood Sugar Level",
-            SecondAxis::TimeOfDay, apprTime, true, 170, 11610, 2200, tryAgain, false, 6450, 8.25 },
-        { "linechart2", "BSbyDateTimeLine", "Blood Sugar By Date and Time", "Blood Sugar by Date and Time of Reading",
-            Line, { { "Blood Sugar", Axis::Value, red }, { "Time of Reading", Axis::Second, blue } },
-            "Blood Sugar Level", SecondAxis::TimeOfDay, apprTime, true, 170, 11610, 2200, tryAgain, false, 6450, 8.25 },
-        { "barchart3", "BSbyDateWt", "Blood Sugar By Date and Weight", "Blood Sugar by Date and Weight", Bar,
-            { { "Blood Sugar", Axis::Value, red }, { "Weight", Axis::Second, sky } }, "Blood Sugar Level",
-            SecondAxis::Automatic, "Weight", true, 170, 11610, 2200, tryAgain, true, 6450, 8.25 },
-        { "linechart3", "BSbyDateWtLine", "Blood Sugar By Date and Weight", "Blood Sugar by Date and Weight", Line,
-            { { "Blood Sugar", Axis::Value, red }, { "Weight", Axis::Second, sky } }, "Blood Sugar Level",
-            SecondAxis::Automatic, "Weight", true, 170, 11610, 2200, tryAgain, true, 6450, 8.25 },
-        { "barchart4", "BSbyDateBP", "Blood Sugar and Blood Pressure by Date", "Blood Sugar and Blood Pressure by Date",
-            Bar,
-            { { "Blood Sugar", Axis::Value, red }, { "Systolic Pressure", Axis::Second, black },
+            .valueTitle = "Blood Pressure, Weight, Pulse",
+            .second = SecondAxis::TimeOfDay,
+            .secondTitle = apprTime,
+            .help = 180 });
+        line("BPWtPulTimebyDateLine");
+        all.push_back({ .name = "BSbyDate",
+            .caption = "Blood Sugar By Date",
+            .title = "Blood Sugar by Date",
+            .type = Bar,
+            .series = { { "", Axis::Value, red } },
+            .valueTitle = "Blood Sugar Level",
+            .legend = false,
+            .help = 170,
+            .clientWidth = 10455,
+            .printX = 2900,
+            .endBeep = true,
+            .clientHeight = 6435,
+            .legendPoints = 8 });
+        line("BSbyDateLine");
+        all.push_back({ .name = "BSbyDateTime",
+            .caption = "Blood Sugar By Date and Time",
+            .title = "Blood Sugar by Date and Time of Reading",
+            .type = Bar,
+            .series = { { "Blood Sugar", Axis::Value, red }, { "Time of Reading", Axis::Second, blue } },
+            .valueTitle = "Blood Sugar Level",
+            .second = SecondAxis::TimeOfDay,
+            .secondTitle = apprTime,
+            .help = 170 });
+        line("BSbyDateTimeLine");
+        all.push_back({ .name = "BSbyDateWt",
+            .caption = "Blood Sugar By Date and Weight",
+            .title = "Blood Sugar by Date and Weight",
+            .type = Bar,
+            .series = { { "Blood Sugar", Axis::Value, red }, { "Weight", Axis::Second, sky } },
+            .valueTitle = "Blood Sugar Level",
+            .second = SecondAxis::Automatic,
+            .secondTitle = "Weight",
+            .help = 170,
+            .endBeep = true });
+        line("BSbyDateWtLine");
+        all.push_back({ .name = "BSbyDateBP",
+            .caption = "Blood Sugar and Blood Pressure by Date",
+            .title = "Blood Sugar and Blood Pressure by Date",
+            .type = Bar,
+            .series = { { "Blood Sugar", Axis::Value, red }, { "Systolic Pressure", Axis::Second, black },
                 { "Diastolic Pressure", Axis::Second, brown } },
-            "Blood Sugar Level", SecondAxis::Automatic, "Blood Pressure Reading\r\n", true, 170, 11610, 2200,
-            tryAgain, true, 6450, 8.25 },
-        { "linechart4", "BSbyDateBPLine", "Blood Sugar and Blood Pressure by Date",
-            "Blood Sugar and Blood Pressure by Date", Line,
-            { { "Blood Sugar", Axis::Value, QColor(192, 0, 0) }, { "Systolic Pressure", Axis::Second, black },
-                { "Diastolic Pressure", Axis::Second, brown } },
-            "Blood Sugar Level", SecondAxis::Automatic, "Blood Pressure Reading\r\n", true, 170, 11610, 2200,
-            tryAgain, true, 6450, 8.25 },
-        { "barchart10", "WtbyDate", "Weight by Date", "Weight by Date", Bar, { { "", Axis::Value, steel } }, "Weight",
-            SecondAxis::Hidden, "", false, 190, 10455, 2900, tryAgain, true, 6435, 8.25 },
-        { "linechart10", "WtbyDateLine", "Weight by Date", "Weight by Date", Line, { { "", Axis::Value, steel } },
-            "Weight", SecondAxis::Hidden, "", false, 190, 10455, 2900, tryAgain, true, 6435, 8.25 },
-        { "barchart11", "WtPulbyDate", "Weight and Pulse by Date", "Weight and Pulse by Date", Bar,
-            { { "Weight", Axis::Value, steel }, { "Pulse", Axis::Second, pink } }, "Weight", SecondAxis::Automatic,
-            "Pulse", true, 190, 11610, 2200, tryAgain, false, 6465, 8.25 },
-        { "linechart11", "WtPulbyDateLine", "Weight and Pulse by Date", "Weight and Pulse by Date", Line,
-            { { "Weight", Axis::Value, steel }, { "Pulse", Axis::Second, pink } }, "Weight", SecondAxis::Automatic,
-            "Pulse", true, 190, 11610, 2200, tryAgain, false, 6465, 8.25 },
-        { "barchart12", "WtPulbyDateTime", "Weight and Pulse by Date and Time", "Weight and Pulse by Date and Time",
-            Bar, { { "Weight", Axis::Value, steel }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, blue } },
-            "Weight, Pulse", SecondAxis::TimeOfDay, apprDay, true, 190, 11610, 2200, tryAgain, false, 6465, 8.25 },
-        { "linechart12", "WtPulbyDateTimeLine", "Weight and Pulse by Date and Time",
-            "Weight and Pulse by Date and Time", Line,
-            { { "Weight", Axis::Value, steel }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, blue } },
-            "Weight, Pulse", SecondAxis::TimeOfDay, apprDay, true, 190, 11610, 2200, tryAgain, false, 6465, 8.25 },
-        { "mnuGraphsTempbyDateTimeBar", "TempbyDateTime", "Temperature By Date and Time",
-            "Temperature by Date and Time of Reading", Bar,
-            { { "Temp.", Axis::Value, steel }, { "Time of Reading", Axis::Second, blue } }, "Temperature Reading",
-            SecondAxis::TimeOfDay, apprTime, true, 290, 11610, 2200, tryAgain, false, 6450, 8.25 },
-        { "mnuGraphsTempByTimDateLine", "TempbyDateTimeLine", "Temperature By Date and Time",
-            "Temperature by Date and Time of Reading", Line,
-            { { "Temperature", Axis::Value, steel }, { "Time of Reading", Axis::Second, navy } }, "Temperature",
-            SecondAxis::TimeOfDay, apprTime, true, 290, 11610, 2200, tryAgain, false, 6450, 8.25 },
-        { "mnugraphsTempPulseDateTimeBar", "TempPulbyDateTime", "Temperature and Pulse by Date and Time",
-            "Temperature and Pulse by Date and Time", Bar,
-            { { "Temp.", Axis::Value, steel }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, blue } },
-            "Temperature, Pulse", SecondAxis::TimeOfDay, apprDay, true, 290, 11610, 2200, tryAgain, false, 6465, 8.25 },
-        { "mnuGraphsTempPulseDateTimeLine", "TempPulbyDateTimeLine", "Temperature and Pulse by Date and Time",
-            "Temperature and Pulse by Date and Time", Line,
-            { { "Temp.", Axis::Value, steel }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, navy } },
-            "Temperature, Pulse", SecondAxis::TimeOfDay, apprDay, true, 290, 11610, 2200, tryAgain, false, 6465, 8.25 },
-        { "mnuGraphsspo2datetimebar", "Spo2byDateTime", "SPO2 By Date and Time", "SPO2 by Date and Time of Reading",
-            Bar, { { "SPO2", Axis::Value, raspberry }, { "Time of Reading", Axis::Second, navy } }, "SPO2 Reading",
-            SecondAxis::TimeOfDay, apprTime, true, 300, 11610, 2200, tryAgain, false, 6450, 8.25 },
-        { "mnuGraphsspo2datetimeline", "Spo2byDateTimeLine", "SPO2 By Date and Time",
-            "SPO2 by Date and Time of Reading", Line,
-            { { "SPO2", Axis::Value, raspberry }, { "Time of Reading", Axis::Second, navy } }, "SPO2 Reading",
-            SecondAxis::TimeOfDay, apprTime, true, 300, 11610, 2200, tryAgain, false, 6450, 8.25 },
-        { "mnuGraphsspo2pulsedatetimeBar", "Spo2PulbyDateTime", "SPO2 and Pulse by Date and Time",
-            "SPO2 and Pulse by Date and Time", Bar,
-            { { "SPO2", Axis::Value, raspberry }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, navy } },
-            "SPO2, Pulse", SecondAxis::TimeOfDay, apprDay, true, 300, 11610, 2200, tryAgain, false, 6465, 8.25 },
-        { "mnuGraphsspo2puldatetimeline", "Spo2PulbyDateTimeLine", "SPO2 and Pulse by Date and Time",
-            "SPO2 and Pulse by Date and Time", Line,
-            { { "SPO2", Axis::Value, raspberry }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, navy } },
-            "SPO2, Pulse", SecondAxis::TimeOfDay, apprDay, true, 300, 11610, 2200, tryAgain, false, 6465, 8.25 },
-        { "mnuGraphsSPTBar", "Spo2PulTempDateTime", "SPO2, Pulse, and Temperature By Date and Time",
-            "SPO2, Pulse, and Temperature by Date and Time of Reading", Bar,
-            { { "SPO2", Axis::Value, raspberry }, { "Time of Reading", Axis::Second, navy },
+            .valueTitle = "Blood Sugar Level",
+            .second = SecondAxis::Automatic,
+            .secondTitle = "Blood Pressure Reading\r\n",
+            .help = 170,
+            .endBeep = true });
+        line("BSbyDateBPLine", [](WindowCase& c) { c.series[0].color = QColor(192, 0, 0); });
+        all.push_back({ .name = "WtbyDate",
+            .caption = "Weight by Date",
+            .title = "Weight by Date",
+            .type = Bar,
+            .series = { { "", Axis::Value, steel } },
+            .valueTitle = "Weight",
+            .legend = false,
+            .help = 190,
+            .clientWidth = 10455,
+            .printX = 2900,
+            .endBeep = true,
+            .clientHeight = 6435 });
+        line("WtbyDateLine");
+        all.push_back({ .name = "WtPulbyDate",
+            .caption = "Weight and Pulse by Date",
+            .title = "Weight and Pulse by Date",
+            .type = Bar,
+            .series = { { "Weight", Axis::Value, steel }, { "Pulse", Axis::Second, pink } },
+            .valueTitle = "Weight",
+            .second = SecondAxis::Automatic,
+            .secondTitle = "Pulse",
+            .help = 190,
+            .clientHeight = 6465 });
+        line("WtPulbyDateLine");
+        all.push_back({ .name = "WtPulbyDateTime",
+            .caption = "Weight and Pulse by Date and Time",
+            .title = "Weight and Pulse by Date and Time",
+            .type = Bar,
+            .series
+            = { { "Weight", Axis::Value, steel }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, blue } },
+            .valueTitle = "Weight, Pulse",
+            .second = SecondAxis::TimeOfDay,
+            .secondTitle = apprDay,
+            .help = 190,
+            .clientHeight = 6465 });
+        line("WtPulbyDateTimeLine");
+        all.push_back({ .name = "TempbyDateTime",
+            .caption = "Temperature By Date and Time",
+            .title = "Temperature by Date and Time of Reading",
+            .type = Bar,
+            .series = { { "Temp.", Axis::Value, steel }, { "Time of Reading", Axis::Second, blue } },
+            .valueTitle = "Temperature Reading",
+            .second = SecondAxis::TimeOfDay,
+            .secondTitle = apprTime,
+            .help = 290 });
+        line("TempbyDateTimeLine", [](WindowCase& c) {
+            c.series = { { "Temperature", Axis::Value, steel }, { "Time of Reading", Axis::Second, navy } };
+            c.valueTitle = "Temperature";
+        });
+        all.push_back({ .name = "TempPulbyDateTime",
+            .caption = "Temperature and Pulse by Date and Time",
+            .title = "Temperature and Pulse by Date and Time",
+            .type = Bar,
+            .series
+            = { { "Temp.", Axis::Value, steel }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, blue } },
+            .valueTitle = "Temperature, Pulse",
+            .second = SecondAxis::TimeOfDay,
+            .secondTitle = apprDay,
+            .help = 290,
+            .clientHeight = 6465 });
+        line("TempPulbyDateTimeLine", [](WindowCase& c) { c.series[2].color = navy; });
+        all.push_back({ .name = "Spo2byDateTime",
+            .caption = "SPO2 By Date and Time",
+            .title = "SPO2 by Date and Time of Reading",
+            .type = Bar,
+            .series = { { "SPO2", Axis::Value, raspberry }, { "Time of Reading", Axis::Second, navy } },
+            .valueTitle = "SPO2 Reading",
+            .second = SecondAxis::TimeOfDay,
+            .secondTitle = apprTime,
+            .help = 300 });
+        line("Spo2byDateTimeLine");
+        all.push_back({ .name = "Spo2PulbyDateTime",
+            .caption = "SPO2 and Pulse by Date and Time",
+            .title = "SPO2 and Pulse by Date and Time",
+            .type = Bar,
+            .series
+            = { { "SPO2", Axis::Value, raspberry }, { "Pulse", Axis::Value, pink }, { "Time", Axis::Second, navy } },
+            .valueTitle = "SPO2, Pulse",
+            .second = SecondAxis::TimeOfDay,
+            .secondTitle = apprDay,
+            .help = 300,
+            .clientHeight = 6465 });
+        line("Spo2PulbyDateTimeLine");
+        all.push_back({ .name = "Spo2PulTempDateTime",
+            .caption = "SPO2, Pulse, and Temperature By Date and Time",
+            .title = "SPO2, Pulse, and Temperature by Date and Time of Reading",
+            .type = Bar,
+            .series = { { "SPO2", Axis::Value, raspberry }, { "Time of Reading", Axis::Second, navy },
                 { "Pulse", Axis::Value, pink }, { "Temperature", Axis::Value, steel } },
-            "SPO2, Pulse, Temperature", SecondAxis::TimeOfDay, apprTime, true, 300, 11610, 2200,
-            "Check Your Printer and try again", false, 6435, 8 },
-        { "mnuGraphsSPTLine", "Spo2PulTempDateTimeLine", "SPO2, Pulse, and Temperature By Date and Time",
-            "SPO2, Pulse, and Temperature by Date and Time of Reading", Line,
-            { { "SPO2", Axis::Value, raspberry }, { "Time of Reading", Axis::Second, navy },
-                { "Pulse", Axis::Value, pink }, { "Temperature", Axis::Value, steel } },
-            "SPO2, Pulse, Temperature", SecondAxis::TimeOfDay, apprTime, true, 300, 11610, 2200, tryAgain, false, 6435,
-            8 },
-    };
+            .valueTitle = "SPO2, Pulse, Temperature",
+            .second = SecondAxis::TimeOfDay,
+            .secondTitle = apprTime,
+            .help = 300,
+            .failure = "Check Your Printer and try again",
+            .clientHeight = 6435,
+            .legendPoints = 8 });
+        line("Spo2PulTempDateTimeLine", [](WindowCase& c) { c.failure = tryAgain; });
+        return all;
+    }();
 
     return cases;
 }
@@ -189,9 +263,10 @@ class ChartWindows : public ChartTest, public ::testing::WithParamInterface<Wind
 TEST_P(ChartWindows, MenuEntryOpensTheWindowAsDescribed)
 {
     const WindowCase& c = GetParam();
+    const QString entry = MDIStart::ChartEntryOf(c.name);
     OpenLog(FullReadings(3), 0);
-    EXPECT_EQ(MDIStart::ChartWindowOf(c.menuItem), c.name);
-    ChartWindow* w = OpenChart(c.menuItem);
+    EXPECT_EQ(MDIStart::ChartWindowOf(entry), c.name);
+    ChartWindow* w = OpenChart(entry);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->Name(), c.name);
     EXPECT_TRUE(w->Visible());
@@ -255,13 +330,14 @@ TEST_P(ChartWindows, MenuEntryOpensTheWindowAsDescribed)
 TEST_P(ChartWindows, EveryWayOfClosingReleasesTheLocks)
 {
     const WindowCase& c = GetParam();
+    const QString entry = MDIStart::ChartEntryOf(c.name);
     OpenLog(FullReadings(2), 1);
     for (int way = 0; way < 2; ++way) {
-        ChartWindow* w = OpenChart(c.menuItem);
+        ChartWindow* w = OpenChart(entry);
         ASSERT_NE(w, nullptr);
         ASSERT_TRUE(Locked());
         // A second chart cannot be opened while one is: the Graphs menu is locked.
-        EXPECT_FALSE(main()->Menu[c.menuItem].Trigger());
+        EXPECT_FALSE(main()->Menu[entry].Trigger());
         if (way == 0)
             click(&w->Exit);
         else
@@ -277,7 +353,7 @@ TEST_P(ChartWindows, NoReadingShownOpensNothing)
     const WindowCase& c = GetParam();
     OpenLog({});
     ASSERT_TRUE(record()->Btime.Text().isEmpty());
-    OpenChart(c.menuItem);
+    OpenChart(MDIStart::ChartEntryOf(c.name));
     EXPECT_EQ(Forms::Find(c.name), nullptr);
     // Loaded by name regardless, it unloads at once and locks nothing.
     EXPECT_EQ(Forms::Load(c.name), nullptr);
@@ -294,7 +370,7 @@ TEST(ChartDescriptions, ThirtyTwoWindowsEachWithItsMenuEntry)
     std::vector<QString> names;
     for (const ChartDescription* d : ChartDescriptions()) {
         names.push_back(d->name);
-        EXPECT_EQ(MDIStart::ChartWindowOf(d->menuItem), d->name);
+        EXPECT_EQ(MDIStart::ChartWindowOf(MDIStart::ChartEntryOf(d->name)), d->name);
     }
     ASSERT_EQ(names.size(), 32u);
     ASSERT_EQ(names.size(), Windows().size());
@@ -501,11 +577,11 @@ TEST_F(ChartTest, WithAnyChartOpenNoChartEntryOrShortcutActs)
 
     for (const ChartDescription* open : ChartDescriptions()) {
         SCOPED_TRACE(open->name.toStdString());
-        ChartWindow* w = OpenChart(open->menuItem);
+        ChartWindow* w = OpenChart(MDIStart::ChartEntryOf(open->name));
         ASSERT_NE(w, nullptr);
         const QStringList loaded = Forms::Loaded();
         for (const ChartDescription* other : ChartDescriptions())
-            EXPECT_FALSE(main()->Menu[other->menuItem].Trigger()) << other->menuItem;
+            EXPECT_FALSE(main()->Menu[MDIStart::ChartEntryOf(other->name)].Trigger()) << other->name.toStdString();
         for (QWidget* target : { static_cast<QWidget*>(main()), static_cast<QWidget*>(w) }) {
             activate(target);
             for (const Key& k : keys)

@@ -2,6 +2,7 @@
 // A readings database in a scratch program folder, opened in DisplayRecord
 // as a user would, with the listing windows reached through "Print To Screen".
 #include "shell/shell_fixture.h"
+#include "support/reading_locks.h"
 
 #include "listings/display.h"
 #include "listings/displaylog.h"
@@ -33,6 +34,9 @@ inline void PrintTo(const QString& text, std::ostream* os)
 }
 
 namespace listingtest {
+
+using testsupport::Locked;
+using testsupport::Unlocked;
 
 inline const QString DatabaseFile = QStringLiteral("JANE_DOE.mdb");
 
@@ -113,18 +117,6 @@ protected:
         ASSERT_NE(listingChooser(), nullptr);
         if (injectionLog) Click(listingChooser()->Option2);
         Click(listingChooser()->DisplayRpt);
-    }
-
-    // DisplayRecord and the three top menus: all locked, or all free.
-    bool Locked()
-    {
-        return !record()->Enabled() && !main()->mnuFile.Enabled() && !main()->mnuUtilities.Enabled()
-            && !main()->mnuGraphs.Enabled();
-    }
-    bool Free()
-    {
-        return record()->Enabled() && main()->mnuFile.Enabled() && main()->mnuUtilities.Enabled()
-            && main()->mnuGraphs.Enabled();
     }
 };
 

@@ -20,7 +20,7 @@ protected:
 
 TEST_F(ChooserTest, OpensWithStandardReadingsSelectedAndLocks)
 {
-    ASSERT_TRUE(Free());
+    ASSERT_TRUE(Unlocked());
     Click(record()->PrintToScreen);
     auto* c = listingChooser();
     ASSERT_NE(c, nullptr);
@@ -38,7 +38,7 @@ TEST_F(ChooserTest, CancelOpensNothingAndUnlocks)
     EXPECT_EQ(listingChooser(), nullptr);
     EXPECT_FALSE(Forms::IsLoaded("Display"));
     EXPECT_FALSE(Forms::IsLoaded("DisplayLog"));
-    EXPECT_TRUE(Free());
+    EXPECT_TRUE(Unlocked());
 }
 
 TEST_F(ChooserTest, CloseBoxUnlocks)
@@ -46,7 +46,7 @@ TEST_F(ChooserTest, CloseBoxUnlocks)
     Click(record()->PrintToScreen);
     listingChooser()->close();
     EXPECT_EQ(listingChooser(), nullptr);
-    EXPECT_TRUE(Free());
+    EXPECT_TRUE(Unlocked());
 }
 
 // The chooser closes after opening a listing and leaves the locks to it,
@@ -82,7 +82,7 @@ TEST_P(ChoiceTest, ListingHoldsTheLocksUntilItCloses)
     else
         Click(*listing->findChild<forms::CommandButton*>(choice.injectionLog ? "Cancel" : "CloseDisplay"));
     EXPECT_FALSE(Forms::IsLoaded(choice.window));
-    EXPECT_TRUE(Free());
+    EXPECT_TRUE(Unlocked());
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, ChoiceTest,
@@ -112,7 +112,7 @@ TEST_F(EmptyDatabaseTest, PrintToScreenWithoutAReadingDoesNothing)
     ASSERT_TRUE(record()->Btime.Text().isEmpty());
     Click(record()->PrintToScreen);
     EXPECT_FALSE(Forms::IsLoaded("DisplayScreen"));
-    EXPECT_TRUE(Free());
+    EXPECT_TRUE(Unlocked());
 }
 
 // Every control a user can reach is named for screen readers, and the

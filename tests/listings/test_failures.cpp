@@ -31,7 +31,7 @@ TEST_F(FailureTest, ListingThatCannotReadReportsAndReleasesTheLocks)
     ASSERT_EQ(desk.messages.size(), 1u);
     EXPECT_FALSE(Forms::IsLoaded("Display"));
     EXPECT_EQ(listingChooser(), nullptr);
-    EXPECT_TRUE(Free());
+    EXPECT_TRUE(Unlocked());
 }
 
 TEST_F(FailureTest, PagingThatCannotReadKeepsThePage)

@@ -7,6 +7,7 @@
 #include "shell/walk.h"
 
 #include "platform/dao/step_cursor.h"
+#include "support/random_log.h"
 
 #include <random>
 #include <sstream>
@@ -26,8 +27,10 @@ std::string Observe(const tellora::ListingWindow& w, int beeps)
     return out.str();
 }
 
-const char* const ValueFields[]
-    = { "Bsugar", "Bpressure", "Dpressure", "Bpulse", "Bweight", "Bcomm", "Instype", "Insamt", "Site", "SPO2", "Temp" };
+const testsupport::RandomLogTexts LogTexts {
+    .present = { "120", "Hu ", "- ", "", " -", "12" },
+    .times = { "00:00", "08:30", "17:45" },
+};
 
 class ListingWalkIdentity : public ListingFixture {
 protected:
@@ -39,48 +42,8 @@ protected:
 
     std::vector<std::pair<std::string, std::string>> WriteRandomLog(std::mt19937& rng, int rows, double density)
     {
-        const std::vector<std::string> present = { "120", "Hu ", "- ", "", " -", "12" };
-        std::uniform_real_distribution<double> chance(0, 1);
         tellora::CreateReadingsDatabase(DatabaseFile);
-        auto db = dao::DefaultWorkspace().OpenDatabase(DatabaseFile.toStdString());
-        auto rs = db->OpenRecordset("BLOOD");
-        // One commit for the whole log, not one synced write per reading.
-        dao::Transaction writing(dao::DefaultWorkspace());
-        const int days = std::max(1, rows / 3);
-        std::vector<std::pair<std::string, std::string>> keys;
-        for (int i = 0; i < rows; ++i) {
-            rs->AddNew();
-            rs->SetValue("Bdate", QDate(2024, 1, 1).addDays(int(rng() % days)).toString("yyyy-MM-dd").toStdString());
-            rs->SetValue("Btime", std::vector<std::string> { "00:00", "08:30", "17:45" }[rng() % 3]);
-            keys.emplace_back(*rs->GetValue("Bdate"), *rs->GetValue("Btime"));
-            for (const char* f : ValueFields) {
-                if (chance(rng) < density)
-                    rs->SetValue(f, present[rng() % present.size()]);
-                else if (chance(rng) < 0.05)
-                    rs->SetValue(f, std::nullopt);
-                else
-                    rs->SetValue(f, std::string("-"));
-            }
-            rs->Update();
-        }
-        // Half the logs end in a few readings that hold nothing. The newest
-        // reading, which the database opens on, holds no Null.
-        const bool quietEnd = rng() % 2;
-        const int last = quietEnd ? 1 + int(rng() % 3) : 1;
-        for (int i = 0; i < last; ++i) {
-            rs->AddNew();
-            keys.emplace_back(i + 1 < last ? "2098-06-0" + std::to_string(i + 1) : "2099-12-31", "23:59");
-            rs->SetValue("Bdate", keys.back().first);
-            rs->SetValue("Btime", keys.back().second);
-            for (const char* f : ValueFields)
-                rs->SetValue(
-                    f, !quietEnd && chance(rng) < density ? present[rng() % present.size()] : std::string("-"));
-            rs->Update();
-        }
-        writing.Commit();
-        rs->Close();
-        db->Close();
-        return keys;
+        return testsupport::WriteRandomLog(DatabaseFile, rng, rows, density, LogTexts);
     }
 
     std::vector<std::string> Run(bool injectionLog, tellora::Walk walk, const std::string& clicks)

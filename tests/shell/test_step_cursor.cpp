@@ -260,12 +260,14 @@ TEST(StepCursor, BookmarksNameOneRowAndStepsGoOnFromIt)
             EXPECT_EQ(*cursor.GetValue("Bcomm"), rows[i].second);
             EXPECT_EQ(cursor.Bookmark(), rows[i].first);
             cursor.MoveNext();
-            if (i + 1 < rows.size())
+            if (i + 1 < rows.size()) {
                 EXPECT_EQ(*cursor.GetValue("Bcomm"), rows[i + 1].second);
+            }
             cursor.SetBookmark(rows[i].first);
             cursor.MovePrevious();
-            if (i > 0)
+            if (i > 0) {
                 EXPECT_EQ(*cursor.GetValue("Bcomm"), rows[i - 1].second);
+            }
         }
         try {
             cursor.SetBookmark(-5);

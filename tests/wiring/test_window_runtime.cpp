@@ -122,11 +122,11 @@ TEST_F(WindowRuntime, EveryWindowIsHeldByTheMainWindow)
     main()->Menu["barchart6"].Trigger();
     QWindow* frame = main()->windowHandle();
     ASSERT_NE(frame, nullptr);
-    for (const QString& name : { "BloodMenu", "SelectDbase", "DisplayRecord", "BPbyDate" }) {
+    for (const char* name : { "BloodMenu", "SelectDbase", "DisplayRecord", "BPbyDate" }) {
         forms::Form* w = Forms::Find(name);
-        ASSERT_NE(w, nullptr) << name.toStdString();
-        ASSERT_NE(w->windowHandle(), nullptr) << name.toStdString();
-        EXPECT_EQ(w->windowHandle()->transientParent(), frame) << name.toStdString();
+        ASSERT_NE(w, nullptr) << name;
+        ASSERT_NE(w->windowHandle(), nullptr) << name;
+        EXPECT_EQ(w->windowHandle()->transientParent(), frame) << name;
     }
 }
 

@@ -32,10 +32,9 @@ std::vector<ChartDescription> Build()
         .valueAxisTitle = "Blood Pressure",
         .legendPoints = 8,
         .helpContextId = PressureHelp,
-        .menuItem = "barchart6",
     };
     all.push_back(byDate);
-    ChartDescription byDateLine = LineTwin(byDate, "linechart6");
+    ChartDescription byDateLine = LineTwin(byDate);
     // The line chart labels a reading that holds either pressure.
     byDateLine.labelTest = FieldTest { { "Bpressure", "Dpressure" }, true };
     all.push_back(byDateLine);
@@ -52,17 +51,16 @@ std::vector<ChartDescription> Build()
         },
         .chartable = { { "Bpressure", "Bpulse", "Dpressure" } },
         .layout = LayoutClass::Wide,
-        .printFailure = "Check Your Printer and try again",
+        .printFailure = CheckPrinterLowerCaseMessage,
         .valueAxisTitle = "Systolic Pressure and Pulse",
         .secondAxis = SecondAxis::TimeOfDay,
         .secondAxisTitle = TimeOfReadingAxis,
         .legendPoints = 8,
         .helpContextId = PressureHelp,
-        .menuItem = "barchart7",
     };
     all.push_back(withPulse);
-    ChartDescription withPulseLine = LineTwin(withPulse, "linechart7");
-    withPulseLine.printFailure = "Check Your Printer and Try Again";
+    ChartDescription withPulseLine = LineTwin(withPulse);
+    withPulseLine.printFailure = CheckPrinterMessage;
     withPulseLine.valueAxisTitle = "Blood Pressure and Pulse";
     all.push_back(withPulseLine);
 
@@ -82,10 +80,9 @@ std::vector<ChartDescription> Build()
         .secondAxis = SecondAxis::TimeOfDay,
         .secondAxisTitle = TimeOfReadingAxis,
         .helpContextId = PressureHelp,
-        .menuItem = "barchart8",
     };
     all.push_back(withWeight);
-    ChartDescription withWeightLine = LineTwin(withWeight, "linechart8");
+    ChartDescription withWeightLine = LineTwin(withWeight);
     withWeightLine.columns[1].color = Teal;
     all.push_back(withWeightLine);
 
@@ -106,10 +103,9 @@ std::vector<ChartDescription> Build()
         .secondAxis = SecondAxis::TimeOfDay,
         .secondAxisTitle = TimeOfReadingAxis,
         .helpContextId = PressureHelp,
-        .menuItem = "barchart9",
     };
     all.push_back(withWeightPulse);
-    all.push_back(LineTwin(withWeightPulse, "linechart9"));
+    all.push_back(LineTwin(withWeightPulse));
     return all;
 }
 

@@ -28,10 +28,9 @@ std::vector<ChartDescription> Build()
         .legend = false,
         .legendPoints = 8,
         .helpContextId = SugarHelp,
-        .menuItem = "mnuGraphicsBar1",
     };
     all.push_back(byDate);
-    all.push_back(LineTwin(byDate, "linechart1"));
+    all.push_back(LineTwin(byDate));
 
     ChartDescription withTime {
         .name = "BSbyDateTime",
@@ -48,10 +47,9 @@ std::vector<ChartDescription> Build()
         .secondAxis = SecondAxis::TimeOfDay,
         .secondAxisTitle = TimeOfReadingAxis,
         .helpContextId = SugarHelp,
-        .menuItem = "Bar2",
     };
     all.push_back(withTime);
-    all.push_back(LineTwin(withTime, "linechart2"));
+    all.push_back(LineTwin(withTime));
 
     ChartDescription withWeight {
         .name = "BSbyDateWt",
@@ -68,10 +66,9 @@ std::vector<ChartDescription> Build()
         .secondAxis = SecondAxis::Automatic,
         .secondAxisTitle = "Weight",
         .helpContextId = SugarHelp,
-        .menuItem = "barchart3",
     };
     all.push_back(withWeight);
-    all.push_back(LineTwin(withWeight, "linechart3"));
+    all.push_back(LineTwin(withWeight));
 
     ChartDescription withPressure {
         .name = "BSbyDateBP",
@@ -89,10 +86,9 @@ std::vector<ChartDescription> Build()
         .secondAxis = SecondAxis::Automatic,
         .secondAxisTitle = "Blood Pressure Reading\r\n",
         .helpContextId = SugarHelp,
-        .menuItem = "barchart4",
     };
     all.push_back(withPressure);
-    ChartDescription withPressureLine = LineTwin(withPressure, "linechart4");
+    ChartDescription withPressureLine = LineTwin(withPressure);
     withPressureLine.columns[0].color = DarkRed;
     withPressureLine.cornerPicture = true;
     all.push_back(withPressureLine);

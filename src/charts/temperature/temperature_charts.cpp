@@ -33,11 +33,10 @@ std::vector<ChartDescription> Build()
         .secondAxis = SecondAxis::TimeOfDay,
         .secondAxisTitle = TimeOfReadingAxis,
         .helpContextId = TemperatureHelp,
-        .menuItem = "mnuGraphsTempbyDateTimeBar",
     };
     all.push_back(temperature);
     // The line chart names its series and axis in full and draws the time darker.
-    ChartDescription temperatureLine = LineTwin(temperature, "mnuGraphsTempByTimDateLine");
+    ChartDescription temperatureLine = LineTwin(temperature);
     temperatureLine.columns[0].label = "Temperature";
     temperatureLine.columns[1].color = Navy;
     temperatureLine.valueAxisTitle = "Temperature";
@@ -59,10 +58,9 @@ std::vector<ChartDescription> Build()
         .secondAxis = SecondAxis::TimeOfDay,
         .secondAxisTitle = TimeOfDayAxis,
         .helpContextId = TemperatureHelp,
-        .menuItem = "mnugraphsTempPulseDateTimeBar",
     };
     all.push_back(temperaturePulse);
-    ChartDescription temperaturePulseLine = LineTwin(temperaturePulse, "mnuGraphsTempPulseDateTimeLine");
+    ChartDescription temperaturePulseLine = LineTwin(temperaturePulse);
     temperaturePulseLine.columns[2].color = Navy;
     all.push_back(temperaturePulseLine);
 
@@ -80,10 +78,9 @@ std::vector<ChartDescription> Build()
         .secondAxis = SecondAxis::TimeOfDay,
         .secondAxisTitle = TimeOfReadingAxis,
         .helpContextId = Spo2Help,
-        .menuItem = "mnuGraphsspo2datetimebar",
     };
     all.push_back(spo2);
-    all.push_back(LineTwin(spo2, "mnuGraphsspo2datetimeline"));
+    all.push_back(LineTwin(spo2));
 
     ChartDescription spo2Pulse {
         .name = "Spo2PulbyDateTime",
@@ -101,10 +98,9 @@ std::vector<ChartDescription> Build()
         .secondAxis = SecondAxis::TimeOfDay,
         .secondAxisTitle = TimeOfDayAxis,
         .helpContextId = Spo2Help,
-        .menuItem = "mnuGraphsspo2pulsedatetimeBar",
     };
     all.push_back(spo2Pulse);
-    all.push_back(LineTwin(spo2Pulse, "mnuGraphsspo2puldatetimeline"));
+    all.push_back(LineTwin(spo2Pulse));
 
     // All three measures, the time of reading second.
     ChartDescription spo2PulseTemperature {
@@ -120,17 +116,16 @@ std::vector<ChartDescription> Build()
         .chartable = { { "Spo2", "Bpulse", "Temp" } },
         .layout = LayoutClass::Wide,
         .clientHeight = AllThreeHeight,
-        .printFailure = "Check Your Printer and try again",
+        .printFailure = CheckPrinterLowerCaseMessage,
         .valueAxisTitle = "SPO2, Pulse, Temperature",
         .secondAxis = SecondAxis::TimeOfDay,
         .secondAxisTitle = TimeOfReadingAxis,
         .legendPoints = 8,
         .helpContextId = Spo2Help,
-        .menuItem = "mnuGraphsSPTBar",
     };
     all.push_back(spo2PulseTemperature);
-    ChartDescription spo2PulseTemperatureLine = LineTwin(spo2PulseTemperature, "mnuGraphsSPTLine");
-    spo2PulseTemperatureLine.printFailure = "Check Your Printer and Try Again";
+    ChartDescription spo2PulseTemperatureLine = LineTwin(spo2PulseTemperature);
+    spo2PulseTemperatureLine.printFailure = CheckPrinterMessage;
     all.push_back(spo2PulseTemperatureLine);
     return all;
 }

@@ -29,10 +29,9 @@ std::vector<ChartDescription> Build()
         .valueAxisTitle = "Weight",
         .legend = false,
         .helpContextId = WeightHelp,
-        .menuItem = "barchart10",
     };
     all.push_back(byDate);
-    all.push_back(LineTwin(byDate, "linechart10"));
+    all.push_back(LineTwin(byDate));
 
     // Pulse against a second axis of its own, scaled to its values.
     ChartDescription withPulse {
@@ -50,10 +49,9 @@ std::vector<ChartDescription> Build()
         .secondAxis = SecondAxis::Automatic,
         .secondAxisTitle = "Pulse",
         .helpContextId = WeightHelp,
-        .menuItem = "barchart11",
     };
     all.push_back(withPulse);
-    all.push_back(LineTwin(withPulse, "linechart11"));
+    all.push_back(LineTwin(withPulse));
 
     ChartDescription withPulseTime {
         .name = "WtPulbyDateTime",
@@ -71,10 +69,9 @@ std::vector<ChartDescription> Build()
         .secondAxis = SecondAxis::TimeOfDay,
         .secondAxisTitle = TimeOfDayAxis,
         .helpContextId = WeightHelp,
-        .menuItem = "barchart12",
     };
     all.push_back(withPulseTime);
-    all.push_back(LineTwin(withPulseTime, "linechart12"));
+    all.push_back(LineTwin(withPulseTime));
     return all;
 }
 

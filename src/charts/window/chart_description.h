@@ -3,19 +3,49 @@
 // one ChartWindow behaviour over such a description; the pressure, sugar,
 // weight and temperature folders each hold theirs as a table.
 #include "platform/chart/chart_control.h"
+#include "shell/print_messages.h"
 
 #include <QColor>
 #include <QString>
+#include <QtGlobal>
 
+#include <array>
+#include <cstddef>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
 namespace tellora {
 
+// The value fields a test names, held in place rather than on the heap: a
+// description is then plain data to copy, and no test names more fields than
+// a reading has value fields.
+class FieldList {
+public:
+    static constexpr std::size_t Capacity = 11;
+
+    constexpr FieldList() = default;
+    constexpr FieldList(std::initializer_list<const char*> fields)
+    {
+        if (fields.size() > Capacity) qFatal("A chart field test names more than %zu fields", Capacity);
+        for (const char* field : fields)
+            fields_[size_++] = field;
+    }
+
+    constexpr const char* const* begin() const { return fields_.data(); }
+    constexpr const char* const* end() const { return fields_.data() + size_; }
+    constexpr std::size_t size() const { return size_; }
+    constexpr bool empty() const { return size_ == 0; }
+
+private:
+    std::array<const char*, Capacity> fields_ {};
+    std::size_t size_ = 0;
+};
+
 // A test on the value fields of a reading: each named field must hold a value
 // (not "-" and not Null), or, with `any`, at least one of them must.
 struct FieldTest {
-    std::vector<const char*> fields;
+    FieldList fields;
     bool any = false;
 };
 
@@ -59,15 +89,13 @@ struct ChartDescription {
     // The client area's height in twips, where a window differs from its
     // layout class's usual height.
     std::optional<int> clientHeight;
-    QString printFailure = QStringLiteral("Check Your Printer and Try Again");
+    QString printFailure = QString::fromLatin1(CheckPrinterMessage);
     QString valueAxisTitle;
     SecondAxis secondAxis = SecondAxis::Hidden;
     QString secondAxisTitle;
     bool legend = true;
     double legendPoints = 8.25;
     int helpContextId = 0;
-    // The two menu entries that open the pair; this window's is `menuItem`.
-    const char* menuItem = "";
     // An empty picture box at the window's corner (one window has it).
     bool cornerPicture = false;
 
@@ -82,6 +110,7 @@ struct ChartDescription {
 };
 
 // A bar window's line-chart twin: the same description, type and name changed.
-ChartDescription LineTwin(ChartDescription bar, const char* menuItem);
+// The main window's menu table says which entry opens which.
+ChartDescription LineTwin(ChartDescription bar);
 
 } // namespace tellora

@@ -121,11 +121,10 @@ std::optional<ReadingsCursor> OpenAtShown()
 
 } // namespace
 
-ChartDescription LineTwin(ChartDescription bar, const char* menuItem)
+ChartDescription LineTwin(ChartDescription bar)
 {
     bar.name += QStringLiteral("Line");
     bar.type = chart::ChartType::Line2D;
-    bar.menuItem = menuItem;
     return bar;
 }
 
@@ -140,18 +139,30 @@ ChartWindow::ChartWindow(const ChartDescription& description)
     SetFormFont(forms::SansBold975);
     auto at = [narrow](int n, int w) { return narrow ? n : w; };
     Layout({
-        { &MSChart1, "MSChart1", "", { at(240, 120), 240, at(9975, 11415), 5175 }, 0 },
-        { &Exit, "Exit", "Exit", { at(840, 1320), 5520, 1815, 615 }, 1 },
+        { .control = &MSChart1, .name = "MSChart1", .rect = { at(240, 120), 240, at(9975, 11415), 5175 }, .tab = 0 },
+        { .control = &Exit, .name = "Exit", .caption = "Exit", .rect = { at(840, 1320), 5520, 1815, 615 }, .tab = 1 },
         { .control = &Bdate, .name = "Bdate", .rect = { 480, 240, 1815, 285 }, .visible = false },
         { .control = &Btime, .name = "Btime", .rect = { 6720, 240, 1335, 285 }, .visible = false },
-        { &NextGroup, "NextGroup", "Next", { at(5280, 5760), 5520, 1935, 615 }, 4 },
-        { &Previous, "Previous", "Previous", { at(3000, 3480), 5520, 1935, 615 }, 5 },
+        { .control = &NextGroup,
+            .name = "NextGroup",
+            .caption = "Next",
+            .rect = { at(5280, 5760), 5520, 1935, 615 },
+            .tab = 4 },
+        { .control = &Previous,
+            .name = "Previous",
+            .caption = "Previous",
+            .rect = { at(3000, 3480), 5520, 1935, 615 },
+            .tab = 5 },
         { .control = &LineCount, .name = "LineCount", .rect = { 8160, 240, 975, 285 }, .visible = false },
-        { &PrintChart, "PrintChart", "Print", { at(7560, 8040), 5520, 2055, 615 }, 7 },
+        { .control = &PrintChart,
+            .name = "PrintChart",
+            .caption = "Print",
+            .rect = { at(7560, 8040), 5520, 2055, 615 },
+            .tab = 7 },
     });
     if (description_.cornerPicture) {
         Picture1 = std::make_unique<forms::PictureBox>();
-        Layout({ { Picture1.get(), "Picture1", "", { 0, 0, 2535, 1215 } } });
+        Layout({ { .control = Picture1.get(), .name = "Picture1", .rect = { 0, 0, 2535, 1215 } } });
         // Nothing draws into it; the chart stays on top where they overlap.
         Picture1->lower();
     }

@@ -659,8 +659,6 @@ void Recordset::requireCurrent() const
         throw detail::NoCurrentRecord();
 }
 
-const std::string& Recordset::GetIndex() const { return indexName_; }
-
 std::vector<std::string> Recordset::orderColumns() const
 {
     std::vector<std::string> cols;

@@ -26,29 +26,32 @@ class Statement;
 
 namespace dao {
 
-// Error numbers, kept stable so callers can tell failures apart.
+// Error numbers, kept stable so callers can tell failures apart. Each is the
+// number the classic desktop database engine gives the same failure (94 is
+// the Basic run time's), so a handler written against those numbers reads
+// the same here; only the repair failure is one of our own.
 enum ErrorCode : int {
-    errInvalidUseOfNull = 94,
-    errNoCurrentRecord = 3021,
-    errDuplicateKey = 3022,
-    errFileNotFound = 3024,
-    errObjectNotFound = 3011,
-    errUpdateWithoutEdit = 3020,
-    errNotADatabase = 3343,
-    errDamaged = 3049,
-    errFieldTooSmall = 3163,
-    errDatabaseExists = 3204,
-    errItemNotFound = 3265,
-    errNullInKey = 3058,
-    errAlreadyExists = 3010,
-    errInvalidArgument = 3001,
-    errIllegalOperation = 3219,
-    errTransaction = 3034,
-    errRepairFailed = 3017,
-    errDiskIO = 3040,
-    errInUse = 3045, // another program holds the file longer than the engine waits
-    errDiskFull = 3026,
-    errInvalidBookmark = 3159,
+    errInvalidUseOfNull = 94, // the run time's "Invalid use of Null": a Null field read as text
+    errNoCurrentRecord = 3021, // the engine's "No current record": a read or change with no row current
+    errDuplicateKey = 3022, // the engine's duplicate value in a unique index or primary key
+    errFileNotFound = 3024, // the engine's "Couldn't find file": opening a database that is not there
+    errObjectNotFound = 3011, // the engine's object not found: a table the database lacks
+    errUpdateWithoutEdit = 3020, // the engine's Update or CancelUpdate without AddNew or Edit (also a field set then)
+    errNotADatabase = 3343, // the engine's unrecognised database format: not a database of this program
+    errDamaged = 3049, // the engine's "Can't open database" for a corrupt file: a damaged database
+    errFieldTooSmall = 3163, // the engine's field too small: a text longer than its field's size
+    errDatabaseExists = 3204, // the engine's "Database already exists": creating or compacting onto a file
+    errItemNotFound = 3265, // the engine's item not found in a collection: a missing field or index
+    errNullInKey = 3058, // the engine's Null in an index or primary key field
+    errAlreadyExists = 3010, // the engine's table already exists (also a field defined twice)
+    errInvalidArgument = 3001, // the engine's "Invalid argument": a missing name, a bad comparison
+    errIllegalOperation = 3219, // the engine's "Invalid operation": a closed database or recordset
+    errTransaction = 3034, // the engine's commit or rollback without BeginTrans
+    errRepairFailed = 3017, // ours, in the engine's range, apart from errDamaged: a file Repair could not rebuild
+    errDiskIO = 3040, // the engine's disk I/O error: a file that cannot be read, written or put in place
+    errInUse = 3045, // the engine's "Couldn't use; file already in use": another program holds the file longer than the engine waits
+    errDiskFull = 3026, // the engine's "Not enough space on disk"
+    errInvalidBookmark = 3159, // the engine's "Not a valid bookmark": a row that is gone
 };
 
 // The engine's and the printer's failures are one type (platform/error.h).
@@ -112,7 +115,6 @@ public:
 
     // Choose the index to walk; moves to the first row in its order.
     void SetIndex(const std::string& indexName);
-    const std::string& GetIndex() const;
 
     // comparison is one of "=", ">=", ">", "<=", "<"; keys give values for the
     // first keys.size() fields of the current index. "=", ">=" and ">" land on
@@ -127,8 +129,6 @@ public:
     void MovePrevious();
     bool BOF() const;
     bool EOF_() const;
-    bool Eof() const { return EOF_(); }
-    bool Bof() const { return BOF(); }
 
     // Number of rows in the table.
     long RecordCount() const;
@@ -162,7 +162,6 @@ public:
     // written by another program keeps what it holds.
     void Update();
     void CancelUpdate();
-    bool EditPending() const { return editMode_ != EditMode::None; }
     // Deletes the current row; afterwards nothing is current, but MoveNext and
     // MovePrevious go to its neighbours.
     void Delete();

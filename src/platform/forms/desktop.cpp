@@ -154,7 +154,7 @@ HelpLauncher systemHelpLauncher()
     return l;
 }
 
-bool openHelpFile(int contextId, const QString& folder, const HelpLauncher& launcher)
+bool openHelpFile([[maybe_unused]] int contextId, const QString& folder, const HelpLauncher& launcher)
 {
     const QString file = QDir(folder).filePath(HelpFileName);
     if (!QFileInfo(file).isFile()) {

@@ -11,7 +11,7 @@
 namespace tellora {
 
 inline constexpr const char* ReversedRangeMessage = "The date range has been set incorrectly.";
-inline constexpr const char* NoReadingsToPrintMessage = "There are no readings to print.";
+inline constexpr const char* NoReadingsToPrintMessage = reports::NothingToPrintMessage;
 
 class DateRangeWindow : public forms::Form {
     Q_OBJECT

@@ -7,6 +7,7 @@
 #include "reports/current/register.h"
 
 #include "shell/shell_fixture.h"
+#include "support/reading_locks.h"
 
 #include "platform/print/printer_choice.h"
 #include "platform/print/recording_printer.h"
@@ -24,6 +25,9 @@ inline void PrintTo(const QString& s, std::ostream* os)
 }
 
 namespace reporttest {
+
+using testsupport::Locked;
+using testsupport::Unlocked;
 
 using namespace shelltest;
 using print::OpKind;
@@ -189,17 +193,6 @@ protected:
         for (const auto& t : Texts(0, page))
             if (t.text == text) return t;
         return std::nullopt;
-    }
-
-    bool Locked()
-    {
-        return !record()->Enabled() && !main()->mnuFile.Enabled() && !main()->mnuUtilities.Enabled()
-            && !main()->mnuGraphs.Enabled();
-    }
-    bool Unlocked()
-    {
-        return record()->Enabled() && main()->mnuFile.Enabled() && main()->mnuUtilities.Enabled()
-            && main()->mnuGraphs.Enabled();
     }
 
     QString Today() const { return desk.clock.date().toString("M/d/yyyy"); }

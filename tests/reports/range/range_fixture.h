@@ -7,6 +7,7 @@
 #include "reports/range/stdrptbydate.h"
 
 #include "shell/shell_fixture.h"
+#include "support/reading_locks.h"
 
 #include "platform/print/printer_choice.h"
 #include "platform/print/recording_printer.h"
@@ -26,6 +27,9 @@ inline void PrintTo(const QString& s, std::ostream* os)
 }
 
 namespace rangetest {
+
+using testsupport::Locked;
+using testsupport::Unlocked;
 
 using namespace shelltest;
 
@@ -141,18 +145,6 @@ protected:
         w->EndDate.SetValue(last);
         w->StartDate.setFocus();
         QCoreApplication::processEvents();
-    }
-
-    // DisplayRecord and the three top menus: all locked, or all free.
-    bool Locked()
-    {
-        return !record()->Enabled() && !main()->mnuFile.Enabled() && !main()->mnuUtilities.Enabled()
-            && !main()->mnuGraphs.Enabled();
-    }
-    bool Free()
-    {
-        return record()->Enabled() && main()->mnuFile.Enabled() && main()->mnuUtilities.Enabled()
-            && main()->mnuGraphs.Enabled();
     }
 
     print::RecordingPrinter& recorder() { return *catalog.recorder(); }

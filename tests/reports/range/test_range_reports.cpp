@@ -77,7 +77,7 @@ TEST_F(StandardByDate, PrintsTheRangeFromItsFirstToItsLastDayUnderTheRangeHeader
     EXPECT_EQ(Row(3, 27), QStringList { "Average SPO2 Reading: No Readings" });
 
     EXPECT_EQ(stdWindow(), nullptr);
-    EXPECT_TRUE(Free());
+    EXPECT_TRUE(Unlocked());
     EXPECT_EQ(QDir::currentPath(), folderBefore);
     ASSERT_FALSE(desk.pointers.empty());
     EXPECT_EQ(desk.pointers.front(), forms::vbHourglass);
@@ -154,7 +154,7 @@ TEST_F(StandardByDate, NothingInTheRangeIsReportedAndTheWindowStaysForAnotherRan
         PrintRange(w, PickedDay(2), PickedDay(4));
         EXPECT_EQ(recorder().DocumentsEnded(), summaryOnly ? 2 : 1);
         EXPECT_EQ(stdWindow(), nullptr);
-        EXPECT_TRUE(Free());
+        EXPECT_TRUE(Unlocked());
     }
 }
 
@@ -181,7 +181,7 @@ TEST_F(StandardByDate, TheSummaryPagesAloneAreTheFullReportsLastTwoPages)
         EXPECT_EQ(a, f) << "summary page " << page + 1;
     }
     EXPECT_EQ(stdWindow(), nullptr);
-    EXPECT_TRUE(Free());
+    EXPECT_TRUE(Unlocked());
 }
 
 TEST_F(StandardByDate, APrinterFailureAbandonsTheDocumentAndKeepsTheWindow)
@@ -236,7 +236,7 @@ TEST_P(LogRows, TwentyFourRowsALandscapePageAndNoEmptyPage)
     PrintRange(Open(), PickedDay(1), PickedDay(29));
 
     EXPECT_EQ(logWindow(), nullptr); // closed whatever the outcome
-    EXPECT_TRUE(Free());
+    EXPECT_TRUE(Unlocked());
     EXPECT_EQ(print::current().Orientation(), PageOrientation::Portrait);
     if (c.injections == 0) {
         ASSERT_EQ(desk.messages.size(), 1u);
@@ -297,7 +297,7 @@ TEST_F(LogByDate, AFailureFromTheDatabaseOpeningOnIsReportedAndTheLogEndsPortrai
         EXPECT_EQ(print::current().Orientation(), PageOrientation::Portrait) << c.what;
         EXPECT_EQ(QDir::currentPath(), folderBefore);
         EXPECT_EQ(logWindow(), nullptr);
-        EXPECT_TRUE(Free());
+        EXPECT_TRUE(Unlocked());
     }
 }
 

@@ -77,8 +77,12 @@ TEST(RangeStatistics, AveragesAndExtremesOverTheExamplesOfTheirRules)
         EXPECT_EQ(texts.amAverage, c.am) << c.what;
         EXPECT_EQ(texts.pmAverage, c.pm) << c.what;
         EXPECT_EQ(texts.overallAverage, c.overall) << c.what;
-        if (c.lowest) EXPECT_EQ(texts.lowest, c.lowest) << c.what;
-        if (c.lowestAm) EXPECT_EQ(texts.lowestAm.value, c.lowestAm) << c.what;
+        if (c.lowest) {
+            EXPECT_EQ(texts.lowest, c.lowest) << c.what;
+        }
+        if (c.lowestAm) {
+            EXPECT_EQ(texts.lowestAm.value, c.lowestAm) << c.what;
+        }
     }
     // Without any pressure: "-" for both overall pressure averages.
     SummaryStatistics none(RangeReport(DateRange {}, true).averages);

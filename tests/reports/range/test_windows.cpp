@@ -39,7 +39,7 @@ TEST_P(RangeWindows, OpenWithTodayInBothPickersAndLockUntilClosed)
     click(&w->Cancel);
     flushDeletes();
     EXPECT_EQ(log() ? static_cast<forms::Form*>(logWindow()) : stdWindow(), nullptr);
-    EXPECT_TRUE(Free());
+    EXPECT_TRUE(Unlocked());
     EXPECT_TRUE(choices.shown().empty());
 }
 
@@ -135,7 +135,7 @@ TEST_F(RangeTest, CancellingThePrinterChoiceKeepsTheWindowAndPrintingAgainAsksAg
         EXPECT_TRUE(w->Visible());
         click(&w->Cancel);
         flushDeletes();
-        EXPECT_TRUE(Free());
+        EXPECT_TRUE(Unlocked());
     }
 }
 
