@@ -150,7 +150,7 @@ TEST_F(WalkIdentity, EveryChartWindowShowsTheSameWhenItsWalksTurnIntoScans)
         const double density = densities[seed % std::size(densities)];
         const QString file = QStringLiteral("SCAN_%1.mdb").arg(seed);
         makeDatabase(file);
-        const auto keys = WriteRandomLog(file, rng, 80 + int(rng() % 160), density);
+        const auto keys = testsupport::WriteRandomLog(file, rng, 80 + int(rng() % 160), density, LogTexts);
         if (record()) {
             record()->Command1.Press();
             flushDeletes();

@@ -52,9 +52,11 @@ TEST_F(Accessibility, WindowsAreFramesOrDialogsNamedByWhatTheyAre)
     EXPECT_EQ(accessible(record())->text(QAccessible::Name), "Current Reading");
 
     // No window of the program is a nameless filler.
-    for (QWidget* top : QApplication::topLevelWidgets())
-        if (qobject_cast<forms::Form*>(top))
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (qobject_cast<forms::Form*>(top)) {
             EXPECT_NE(accessible(top)->role(), QAccessible::Client) << top->objectName().toStdString();
+        }
+    }
 }
 
 TEST_F(Accessibility, EveryBoxOfTheCurrentReadingIsLabelledByItsLabel)

@@ -36,6 +36,7 @@ public:
     constexpr const char* const* end() const { return fields_.data() + size_; }
     constexpr std::size_t size() const { return size_; }
     constexpr bool empty() const { return size_ == 0; }
+    constexpr const char* operator[](std::size_t i) const { return fields_[i]; }
 
 private:
     std::array<const char*, Capacity> fields_ {};

@@ -48,7 +48,7 @@ std::string folderOf(const std::string& name)
 // Every connection of the whole-file operations, with the engine's settings.
 std::unique_ptr<SQLite::Database> openFile(const std::string& name, int flags)
 {
-    auto c = std::make_unique<SQLite::Database>(name, flags, 2000);
+    auto c = detail::openConnection(name, flags);
     setConnectionPragmas(*c);
     return c;
 }

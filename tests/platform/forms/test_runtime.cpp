@@ -295,8 +295,9 @@ protected:
     {
         auto* f = dynamic_cast<Held*>(Forms::Load(name));
         EXPECT_NE(f, nullptr) << name;
-        if (f)
+        if (f) {
             EXPECT_TRUE(settlesActive(f)) << name << " is not active once loaded";
+        }
         return f;
     }
     static bool settlesActive(QWidget* w)
