@@ -3,9 +3,9 @@
 // no-printer paths; once through a real PDF file.
 #include "chart_fixture.h"
 
-#include "charts/window/choose_printer.h"
 #include "charts/window/print_graph.h"
 
+#include "platform/print/choose_printer.h"
 #include "platform/print/devices.h"
 #include "platform/print/printer_choice.h"
 #include "platform/print/recording_printer.h"

@@ -1,6 +1,5 @@
 #include "chart_window.h"
 
-#include "choose_printer.h"
 #include "print_graph.h"
 
 #include "shell/displayrecord.h"
@@ -13,6 +12,7 @@
 #include "platform/dao/step_cursor.h"
 #include "platform/forms/desktop.h"
 #include "platform/forms/registry.h"
+#include "platform/print/choose_printer.h"
 #include "platform/print/printer.h"
 
 #include <QDir>

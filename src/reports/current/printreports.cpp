@@ -1,7 +1,5 @@
 #include "printreports.h"
 
-#include "charts/window/choose_printer.h"
-
 #include "shell/displayrecord.h"
 #include "shell/format.h"
 #include "shell/shell.h"
@@ -9,6 +7,7 @@
 #include "platform/dao/step_cursor.h"
 #include "platform/forms/desktop.h"
 #include "platform/forms/registry.h"
+#include "platform/print/choose_printer.h"
 
 #include <QDate>
 

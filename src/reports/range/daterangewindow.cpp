@@ -1,9 +1,9 @@
 #include "daterangewindow.h"
 
-#include "charts/window/choose_printer.h"
 #include "shell/shell.h"
 
 #include "platform/forms/desktop.h"
+#include "platform/print/choose_printer.h"
 
 namespace tellora {
 
