@@ -1,10 +1,8 @@
 #include "picklist.h"
 
 #include "shell/creation.h"
-#include "shell/displayrecord.h"
 
 #include "platform/dao/dao.h"
-#include "platform/forms/registry.h"
 
 #include <filesystem>
 
@@ -49,12 +47,6 @@ struct OpenStore {
 QString StoreFileName(const PickList& list, const QString& baseName)
 {
     return baseName + QString::fromLatin1(list.extension);
-}
-
-QString OpenBaseName()
-{
-    auto* record = forms::Forms::Find<DisplayRecord>();
-    return record ? record->DatabaseName.Text() : QString();
 }
 
 void CreateStore(const PickList& list, const QString& fileName)

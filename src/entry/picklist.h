@@ -26,8 +26,6 @@ inline constexpr int PickListLimit = 250;
 
 // The store's bare file name for a database base name.
 QString StoreFileName(const PickList& list, const QString& baseName);
-// The database base name of the open database (DisplayRecord.DatabaseName).
-QString OpenBaseName();
 
 // Creates the store file with its table, field and index and no rows, whole
 // or not at all. Throws dao::Error saying why (no room on the disk, a folder

@@ -50,6 +50,12 @@ QString OpenDatabaseName()
     return select ? select->File1.FileName() : QString();
 }
 
+QString OpenBaseName()
+{
+    auto* record = Forms::Find<DisplayRecord>();
+    return record ? record->DatabaseName.Text() : QString();
+}
+
 bool ReadingShown()
 {
     auto* record = Forms::Find<DisplayRecord>();

@@ -43,6 +43,10 @@ bool StartProgram();
 
 // The open database's bare file name; empty when SelectDbase is not loaded.
 QString OpenDatabaseName();
+// The open database's base name (DisplayRecord's DatabaseName box); empty
+// when DisplayRecord is not loaded. The pick-list stores, the database set
+// and the report headings are named from it.
+QString OpenBaseName();
 // The reading-shown test: DisplayRecord is loaded and its Btime box is not empty.
 bool ReadingShown();
 // Enables or disables top menus of the main window by name (the top-menu

@@ -1,20 +1,16 @@
 #include "backupdbase.h"
 
 #include "maintenance/backupset.h"
-#include "shell/displayrecord.h"
 #include "shell/shell.h"
 
 #include "platform/forms/desktop.h"
-#include "platform/forms/registry.h"
 
 namespace tellora {
 
 void BackupDbase()
 {
     forms::SetMousePointer(forms::vbHourglass);
-    auto* record = forms::Forms::Find<DisplayRecord>();
-    const QString baseName = record ? record->DatabaseName.Text() : QString();
-    const SetCopy result = BackupSet(OpenDatabaseName(), baseName);
+    const SetCopy result = BackupSet(OpenDatabaseName(), OpenBaseName());
     switch (result.outcome) {
     case SetCopy::Outcome::NotConfigured:
         forms::MsgBox("You must run the Configure routine first.");

@@ -3,6 +3,7 @@
 #include "maintenance/compaction.h"
 
 #include "entry/picklist.h"
+#include "shell/shell.h"
 
 #include "platform/forms/desktop.h"
 

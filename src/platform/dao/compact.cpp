@@ -283,7 +283,10 @@ bool Workspace::RepairDatabase(const std::string& name)
             }
             std::string names = "rowid", marks = "?";
             for (const auto& c : cols) {
-                names += "," + QuoteId(c);
+                // Appended piece by piece: GCC 12 misreads "," + temporary as
+                // an overlapping copy (-Wrestrict) at -O3.
+                names += ',';
+                names += QuoteId(c);
                 marks += ",?";
             }
             SQLite::Statement ins(*out, "INSERT INTO " + QuoteId(item.name) + " (" + names + ") VALUES (" + marks + ")");

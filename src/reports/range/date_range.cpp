@@ -1,10 +1,9 @@
 #include "date_range.h"
 
-#include "shell/displayrecord.h"
 #include "shell/format.h"
+#include "shell/shell.h"
 
 #include "platform/dao/step_cursor.h"
-#include "platform/forms/registry.h"
 
 #include <string>
 
@@ -53,7 +52,7 @@ reports::ReportWalk RangeWalk(const DateRange& range)
 reports::ReportDescription RangeReport(const DateRange& range, bool dataPages)
 {
     reports::ReportDescription d;
-    if (const auto* record = forms::Forms::Find<DisplayRecord>()) d.name = record->DatabaseName.Text();
+    d.name = OpenBaseName();
     const QString days = range.Text();
     d.pageDateLine = [days] { return QStringLiteral("DATES: ") + days; };
     d.logDateLine = [days] { return QStringLiteral("Dates: ") + days; };
