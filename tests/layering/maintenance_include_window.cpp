@@ -1,0 +1,2 @@
+// The maintenance file library reaching into a window: must not build.
+#include "shell/displayrecord.h"
