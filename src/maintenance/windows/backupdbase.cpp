@@ -1,5 +1,7 @@
 #include "backupdbase.h"
 
+#include "maintenanceform.h"
+
 #include "maintenance/backupset.h"
 #include "shell/displayrecord.h"
 #include "shell/shell.h"
@@ -15,20 +17,7 @@ void BackupDbase()
     auto* record = forms::Forms::Find<DisplayRecord>();
     const QString baseName = record ? record->DatabaseName.Text() : QString();
     const SetCopy result = BackupSet(OpenDatabaseName(), baseName);
-    switch (result.outcome) {
-    case SetCopy::Outcome::NotConfigured:
-        forms::MsgBox("You must run the Configure routine first.");
-        forms::SetMousePointer(forms::vbDefault);
-        break;
-    case SetCopy::Outcome::Failed:
-        forms::SetMousePointer(forms::vbDefault);
-        forms::MsgBox("???? Backup Failed ????");
-        break;
-    case SetCopy::Outcome::Done:
-        forms::SetMousePointer(forms::vbDefault);
-        forms::MsgBox("**** Backup Successful ****");
-        break;
-    }
+    ReportSetCopy(result, "???? Backup Failed ????", "**** Backup Successful ****");
 }
 
 } // namespace tellora
