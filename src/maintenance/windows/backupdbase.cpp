@@ -1,5 +1,7 @@
 #include "backupdbase.h"
 
+#include "maintenanceform.h"
+
 #include "maintenance/backupset.h"
 #include "shell/shell.h"
 
@@ -11,20 +13,7 @@ void BackupDbase()
 {
     forms::SetMousePointer(forms::vbHourglass);
     const SetCopy result = BackupSet(OpenDatabaseName(), OpenBaseName());
-    switch (result.outcome) {
-    case SetCopy::Outcome::NotConfigured:
-        forms::MsgBox("You must run the Configure routine first.");
-        forms::SetMousePointer(forms::vbDefault);
-        break;
-    case SetCopy::Outcome::Failed:
-        forms::SetMousePointer(forms::vbDefault);
-        forms::MsgBox("???? Backup Failed ????");
-        break;
-    case SetCopy::Outcome::Done:
-        forms::SetMousePointer(forms::vbDefault);
-        forms::MsgBox("**** Backup Successful ****");
-        break;
-    }
+    ReportSetCopy(result, "???? Backup Failed ????", "**** Backup Successful ****");
 }
 
 } // namespace tellora

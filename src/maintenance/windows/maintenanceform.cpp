@@ -2,6 +2,8 @@
 
 #include "shell/shell.h"
 
+#include "platform/forms/desktop.h"
+
 namespace tellora {
 
 MaintenanceForm::MaintenanceForm(const MaintenanceWindowDescription& d)
@@ -40,6 +42,24 @@ void MaintenanceForm::Form_Unload()
 void MaintenanceForm::Cancel_Click()
 {
     Unload();
+}
+
+void ReportSetCopy(const SetCopy& result, const char* failedText, const char* doneText)
+{
+    switch (result.outcome) {
+    case SetCopy::Outcome::NotConfigured:
+        forms::MsgBox("You must run the Configure routine first.");
+        forms::SetMousePointer(forms::vbDefault);
+        break;
+    case SetCopy::Outcome::Failed:
+        forms::SetMousePointer(forms::vbDefault);
+        forms::MsgBox(failedText);
+        break;
+    case SetCopy::Outcome::Done:
+        forms::SetMousePointer(forms::vbDefault);
+        forms::MsgBox(doneText);
+        break;
+    }
 }
 
 } // namespace tellora

@@ -3,6 +3,7 @@
 // "*.mdb" files, a one-line instruction and "Cancel". The window holds the
 // maintenance lock while it is loaded and acts at once on a double-click.
 // Each window is a description and its action.
+#include "maintenance/backupset.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/form.h"
 
@@ -40,5 +41,9 @@ protected:
 private:
     bool hidesStartPanel_;
 };
+
+// Tells the user how a backup or a restore ended and puts the pointer back
+// (after the message when the copy was never configured, before it otherwise).
+void ReportSetCopy(const SetCopy& result, const char* failedText, const char* doneText);
 
 } // namespace tellora

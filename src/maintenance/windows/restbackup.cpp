@@ -30,20 +30,7 @@ void RestBackup::File1_DblClick()
 {
     forms::SetMousePointer(forms::vbHourglass);
     const SetCopy result = RestoreSet(File1.FileName());
-    switch (result.outcome) {
-    case SetCopy::Outcome::NotConfigured:
-        forms::MsgBox("You must run the Configure routine first.");
-        forms::SetMousePointer(forms::vbDefault);
-        break;
-    case SetCopy::Outcome::Failed:
-        forms::SetMousePointer(forms::vbDefault);
-        forms::MsgBox("???? Restore Process Failed ????");
-        break;
-    case SetCopy::Outcome::Done:
-        forms::SetMousePointer(forms::vbDefault);
-        forms::MsgBox("**** Restore Process Successful ****");
-        break;
-    }
+    ReportSetCopy(result, "???? Restore Process Failed ????", "**** Restore Process Successful ****");
     Unload();
 }
 

@@ -16,12 +16,12 @@ bool ChoosePrinter(QWidget* owner)
         dialog->SetDriverName(p.DriverName());
         dialog->SetPort(p.Port());
         dialog->SetPaperBin(p.PaperBin());
-        dialog->SetFlags(268);
+        dialog->SetFlags(print::ChoiceWholeDocument);
         // From the first print command on, the program keeps its own printer
         // whatever the user later makes the system's default.
         p.SetTrackDefault(false);
-        dialog->SetFlags(262144);
-        dialog->SetFlags(64);
+        dialog->SetFlags(print::ChoicePrinterCopies);
+        dialog->SetFlags(print::ChoicePrintSetup);
         dialog->SetCancelError(true);
         if (!dialog->ShowPrinter(owner))
             return false;

@@ -332,13 +332,19 @@ void Printer::NewPage()
     });
 }
 
-void Printer::EndDoc()
+std::unique_ptr<DocumentSink> Printer::takeSink()
 {
-    if (!sink_) return;
     auto out = std::move(sink_);
     page_ = 1;
     currentX_ = ScaleLeft();
     currentY_ = ScaleTop();
+    return out;
+}
+
+void Printer::EndDoc()
+{
+    if (!sink_) return;
+    auto out = takeSink();
     try {
         out->Finish();
     } catch (...) {
@@ -353,10 +359,7 @@ void Printer::EndDoc()
 void Printer::KillDoc()
 {
     if (!sink_) return;
-    auto out = std::move(sink_);
-    page_ = 1;
-    currentX_ = ScaleLeft();
-    currentY_ = ScaleTop();
+    auto out = takeSink();
     try {
         out->Abort();
     } catch (...) {

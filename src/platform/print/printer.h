@@ -201,6 +201,9 @@ private:
     void reset();
     void followDefault() const;
     DocumentSink& sink();
+    // Ends the document's hold on the printer: the sink leaves it (the caller
+    // finishes or abandons it) and the page and position start over.
+    std::unique_ptr<DocumentSink> takeSink();
     template<class F> void guarded(F&& step);
     QSizeF printable() const;
     double unitX() const; // twips per horizontal unit

@@ -20,6 +20,19 @@ public:
     }
 };
 
+// The flag numbers a print command writes into the dialog, each on its own:
+// they are the common print dialog's flags, and the dialog is free to keep
+// the last one or combine them.
+enum PrinterChoiceFlag : std::int32_t {
+    // No selection (4) + no page numbers (8) + a device context back (256):
+    // every print command prints whole documents of its own making.
+    ChoiceWholeDocument = 268,
+    // The printer's own copies setting, since the program never asks for copies.
+    ChoicePrinterCopies = 262144,
+    // The print setup form: the user picks a printer, not what to print.
+    ChoicePrintSetup = 64,
+};
+
 class PrinterChoiceDialog {
 public:
     virtual ~PrinterChoiceDialog() = default;
@@ -33,8 +46,7 @@ public:
     void SetPort(const QString& port) { port_ = port; }
     std::int16_t PaperBin() const { return paperBin_; }
     void SetPaperBin(std::int16_t bin) { paperBin_ = bin; }
-    // Each write is kept; the last one is in force.
-    std::int32_t Flags() const { return flags_.empty() ? 0 : flags_.back(); }
+    // Each write is kept, in order.
     void SetFlags(std::int32_t flags) { flags_.push_back(flags); }
     const std::vector<std::int32_t>& FlagsWritten() const { return flags_; }
     bool CancelError() const { return cancelError_; }
