@@ -81,11 +81,13 @@ std::string RowFilter::Sql(const std::function<std::string(const std::string&)>&
 {
     if (kind_ == Kind::Holds) {
         // The columns compare without regard to case; the mark is compared exactly.
+        // A Null column makes the comparison Null, which no AND/OR of these
+        // terms turns true and a WHERE clause drops: it needs no test of its own,
+        // which a scan would pay on every row.
         const std::string c = column(field_);
-        return "(" + c + " IS NOT NULL AND " + c + " <> " + quoteText(mark_) + " COLLATE BINARY)";
+        return "(" + c + " <> " + quoteText(mark_) + " COLLATE BINARY)";
     }
-    if (parts_.empty())
-        return kind_ == Kind::All ? "1" : "0";
+    if (parts_.empty()) return kind_ == Kind::All ? "1" : "0";
     std::string out = "(";
     for (std::size_t i = 0; i < parts_.size(); ++i)
         out += (i ? (kind_ == Kind::All ? " AND " : " OR ") : "") + parts_[i].Sql(column);
