@@ -5,6 +5,8 @@
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
 #include <string>
 
@@ -24,5 +26,32 @@ std::unique_ptr<SQLite::Database> openConnection(const std::string& name, int fl
 // the connection the engine's busy timeout. Leaving another program's WAL
 // mode waits for that program as any lock does, then fails as in use.
 void setConnectionPragmas(SQLite::Database& c);
+
+// Small text helpers the database and the recordset share.
+inline std::string lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
+// Characters, not bytes: field sizes count characters.
+inline size_t charCount(const std::string& s)
+{
+    size_t n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+inline int sizeFromType(const std::string& declared)
+{
+    auto open = declared.find('(');
+    if (open == std::string::npos) return 0;
+    try {
+        return std::stoi(declared.substr(open + 1));
+    } catch (...) {
+        return 0;
+    }
+}
 
 } // namespace dao::detail
