@@ -85,19 +85,17 @@ std::vector<std::string> Recordset::orderColumns() const
 
 void Recordset::loadStatements()
 {
-    const auto cols = orderColumns();
+    std::vector<std::string> keyCols;
+    for (int k : keyFields_)
+        keyCols.push_back(QuoteId(def_.Fields[k].Name));
+    const auto key = detail::orderedKey(keyCols);
     std::string select = "SELECT rowid";
     for (const auto& f : def_.Fields)
         select += ", " + QuoteId(f.Name);
     select += " FROM " + QuoteId(def_.Name);
-    std::string asc, desc, tuple, marks;
-    for (size_t i = 0; i < cols.size(); ++i) {
-        asc += (i ? ", " : "") + cols[i];
-        desc += (i ? ", " : "") + cols[i] + " DESC";
-        tuple += (i ? ", " : "") + cols[i];
-        marks += i ? ", ?" : "?";
-    }
-    if (cols.size() > 1) {
+    const std::string &asc = key.ascending, &desc = key.descending;
+    std::string tuple = key.columns, marks = key.marks;
+    if (!keyCols.empty()) {
         tuple = "(" + tuple + ")";
         marks = "(" + marks + ")";
     }
@@ -136,15 +134,7 @@ bool Recordset::fetch(SQLite::Statement& st)
 
 void Recordset::bindPosition(SQLite::Statement& st)
 {
-    int i = 1;
-    for (int k : keyFields_) {
-        if (row_[k])
-            st.bind(i, *row_[k]);
-        else
-            st.bind(i);
-        ++i;
-    }
-    st.bind(i, static_cast<int64_t>(rowid_));
+    detail::bindOrderedKey(st, keyFields_, row_, rowid_);
 }
 
 bool Recordset::stepFromPosition(bool forward)
@@ -160,10 +150,7 @@ bool Recordset::stepFromPosition(bool forward)
     // A key holding Null (a row written by another program): row values
     // compare Null as unknown, while the order puts Null first, so the rows
     // past this one are spelt out field by field.
-    std::vector<std::string> cols;
-    for (int k : keyFields_)
-        cols.push_back(QuoteId(def_.Fields[k].Name));
-    cols.push_back("rowid");
+    const auto cols = orderColumns();
     std::string where;
     std::vector<int> binds; // key positions (-1: the rowid) in the order of the marks
     for (size_t i = 0; i < cols.size(); ++i) {
