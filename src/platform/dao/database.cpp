@@ -14,13 +14,8 @@ namespace dao {
 
 using detail::Guarded;
 using detail::QuoteId;
-using detail::RaiseEngineError;
 using detail::SameName;
-
-using detail::hasSqliteHeader;
-using detail::kApplicationId;
 using detail::kSystemTable;
-using detail::setConnectionPragmas;
 
 using detail::lower;
 using detail::sizeFromType;

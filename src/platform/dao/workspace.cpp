@@ -25,11 +25,8 @@ namespace fs = std::filesystem;
 
 namespace dao {
 
-using detail::Guarded;
-using detail::QuoteId;
 using detail::RaiseEngineError;
 using detail::SameName;
-
 using detail::hasSqliteHeader;
 using detail::kApplicationId;
 using detail::kSystemTable;
