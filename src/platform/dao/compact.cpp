@@ -218,17 +218,144 @@ void Workspace::CompactDatabase(
     db->Close();
 }
 
-bool Workspace::RepairDatabase(const std::string& name)
+namespace {
+
+struct SchemaItem {
+    std::string type, name, sql;
+};
+
+// Only an existing file that starts as SQLite's can be repaired.
+void requireRepairableFile(const std::string& name)
 {
     std::error_code ec;
     if (name.empty() || !fs::is_regular_file(name, ec))
         throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
     if (!hasSqliteHeader(name))
-        throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
+        throw Error(
+            errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
+}
 
-    struct SchemaItem {
-        std::string type, name, sql;
-    };
+// The mark sits in the file's header, readable however damaged the
+// pages behind it are: another program's file is never rewritten.
+void requireOwnMark(SQLite::Database& old, const std::string& name)
+{
+    SQLite::Statement appId(old, "PRAGMA application_id");
+    appId.executeStep();
+    if (appId.getColumn(0).getInt() != kApplicationId)
+        throw Error(
+            errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
+}
+
+bool passesIntegrityCheck(SQLite::Database& c)
+{
+    SQLite::Statement check(c, "PRAGMA integrity_check");
+    return check.executeStep() && check.getColumn(0).getString() == "ok";
+}
+
+// Tables first, each in the order it was made, then what stands on them.
+std::vector<SchemaItem> readSchema(SQLite::Database& old)
+{
+    std::vector<SchemaItem> schema;
+    SQLite::Statement s(old, "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL "
+                             "ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid");
+    while (s.executeStep())
+        schema.push_back({ s.getColumn(0).getString(), s.getColumn(1).getString(), s.getColumn(2).getString() });
+    return schema;
+}
+
+// Makes the table in the new file and copies every row of it that can
+// still be read, in its old order.
+void copyTable(SQLite::Database& old, SQLite::Database& out, const SchemaItem& item)
+{
+    out.exec(item.sql);
+    std::vector<std::string> cols;
+    {
+        SQLite::Statement info(out, "SELECT name FROM pragma_table_info(?) ORDER BY cid");
+        info.bind(1, item.name);
+        while (info.executeStep())
+            cols.push_back(info.getColumn(0).getString());
+    }
+    std::string names = "rowid", marks = "?";
+    for (const auto& c : cols) {
+        // Appended, not prefixed onto the quoted name's temporary: GCC 12
+        // at -O3 takes the prefixing for an overlapping copy (-Wrestrict).
+        names += ',';
+        names += QuoteId(c);
+        marks += ",?";
+    }
+    SQLite::Statement ins(out, "INSERT INTO " + QuoteId(item.name) + " (" + names + ") VALUES (" + marks + ")");
+    std::unique_ptr<SQLite::Statement> rd;
+    try {
+        rd = std::make_unique<SQLite::Statement>(
+            old, "SELECT " + names + " FROM " + QuoteId(item.name) + " ORDER BY rowid");
+    } catch (const SQLite::Exception&) {
+        return; // nothing of this table can be read
+    }
+    for (;;) {
+        // A read that fails ends this table, keeping what was read;
+        // a write that fails fails the repair.
+        bool more = false;
+        try {
+            more = rd->executeStep();
+        } catch (const SQLite::Exception&) {
+            break;
+        }
+        if (!more)
+            break;
+        for (int i = 0; i <= int(cols.size()); ++i) {
+            auto col = rd->getColumn(i);
+            if (col.isNull())
+                ins.bind(i + 1);
+            else if (i == 0)
+                ins.bind(1, col.getInt64());
+            else
+                ins.bind(i + 1, col.getString());
+        }
+        ins.exec();
+        ins.reset();
+    }
+}
+
+// Every row that can still be read, then the indexes anew, in one
+// transaction; the new file must pass the check it is made to pass.
+void rebuildInto(
+    SQLite::Database& old, SQLite::Database& out, const std::vector<SchemaItem>& schema, const std::string& name)
+{
+    out.exec("PRAGMA application_id=" + std::to_string(kApplicationId));
+    SQLite::Transaction tx(out);
+    for (const auto& item : schema)
+        if (item.type == "table")
+            copyTable(old, out, item);
+    for (const auto& item : schema)
+        if (item.type == "index")
+            out.exec(item.sql);
+    tx.commit();
+    if (!passesIntegrityCheck(out))
+        throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired.", name);
+}
+
+// The repaired copy on the disk, then one atomic step: the name holds
+// either the old file or the repaired one.
+void replaceWithRepaired(const std::string& fresh, const std::string& name)
+{
+    if (!syncPath(fresh, false)) {
+        RemoveFile(fresh);
+        throw Error(errRepairFailed, "The repaired copy of '" + name + "' could not be written to the disk.", name);
+    }
+    std::error_code ec;
+    fs::rename(fresh, name, ec);
+    if (ec) {
+        RemoveFile(fresh);
+        throw Error(
+            errRepairFailed, "The repaired database could not replace '" + name + "': " + ec.message(), name);
+    }
+}
+
+} // namespace
+
+bool Workspace::RepairDatabase(const std::string& name)
+{
+    requireRepairableFile(name);
     std::vector<SchemaItem> schema;
     // Held from the check to the rename, so no other program's transaction
     // is lost under the rebuilt file.
@@ -236,22 +363,10 @@ bool Workspace::RepairDatabase(const std::string& name)
     try {
         old = openFile(name, SQLite::OPEN_READWRITE);
         holdExclusively(*old);
-        // The mark sits in the file's header, readable however damaged the
-        // pages behind it are: another program's file is never rewritten.
-        {
-            SQLite::Statement appId(*old, "PRAGMA application_id");
-            appId.executeStep();
-            if (appId.getColumn(0).getInt() != kApplicationId)
-                throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
-        }
-        SQLite::Statement check(*old, "PRAGMA integrity_check");
-        bool ok = check.executeStep() && check.getColumn(0).getString() == "ok";
-        if (ok)
+        requireOwnMark(*old, name);
+        if (passesIntegrityCheck(*old))
             return false;
-        SQLite::Statement s(*old, "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL "
-                                  "ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid");
-        while (s.executeStep())
-            schema.push_back({ s.getColumn(0).getString(), s.getColumn(1).getString(), s.getColumn(2).getString() });
+        schema = readSchema(*old);
     } catch (const SQLite::Exception& e) {
         if ((e.getErrorCode() & 0xFF) == SQLITE_BUSY || (e.getErrorCode() & 0xFF) == SQLITE_LOCKED)
             RaiseEngineError(e, name);
@@ -260,74 +375,14 @@ bool Workspace::RepairDatabase(const std::string& name)
     if (schema.empty())
         throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: its table list is lost.", name);
 
-    // Rebuild beside the damaged file: every row that can still be read, in
-    // its old order, then the indexes anew; the old file is replaced only when
+    // Rebuild beside the damaged file; the old file is replaced only when
     // the new one is whole.
     const std::string fresh = name + ".repair";
     RemoveFile(fresh);
     std::unique_ptr<SQLite::Database> out;
     try {
         out = openFile(fresh, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        out->exec("PRAGMA application_id=" + std::to_string(kApplicationId));
-        SQLite::Transaction tx(*out);
-        for (const auto& item : schema) {
-            if (item.type != "table")
-                continue;
-            out->exec(item.sql);
-            std::vector<std::string> cols;
-            {
-                SQLite::Statement info(*out, "SELECT name FROM pragma_table_info(?) ORDER BY cid");
-                info.bind(1, item.name);
-                while (info.executeStep())
-                    cols.push_back(info.getColumn(0).getString());
-            }
-            std::string names = "rowid", marks = "?";
-            for (const auto& c : cols) {
-                // Appended piece by piece: GCC 12 misreads "," + temporary as
-                // an overlapping copy (-Wrestrict) at -O3.
-                names += ',';
-                names += QuoteId(c);
-                marks += ",?";
-            }
-            SQLite::Statement ins(*out, "INSERT INTO " + QuoteId(item.name) + " (" + names + ") VALUES (" + marks + ")");
-            std::unique_ptr<SQLite::Statement> rd;
-            try {
-                rd = std::make_unique<SQLite::Statement>(
-                    *old, "SELECT " + names + " FROM " + QuoteId(item.name) + " ORDER BY rowid");
-            } catch (const SQLite::Exception&) {
-                continue; // nothing of this table can be read
-            }
-            for (;;) {
-                // A read that fails ends this table, keeping what was read;
-                // a write that fails fails the repair.
-                bool more = false;
-                try {
-                    more = rd->executeStep();
-                } catch (const SQLite::Exception&) {
-                    break;
-                }
-                if (!more)
-                    break;
-                for (int i = 0; i <= int(cols.size()); ++i) {
-                    auto col = rd->getColumn(i);
-                    if (col.isNull())
-                        ins.bind(i + 1);
-                    else if (i == 0)
-                        ins.bind(1, col.getInt64());
-                    else
-                        ins.bind(i + 1, col.getString());
-                }
-                ins.exec();
-                ins.reset();
-            }
-        }
-        for (const auto& item : schema)
-            if (item.type == "index")
-                out->exec(item.sql);
-        tx.commit();
-        SQLite::Statement check(*out, "PRAGMA integrity_check");
-        if (!check.executeStep() || check.getColumn(0).getString() != "ok")
-            throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired.", name);
+        rebuildInto(*old, *out, schema, name);
     } catch (const SQLite::Exception& e) {
         const int reason = out ? sqlite3_system_errno(out->getHandle()) : errno;
         out.reset();
@@ -341,16 +396,7 @@ bool Workspace::RepairDatabase(const std::string& name)
         throw;
     }
     out.reset();
-    if (!syncPath(fresh, false)) {
-        RemoveFile(fresh);
-        throw Error(errRepairFailed, "The repaired copy of '" + name + "' could not be written to the disk.", name);
-    }
-    // One atomic step: the name holds either the old file or the repaired one.
-    fs::rename(fresh, name, ec);
-    if (ec) {
-        RemoveFile(fresh);
-        throw Error(errRepairFailed, "The repaired database could not replace '" + name + "': " + ec.message(), name);
-    }
+    replaceWithRepaired(fresh, name);
     old.reset();
     syncPath(folderOf(name), true);
     return true;

@@ -1,5 +1,6 @@
 #include "step_cursor.h"
 
+#include "engine_detail.h"
 #include "sqlite_support.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -113,15 +114,16 @@ StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::s
     select_ += " FROM " + QuoteId(def.Name);
     // The engine's order: the index's fields, then the rowid for equal keys.
     std::string equal;
-    for (std::size_t i = 0; i <= keyFields_.size(); ++i) {
-        const std::string col = i < keyFields_.size() ? QuoteId(fields_[keyFields_[i]]) : "rowid";
-        const std::string sep = i ? ", " : "";
-        ascending_ += sep + col;
-        descending_ += sep + col + " DESC";
-        tuple_ += sep + col;
-        marks_ += sep + "?";
-        if (i < keyFields_.size()) equal += (i ? " AND " : "") + col + " = ?";
+    std::vector<std::string> keyCols;
+    for (std::size_t i = 0; i < keyFields_.size(); ++i) {
+        keyCols.push_back(QuoteId(fields_[keyFields_[i]]));
+        equal += (i ? " AND " : "") + keyCols[i] + " = ?";
     }
+    const auto key = detail::orderedKey(keyCols);
+    ascending_ = key.ascending;
+    descending_ = key.descending;
+    tuple_ = key.columns;
+    marks_ = key.marks;
     auto& c = db.connection();
     detail::Guarded(file_, [&] {
         prepareWalks("");
@@ -265,15 +267,7 @@ void StepCursor::start(SQLite::Statement& st, Way way, bool fromHere)
 {
     stop();
     if (fromHere) {
-        int i = 1;
-        for (int k : keyFields_) {
-            if (row_[k])
-                st.bind(i, *row_[k]);
-            else
-                st.bind(i);
-            ++i;
-        }
-        st.bind(i, static_cast<int64_t>(rowid_));
+        detail::bindOrderedKey(st, keyFields_, row_, rowid_);
         runKey_.clear();
         for (int k : keyFields_)
             runKey_.push_back(row_[k]);
