@@ -56,8 +56,7 @@ struct Program {
     void Use(long rows, long every)
     {
         const QString name = QStringLiteral("D%1_%2.mdb").arg(rows).arg(every);
-        if (open == name)
-            return;
+        if (open == name) return;
         file = SparseDatabase(rows, every);
         QFile::link(QString::fromStdString(file), dir.filePath(name));
         if (auto* record = Forms::Find<tellora::DisplayRecord>()) {
@@ -119,8 +118,8 @@ void Report(benchmark::State& state, double engine, double raw, long n, double s
 }
 
 // The scan floor: one filtered pass over the table, sorted by SQLite.
-double ScanFloor(const std::string& bound, const std::string& order, const std::string& date,
-    const std::string& time, int limit)
+double ScanFloor(
+    const std::string& bound, const std::string& order, const std::string& date, const std::string& time, int limit)
 {
     return Seconds([&] {
         RawWalk(program().file,
@@ -207,9 +206,8 @@ void ChartPrevious(benchmark::State& state, long rows, long every)
             w->MSChart1.repaint();
         });
         state.SetIterationTime(t);
-        raw += Seconds([&] {
-            RawStepBack(program().file, kChartable, date, time, false, backStep - 1, tellora::ChartGroupSize);
-        });
+        raw += Seconds(
+            [&] { RawStepBack(program().file, kChartable, date, time, false, backStep - 1, tellora::ChartGroupSize); });
         scan += ScanFloor("<", "Bdate DESC, Btime DESC, rowid DESC", date, time, backStep - 1);
         engine += t;
         ++n;

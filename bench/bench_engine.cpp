@@ -70,8 +70,7 @@ void DaoMoveNext(benchmark::State& state)
     rs->Seek(">=", { DateOf(kRows / 2) });
     for (auto _ : state) {
         rs->MoveNext();
-        if (rs->EOF_())
-            rs->MoveFirst();
+        if (rs->EOF_()) rs->MoveFirst();
     }
 }
 BENCHMARK(DaoMoveNext);
@@ -84,8 +83,7 @@ void DaoMovePrevious(benchmark::State& state)
     rs->Seek(">=", { DateOf(kRows / 2) });
     for (auto _ : state) {
         rs->MovePrevious();
-        if (rs->BOF())
-            rs->MoveLast();
+        if (rs->BOF()) rs->MoveLast();
     }
 }
 BENCHMARK(DaoMovePrevious);
@@ -94,8 +92,9 @@ BENCHMARK(DaoMovePrevious);
 void RawMoveNext(benchmark::State& state)
 {
     SQLite::Database db(ReadingsDatabase(kRows));
-    SQLite::Statement st(db, "SELECT rowid, * FROM BLOOD WHERE (Bdate, Btime, rowid) > (?, ?, ?) "
-                             "ORDER BY Bdate, Btime, rowid LIMIT 1");
+    SQLite::Statement st(db,
+        "SELECT rowid, * FROM BLOOD WHERE (Bdate, Btime, rowid) > (?, ?, ?) "
+        "ORDER BY Bdate, Btime, rowid LIMIT 1");
     std::string d = DateOf(kRows / 2), t = TimeOf(kRows / 2);
     int64_t rowid = 0;
     for (auto _ : state) {

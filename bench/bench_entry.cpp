@@ -87,14 +87,12 @@ double ProbePeakMiB()
 {
     char exe[4096];
     const ssize_t len = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (len <= 0)
-        return 0;
+    if (len <= 0) return 0;
     exe[len] = 0;
     char arg[] = "--probe=delete";
     char* args[] = { exe, arg, nullptr };
     pid_t pid = 0;
-    if (posix_spawn(&pid, exe, nullptr, nullptr, args, environ) != 0)
-        return 0;
+    if (posix_spawn(&pid, exe, nullptr, nullptr, args, environ) != 0) return 0;
     int status = 0;
     rusage usage {};
     wait4(pid, &status, 0, &usage);
@@ -175,8 +173,7 @@ void DeleteByDateAll(benchmark::State& state)
         const double t = Seconds([&] { w->Delete.Press(); });
         state.SetIterationTime(t);
         QApplication::processEvents();
-        if (!s.Record()->Btime.Text().isEmpty())
-            state.SkipWithError("readings remain");
+        if (!s.Record()->Btime.Text().isEmpty()) state.SkipWithError("readings remain");
         s.Copy();
         raw += Seconds([&] {
             SQLite::Database db(file, SQLite::OPEN_READWRITE, 2000);
@@ -240,8 +237,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--probe=delete") == 0)
-            return DeleteProbe(argc, argv);
+        if (std::strcmp(argv[i], "--probe=delete") == 0) return DeleteProbe(argc, argv);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

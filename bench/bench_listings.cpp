@@ -67,8 +67,7 @@ struct Program {
     void Use(long rows, long every)
     {
         const QString name = QStringLiteral("D%1_%2.mdb").arg(rows).arg(every);
-        if (open == name)
-            return;
+        if (open == name) return;
         Close();
         file = SparseDatabase(rows, every);
         QFile::link(QString::fromStdString(file), dir.filePath(name));
@@ -141,14 +140,15 @@ void Report(benchmark::State& state, double engine, double raw, long n, double s
     }
 }
 
-double ScanFloor(const std::string& test, const std::string& bound, const std::string& order,
-    const std::string& date, const std::string& time, int limit)
+double ScanFloor(const std::string& test, const std::string& bound, const std::string& order, const std::string& date,
+    const std::string& time, int limit)
 {
     const bool keyed = !date.empty();
     return Seconds([&] {
         RawWalk(program().file,
-            "SELECT " + kColumns + " FROM BLOOD NOT INDEXED WHERE " + (keyed ? "(Bdate, Btime) " + bound + " (?, ?) AND " : std::string())
-                + test + " ORDER BY " + order + " LIMIT " + std::to_string(limit),
+            "SELECT " + kColumns + " FROM BLOOD NOT INDEXED WHERE "
+                + (keyed ? "(Bdate, Btime) " + bound + " (?, ?) AND " : std::string()) + test + " ORDER BY " + order
+                + " LIMIT " + std::to_string(limit),
             keyed ? std::vector<std::string> { date, time } : std::vector<std::string> {}, limit);
     });
 }
@@ -262,8 +262,7 @@ int main(int argc, char** argv)
                     ->Unit(benchmark::kMillisecond)
                     ->UseManualTime()
                     ->Iterations(kIterations);
-                benchmark::RegisterBenchmark(
-                    ("PreviousPage" + suffix).c_str(), PreviousPage, injectionLog, rows, every)
+                benchmark::RegisterBenchmark(("PreviousPage" + suffix).c_str(), PreviousPage, injectionLog, rows, every)
                     ->Unit(benchmark::kMillisecond)
                     ->UseManualTime()
                     ->Iterations(kIterations);

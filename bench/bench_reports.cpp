@@ -25,10 +25,10 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QProcess>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <benchmark/benchmark.h>

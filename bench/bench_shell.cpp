@@ -53,8 +53,7 @@ bool runProcess(const std::string& exe, std::string arg)
 {
     char* argv[] = { const_cast<char*>(exe.c_str()), arg.data(), nullptr };
     pid_t pid = 0;
-    if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ) != 0)
-        return false;
+    if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -72,11 +71,9 @@ int probe(int argc, char** argv)
     forms::RecordingDesktop desk; // keeps the program in the current folder
     tellora::RegisterShellWindows();
     tellora::RegisterAllWindows();
-    if (!tellora::StartProgram())
-        return 1;
+    if (!tellora::StartProgram()) return 1;
     forms::Form* panel = forms::Forms::Find("BloodMenu");
-    if (!panel)
-        return 1;
+    if (!panel) return 1;
     waitShown(panel);
     // Ends at once, as "Exit Program" does.
     std::fflush(nullptr);
@@ -175,7 +172,10 @@ void StepHandler(benchmark::State& state, bool next)
         state.ResumeTiming();
     }
 }
-void NextRecordHandler(benchmark::State& state) { StepHandler(state, true); }
+void NextRecordHandler(benchmark::State& state)
+{
+    StepHandler(state, true);
+}
 void PreviousRecordHandler(benchmark::State& state)
 {
     OpenProgram program;
@@ -187,8 +187,7 @@ void PreviousRecordHandler(benchmark::State& state)
     // From the newest reading back: a million steps away from the oldest.
     for (auto _ : state)
         record->PreviousRecord.Press();
-    if (program.desk.beeps)
-        state.SkipWithError("reached the start of the data");
+    if (program.desk.beeps) state.SkipWithError("reached the start of the data");
 }
 BENCHMARK(NextRecordHandler)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 BENCHMARK(PreviousRecordHandler)->Unit(benchmark::kMicrosecond)->Iterations(2000);
@@ -198,10 +197,8 @@ BENCHMARK(PreviousRecordHandler)->Unit(benchmark::kMicrosecond)->Iterations(2000
 int main(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--probe=shell") == 0)
-            return probe(argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (std::strcmp(argv[i], "--probe=shell") == 0) return probe(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

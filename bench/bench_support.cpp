@@ -7,8 +7,8 @@
 #include <QDir>
 #include <SQLiteCpp/SQLiteCpp.h>
 
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -30,10 +30,8 @@ std::string TimeOf(long i)
 std::string ReadingsDatabase(long rows, int logEvery)
 {
     const std::string dir = QDir::tempPath().toStdString();
-    const std::string name
-        = dir + "/tellora-bench-" + std::to_string(rows) + "-" + std::to_string(logEvery) + ".mdb";
-    if (std::filesystem::exists(name))
-        return name;
+    const std::string name = dir + "/tellora-bench-" + std::to_string(rows) + "-" + std::to_string(logEvery) + ".mdb";
+    if (std::filesystem::exists(name)) return name;
     const std::string part = name + ".part";
     std::filesystem::remove(part);
     tellora::CreateReadingsDatabase(QString::fromStdString(part));
@@ -80,8 +78,7 @@ std::string SparseDatabase(long rows, long every)
     const std::string dir = QDir::tempPath().toStdString();
     const std::string name
         = dir + "/tellora-bench-sparse-" + std::to_string(rows) + "-" + std::to_string(every) + ".mdb";
-    if (std::filesystem::exists(name))
-        return name;
+    if (std::filesystem::exists(name)) return name;
     const std::string part = name + ".part";
     std::filesystem::remove(part);
     tellora::CreateReadingsDatabase(QString::fromStdString(part));
@@ -115,8 +112,8 @@ std::string SparseDatabase(long rows, long every)
     return name;
 }
 
-int RawWalk(const std::string& file, const std::string& sql, const std::vector<std::string>& binds, int limit,
-    RawKey* last)
+int RawWalk(
+    const std::string& file, const std::string& sql, const std::vector<std::string>& binds, int limit, RawKey* last)
 {
     SQLite::Database db(file, SQLite::OPEN_READWRITE, 2000);
     db.exec("PRAGMA journal_mode=DELETE");
@@ -129,8 +126,7 @@ int RawWalk(const std::string& file, const std::string& sql, const std::vector<s
     while (n < limit && st.executeStep()) {
         for (int c = 0; c < 13; ++c)
             row[c] = st.getColumn(c + 1).getString();
-        if (last)
-            *last = { row[0], row[1], st.getColumn(0).getInt64() };
+        if (last) *last = { row[0], row[1], st.getColumn(0).getInt64() };
         ++n;
     }
     return n;
@@ -140,8 +136,10 @@ void RawStepBack(const std::string& file, const std::string& test, const std::st
     bool inclusive, int back, int group)
 {
     RawKey start;
-    const std::string before = date.empty() ? "" : std::string("(Bdate, Btime) ") + (inclusive ? "<=" : "<") + " (?, ?) AND ";
-    const std::vector<std::string> key = date.empty() ? std::vector<std::string> {} : std::vector<std::string> { date, time };
+    const std::string before
+        = date.empty() ? "" : std::string("(Bdate, Btime) ") + (inclusive ? "<=" : "<") + " (?, ?) AND ";
+    const std::vector<std::string> key
+        = date.empty() ? std::vector<std::string> {} : std::vector<std::string> { date, time };
     const int found = RawWalk(file,
         "SELECT " + RawColumns + " FROM BLOOD WHERE " + before + test + " ORDER BY Bdate DESC, Btime DESC, rowid DESC",
         key, back, &start);
@@ -151,14 +149,14 @@ void RawStepBack(const std::string& file, const std::string& test, const std::st
                 + " ORDER BY Bdate, Btime, rowid",
             { start.date, start.time }, group);
     else
-        RawWalk(file, "SELECT " + RawColumns + " FROM BLOOD WHERE " + test + " ORDER BY Bdate, Btime, rowid", {}, group);
+        RawWalk(
+            file, "SELECT " + RawColumns + " FROM BLOOD WHERE " + test + " ORDER BY Bdate, Btime, rowid", {}, group);
 }
 
 double CurrentMemoryMiB()
 {
     std::FILE* f = std::fopen("/proc/self/statm", "r");
-    if (!f)
-        return 0;
+    if (!f) return 0;
     long pages = 0, resident = 0;
     const int got = std::fscanf(f, "%ld %ld", &pages, &resident);
     std::fclose(f);

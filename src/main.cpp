@@ -10,7 +10,6 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("Tellora");
     tellora::RegisterShellWindows();
     tellora::RegisterAllWindows();
-    if (!tellora::StartProgram())
-        return 1;
+    if (!tellora::StartProgram()) return 1;
     return app.exec();
 }

@@ -3,9 +3,9 @@
 #include "charts/register.h"
 #include "entry/register.h"
 #include "listings/register.h"
+#include "maintenance/register.h"
 #include "reports/current/register.h"
 #include "reports/range/register.h"
-#include "maintenance/register.h"
 
 namespace tellora {
 

@@ -17,7 +17,10 @@
 namespace {
 
 // As the benchmark fixtures write them: one reading every 15 minutes from 2000-01-01.
-QString DateOf(long i) { return QDate(2000, 1, 1).addDays(i / 96).toString("yyyy-MM-dd"); }
+QString DateOf(long i)
+{
+    return QDate(2000, 1, 1).addDays(i / 96).toString("yyyy-MM-dd");
+}
 
 QString TimeOf(long i)
 {
@@ -50,7 +53,8 @@ void Draw(const QString& path, long first)
             continue;
         }
         painter.setFont(italic);
-        for (const char* h : { "BLOOD", "BLOOD", "DATE", "TIME", "SUGAR", "PRESSURE", "PULSE", "WEIGHT", "TEMP.", "SPO2" })
+        for (const char* h :
+            { "BLOOD", "BLOOD", "DATE", "TIME", "SUGAR", "PRESSURE", "PULSE", "WEIGHT", "TEMP.", "SPO2" })
             text(30, 9, QString::fromLatin1(h));
         painter.setFont(face);
         for (int line = 11; line <= 60; ++line, ++reading) {

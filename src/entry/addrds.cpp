@@ -55,13 +55,25 @@ void AddRds::Form_Load()
     Bdates.setFocus();
 }
 
-void AddRds::Form_Unload() { SetReadingLocks(true); }
+void AddRds::Form_Unload()
+{
+    SetReadingLocks(true);
+}
 
-AddRds::Lookup AddRds::Check() { return LookUpKey(Bdate.Text(), FormatShortTime(Btime.Text())); }
+AddRds::Lookup AddRds::Check()
+{
+    return LookUpKey(Bdate.Text(), FormatShortTime(Btime.Text()));
+}
 
-bool AddRds::CheckRecord() { return Check() == Lookup::Found; }
+bool AddRds::CheckRecord()
+{
+    return Check() == Lookup::Found;
+}
 
-void AddRds::Btime_LostFocus() { Check(); }
+void AddRds::Btime_LostFocus()
+{
+    Check();
+}
 
 void AddRds::SaveRd_Click()
 {
@@ -77,8 +89,7 @@ void AddRds::SaveRd_Click()
         Btime.setFocus();
         return;
     }
-    if (Check() != Lookup::Free)
-        return;
+    if (Check() != Lookup::Free) return;
     long long row = 0;
     try {
         ReadingsTable readings = OpenReadings();
@@ -92,11 +103,13 @@ void AddRds::SaveRd_Click()
         ReportSaveFailure(e);
         return;
     }
-    if (auto* record = forms::Forms::Find<DisplayRecord>())
-        CopyToDisplay(*record, row);
+    if (auto* record = forms::Forms::Find<DisplayRecord>()) CopyToDisplay(*record, row);
     Unload();
 }
 
-void AddRds::CancelAdd_Click() { Unload(); }
+void AddRds::CancelAdd_Click()
+{
+    Unload();
+}
 
 } // namespace tellora

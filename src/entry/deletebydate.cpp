@@ -44,9 +44,15 @@ void DeleteByDate::Form_Load()
     Bdates.setFocus();
 }
 
-void DeleteByDate::Form_Unload() { SetReadingLocks(true); }
+void DeleteByDate::Form_Unload()
+{
+    SetReadingLocks(true);
+}
 
-void DeleteByDate::Bdates_LostFocus() { Bdate.SetText(Bdates.Stored()); }
+void DeleteByDate::Bdates_LostFocus()
+{
+    Bdate.SetText(Bdates.Stored());
+}
 
 void DeleteByDate::Delete_Click()
 {
@@ -83,8 +89,7 @@ void DeleteByDate::Delete_Click()
             }
             deletion.Commit();
         }
-        if (emptied)
-            record->ClearRecord();
+        if (emptied) record->ClearRecord();
         readings.Close();
     } catch (const dao::Error& e) {
         forms::MsgBox(QString::fromLatin1(DeleteFailedMessage) + QString::fromStdString(e.what()));
@@ -92,6 +97,9 @@ void DeleteByDate::Delete_Click()
     Unload();
 }
 
-void DeleteByDate::Cancel_Click() { Unload(); }
+void DeleteByDate::Cancel_Click()
+{
+    Unload();
+}
 
 } // namespace tellora

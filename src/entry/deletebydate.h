@@ -6,11 +6,11 @@
 
 namespace tellora {
 
-inline constexpr const char* NothingToDeleteMessage =
-    "There are no records to delete before the date you have entered.";
-inline constexpr const char* DeleteWarning =
-    "By entering a valid date below and clicking on Delete all records up to the date entered will be erased from "
-    "the database. Be careful, once the records have been deleted they are gone forever!";
+inline constexpr const char* NothingToDeleteMessage
+    = "There are no records to delete before the date you have entered.";
+inline constexpr const char* DeleteWarning
+    = "By entering a valid date below and clicking on Delete all records up to the date entered will be erased from "
+      "the database. Be careful, once the records have been deleted they are gone forever!";
 // Shown when the engine refuses the deletion (nothing was deleted); the engine's reason follows.
 inline constexpr const char* DeleteFailedMessage = "No readings were deleted.  ";
 

@@ -70,30 +70,32 @@ void EditRds::Form_Load()
     Bdates.setFocus();
 }
 
-void EditRds::Form_Unload() { SetReadingLocks(true); }
+void EditRds::Form_Unload()
+{
+    SetReadingLocks(true);
+}
 
 EditRds::Lookup EditRds::Match()
 {
     auto* record = Forms::Find<DisplayRecord>();
-    if (!record)
-        return Lookup::Free;
+    if (!record) return Lookup::Free;
     const bool changed = Bdates.Stored() != record->Bdate.Text() || Btime.Text() != record->Btime.Text();
-    if (!changed)
-        return Lookup::Free;
+    if (!changed) return Lookup::Free;
     // A change of form only (8:30 AM for 08:30 AM) keeps the reading's own
     // key, which is no duplicate of itself.
-    if (Bdate.Text() == record->Bdate.Text() && SameStoredTime(Btime.Text(), record->Btime.Text()))
-        return Lookup::Free;
+    if (Bdate.Text() == record->Bdate.Text() && SameStoredTime(Btime.Text(), record->Btime.Text())) return Lookup::Free;
     return LookUpKey(Bdate.Text(), Btime.Text());
 }
 
-void EditRds::Btime_LostFocus() { Match(); }
+void EditRds::Btime_LostFocus()
+{
+    Match();
+}
 
 void EditRds::Save_Click()
 {
     auto* record = Forms::Find<DisplayRecord>();
-    if (!record)
-        return;
+    if (!record) return;
     // The time list still holding the shown time keeps the stored one, even
     // one this system cannot read.
     const bool timeKept = Btime.Text() == record->Btime.Text();
@@ -103,8 +105,7 @@ void EditRds::Save_Click()
         Btime.setFocus();
         return;
     }
-    if (Match() != Lookup::Free)
-        return;
+    if (Match() != Lookup::Free) return;
 
     bool gone = false;
     long long row = 0;
@@ -140,6 +141,9 @@ void EditRds::Save_Click()
     Unload();
 }
 
-void EditRds::CancelEdit_Click() { Unload(); }
+void EditRds::CancelEdit_Click()
+{
+    Unload();
+}
 
 } // namespace tellora

@@ -6,11 +6,11 @@
 namespace tellora {
 
 // Shown when the reading being edited is no longer stored under its key.
-inline constexpr const char* EditedReadingGoneMessage =
-    "The reading you are editing could not be found in the database.  Nothing was changed.";
+inline constexpr const char* EditedReadingGoneMessage
+    = "The reading you are editing could not be found in the database.  Nothing was changed.";
 // Shown when the current reading's date lies outside the years the picker offers.
-inline constexpr const char* DateOutOfRangeMessage =
-    "The date of this reading lies outside the years 2000 to 2099, so it cannot be edited here.";
+inline constexpr const char* DateOutOfRangeMessage
+    = "The date of this reading lies outside the years 2000 to 2099, so it cannot be edited here.";
 
 class EditRds : public ReadingEntryForm {
     Q_OBJECT

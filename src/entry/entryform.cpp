@@ -15,8 +15,14 @@ namespace tellora {
 using forms::Forms;
 
 namespace {
-bool isDigit(int code) { return code >= '0' && code <= '9'; }
-bool isErase(int code) { return code == 8 || code == 127; }
+bool isDigit(int code)
+{
+    return code >= '0' && code <= '9';
+}
+bool isErase(int code)
+{
+    return code == 8 || code == 127;
+}
 } // namespace
 
 QStringList QuarterHourTimes()
@@ -49,15 +55,13 @@ void DecimalFilter(int& keyAscii)
 void DosageFilter(const QString& text, int& keyAscii)
 {
     // The length step drops the key first; the digit step then beeps for it.
-    if (text.length() == 6 && !isErase(keyAscii))
-        keyAscii = 0;
+    if (text.length() == 6 && !isErase(keyAscii)) keyAscii = 0;
     DigitFilter(keyAscii);
 }
 
 void FreeTextFilter(const QString& text, int& keyAscii)
 {
-    if (text.length() == PickEntrySize && !isErase(keyAscii))
-        keyAscii = 0;
+    if (text.length() == PickEntrySize && !isErase(keyAscii)) keyAscii = 0;
 }
 
 ReadingEntryForm::ReadingEntryForm(const QString& name)
@@ -107,7 +111,10 @@ void ReadingEntryForm::PlaceControls(const Placement& at, forms::CommandButton& 
         { &lblSystolic, "lblSystolic", "systolic", after(at.Bpressure) },
         { .control = &Dpressure, .name = "Dpressure", .rect = at.Dpressure, .tab = 4, .label = &lblDiastolic },
         { &lblDiastolic, "lblDiastolic", "diastolic", after(at.Dpressure) },
-        { .control = &lblPulse, .name = "lblPulse", .caption = "Pulse:", .rect = left(at.Bpulse),
+        { .control = &lblPulse,
+            .name = "lblPulse",
+            .caption = "Pulse:",
+            .rect = left(at.Bpulse),
             .font = at.pulseLabelFont },
         { .control = &Bpulse, .name = "Bpulse", .rect = at.Bpulse, .tab = 5, .label = &lblPulse },
         { &lblWeight, "lblWeight", "Weight:", left(at.Bweight) },
@@ -116,8 +123,11 @@ void ReadingEntryForm::PlaceControls(const Placement& at, forms::CommandButton& 
         { .control = &Temp, .name = "Temp", .rect = at.Temp, .tab = 7, .label = &lblTemp },
         { &lblSpo2, "lblSpo2", "SPO2:", left(at.Spo2, 1455) },
         { .control = &Spo2, .name = "Spo2", .rect = at.Spo2, .tab = 8, .label = &lblSpo2 },
-        { .control = &lblHeading, .name = "lblHeading", .caption = "Insulin Dosage Information",
-            .rect = { at.headingLeft, at.headingTop, 3135, 255 }, .font = heading },
+        { .control = &lblHeading,
+            .name = "lblHeading",
+            .caption = "Insulin Dosage Information",
+            .rect = { at.headingLeft, at.headingTop, 3135, 255 },
+            .font = heading },
         { &lblInstype, "lblInstype", "Insulin Injected:", left(at.Instype, 1455) },
         { .control = &Instype, .name = "Instype", .rect = at.Instype, .tab = 9, .label = &lblInstype },
         { &lblInsamt, "lblInsamt", "Dosage:", left(at.Insamt, 1455) },
@@ -128,7 +138,10 @@ void ReadingEntryForm::PlaceControls(const Placement& at, forms::CommandButton& 
         { .control = &Bcomm, .name = "Bcomm", .rect = at.Bcomm, .tab = 12, .label = &lblComm },
         { &save, saveName, saveCaption, at.save, 13 },
         { &cancel, cancelName, "Cancel", at.cancel, 14 },
-        { .control = &Bdate, .name = "Bdate", .rect = { 120, 120, 1215, 285 }, .font = forms::FontSpec {},
+        { .control = &Bdate,
+            .name = "Bdate",
+            .rect = { 120, 120, 1215, 285 },
+            .font = forms::FontSpec {},
             .visible = false },
     });
     // The heading names both pressure boxes; the word behind each tells them apart.
@@ -143,33 +156,45 @@ void ReadingEntryForm::PlaceControls(const Placement& at, forms::CommandButton& 
 forms::TextBox* ReadingEntryForm::ValueBox(Reading::Field field)
 {
     switch (field) {
-    case Reading::Bsugar: return &Bsugar;
-    case Reading::Bpressure: return &Bpressure;
-    case Reading::Dpressure: return &Dpressure;
-    case Reading::Bpulse: return &Bpulse;
-    case Reading::Bweight: return &Bweight;
-    case Reading::Bcomm: return &Bcomm;
-    case Reading::Temp: return &Temp;
-    case Reading::SPO2: return &Spo2;
-    default: return nullptr;
+    case Reading::Bsugar:
+        return &Bsugar;
+    case Reading::Bpressure:
+        return &Bpressure;
+    case Reading::Dpressure:
+        return &Dpressure;
+    case Reading::Bpulse:
+        return &Bpulse;
+    case Reading::Bweight:
+        return &Bweight;
+    case Reading::Bcomm:
+        return &Bcomm;
+    case Reading::Temp:
+        return &Temp;
+    case Reading::SPO2:
+        return &Spo2;
+    default:
+        return nullptr;
     }
 }
 
 forms::ComboBox* ReadingEntryForm::ValueList(Reading::Field field)
 {
     switch (field) {
-    case Reading::Instype: return &Instype;
-    case Reading::Insamt: return &Insamt;
-    case Reading::Site: return &Site;
-    default: return nullptr;
+    case Reading::Instype:
+        return &Instype;
+    case Reading::Insamt:
+        return &Insamt;
+    case Reading::Site:
+        return &Site;
+    default:
+        return nullptr;
     }
 }
 
 QString ReadingEntryForm::ValueText(Reading::Field field) const
 {
     auto* self = const_cast<ReadingEntryForm*>(this);
-    if (forms::TextBox* box = self->ValueBox(field))
-        return box->Text();
+    if (forms::TextBox* box = self->ValueBox(field)) return box->Text();
     forms::ComboBox* list = self->ValueList(field);
     return list ? list->Text() : QString();
 }
@@ -180,12 +205,10 @@ void ReadingEntryForm::SetValueText(Reading::Field field, const QString& text)
     // use the field's 50 of 45, a file written elsewhere anything): it is
     // kept whole rather than cut on the next save.
     if (forms::TextBox* box = ValueBox(field)) {
-        if (box->MaxLength() > 0 && text.size() > box->MaxLength())
-            box->SetMaxLength(int(text.size()));
+        if (box->MaxLength() > 0 && text.size() > box->MaxLength()) box->SetMaxLength(int(text.size()));
         box->SetText(text);
     } else if (forms::ComboBox* list = ValueList(field)) {
-        if (list->MaxLength() > 0 && text.size() > list->MaxLength())
-            list->SetMaxLength(int(text.size()));
+        if (list->MaxLength() > 0 && text.size() > list->MaxLength()) list->SetMaxLength(int(text.size()));
         list->SetText(text);
     }
 }
@@ -238,16 +261,14 @@ ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const 
         // A reading stored under either time separator has this time.
         if (SeekReading(*readings.rs, date, time)) {
             found = true;
-            if (auto* record = Forms::Find<DisplayRecord>())
-                record->ShowRecord(*readings.rs);
+            if (auto* record = Forms::Find<DisplayRecord>()) record->ShowRecord(*readings.rs);
         }
         readings.Close();
     } catch (const dao::Error& e) {
         forms::MsgBox(QString::fromLatin1(CheckFailedMessage) + QString::fromStdString(e.what()));
         return Lookup::Failed;
     }
-    if (!found)
-        return Lookup::Free;
+    if (!found) return Lookup::Free;
     forms::Beep();
     forms::MsgBox(DuplicateMessage);
     Unload();
@@ -257,8 +278,7 @@ ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const 
 void ReadingEntryForm::WriteFields(dao::Recordset& rs, const Reading* replaced, bool timeKept) const
 {
     Reading entered = EnteredReading();
-    if (replaced && timeKept)
-        entered[Reading::Btime] = (*replaced)[Reading::Btime];
+    if (replaced && timeKept) entered[Reading::Btime] = (*replaced)[Reading::Btime];
     for (int f = 0; f < Reading::FieldCount; ++f) {
         const auto field = Reading::Field(f);
         // What the edit left as it was goes back whole, however long.
@@ -279,8 +299,7 @@ void ReadingEntryForm::CopyToDisplay(DisplayRecord& record, long long row) const
     for (Reading::Field f : ValueFields) {
         forms::TextBox& box = record.ValueBox(f);
         const QString text = entered.Text(f);
-        if (box.MaxLength() > 0 && text.size() > box.MaxLength())
-            box.SetMaxLength(int(text.size()));
+        if (box.MaxLength() > 0 && text.size() > box.MaxLength()) box.SetMaxLength(int(text.size()));
         box.SetText(text);
     }
     record.SetShownRow(row);
@@ -291,6 +310,9 @@ void ReadingEntryForm::ReportSaveFailure(const dao::Error& e)
     forms::MsgBox(QString::fromLatin1(SaveFailedMessage) + QString::fromStdString(e.what()));
 }
 
-void ReadingEntryForm::Bdates_LostFocus() { Bdate.SetText(Bdates.Stored()); }
+void ReadingEntryForm::Bdates_LostFocus()
+{
+    Bdate.SetText(Bdates.Stored());
+}
 
 } // namespace tellora

@@ -78,8 +78,8 @@ protected:
         int headingLeft, headingTop;
         forms::FontSpec pulseLabelFont;
     };
-    void PlaceControls(const Placement& at, forms::CommandButton& save, const char* saveName, const QString& saveCaption,
-        forms::CommandButton& cancel, const char* cancelName);
+    void PlaceControls(const Placement& at, forms::CommandButton& save, const char* saveName,
+        const QString& saveCaption, forms::CommandButton& cancel, const char* cancelName);
 
     void FillDosages();
     void FillTimes();

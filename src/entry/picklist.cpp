@@ -10,18 +10,19 @@ namespace tellora {
 
 namespace {
 
-std::string std8(const QString& s) { return s.toStdString(); }
+std::string std8(const QString& s)
+{
+    return s.toStdString();
+}
 
 // Equal as the store's index compares them: letter case of A to Z ignored,
 // every other character exact.
 bool SameEntry(const QString& a, const QString& b)
 {
-    if (a.size() != b.size())
-        return false;
+    if (a.size() != b.size()) return false;
     auto fold = [](QChar c) { return c.unicode() < 128 ? c.toLower() : c; };
     for (qsizetype i = 0; i < a.size(); ++i)
-        if (fold(a[i]) != fold(b[i]))
-            return false;
+        if (fold(a[i]) != fold(b[i])) return false;
     return true;
 }
 
@@ -69,29 +70,23 @@ StoreState InspectStore(const PickList& list, const QString& fileName)
 {
     const std::string name = std8(fileName);
     std::error_code ec;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(name, ec)))
-        return StoreState::Missing;
-    if (!dao::FileExists(name))
-        return StoreState::Foreign; // a folder, or a link to nothing
-    if (std::filesystem::file_size(name, ec) == 0 && !ec)
-        return StoreState::Unfinished;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(name, ec))) return StoreState::Missing;
+    if (!dao::FileExists(name)) return StoreState::Foreign; // a folder, or a link to nothing
+    if (std::filesystem::file_size(name, ec) == 0 && !ec) return StoreState::Unfinished;
     std::unique_ptr<dao::Database> db;
     try {
         db = dao::DefaultWorkspace().OpenDatabase(name);
     } catch (const dao::Error& e) {
         // A file another program holds says nothing about its state.
-        if (e.Number() == dao::errInUse)
-            throw;
+        if (e.Number() == dao::errInUse) throw;
         return StoreState::Damaged;
     }
     StoreState state = StoreState::Store;
     try {
         const dao::TableDef table = db->GetTableDef(list.table);
-        if (!table.FindField(list.field) || !table.FindIndex(list.index))
-            state = StoreState::Foreign;
+        if (!table.FindField(list.field) || !table.FindIndex(list.index)) state = StoreState::Foreign;
     } catch (const dao::Error& e) {
-        if (e.Number() == dao::errInUse)
-            throw;
+        if (e.Number() == dao::errInUse) throw;
         if (e.Number() != dao::errObjectNotFound)
             state = StoreState::Damaged;
         else
@@ -105,16 +100,14 @@ StoreState InspectStore(const PickList& list, const QString& fileName)
 QStringList ReadEntries(const PickList& list, const QString& fileName)
 {
     QStringList entries;
-    if (!dao::FileExists(std8(fileName)))
-        return entries;
+    if (!dao::FileExists(std8(fileName))) return entries;
     OpenStore store(list, fileName);
     if (!store.rs->EOF_()) {
         store.rs->MoveFirst();
         while (!store.rs->EOF_()) {
             // An entry without a value (written by another program) is
             // passed over; the entries after it still show.
-            if (const dao::Value entry = store.rs->GetValue(list.field))
-                entries << QString::fromStdString(*entry);
+            if (const dao::Value entry = store.rs->GetValue(list.field)) entries << QString::fromStdString(*entry);
             store.rs->MoveNext();
         }
     }
@@ -142,8 +135,7 @@ bool DeleteEntry(const PickList& list, const QString& fileName, const QString& t
     OpenStore store(list, fileName);
     store.rs->Seek("=", { std8(text) });
     const bool found = !store.rs->NoMatch();
-    if (found)
-        store.rs->Delete();
+    if (found) store.rs->Delete();
     store.close();
     return found;
 }

@@ -12,9 +12,9 @@ namespace tellora {
 
 struct PickList {
     const char* extension; // ".qnm"
-    const char* table;     // "ZOT"
-    const char* field;     // "InsName"
-    const char* index;     // "Quarvo"
+    const char* table; // "ZOT"
+    const char* field; // "InsName"
+    const char* index; // "Quarvo"
 };
 
 inline constexpr PickList InsulinNames { ".qnm", "ZOT", "InsName", "Quarvo" };
@@ -34,11 +34,11 @@ void CreateStore(const PickList& list, const QString& fileName);
 
 // What lies under a store's name.
 enum class StoreState {
-    Missing,    // nothing
-    Store,      // the store, with its table, field and index
+    Missing, // nothing
+    Store, // the store, with its table, field and index
     Unfinished, // an empty file, or a database of this program without any table: nothing to lose
-    Damaged,    // a file that will not open as a database of this program
-    Foreign,    // a database of this program holding something else: another store, a readings database
+    Damaged, // a file that will not open as a database of this program
+    Foreign, // a database of this program holding something else: another store, a readings database
 };
 // Throws dao::Error (errInUse) when another program holds the file.
 StoreState InspectStore(const PickList& list, const QString& fileName);

@@ -109,7 +109,10 @@ PickListEditor::PickListEditor(const char* formName, const PickListEditorText& t
     NameGrid.Click = [this] { NameGrid_Click(); };
 }
 
-QString PickListEditor::StoreFile() const { return StoreFileName(text_.list, OpenBaseName()); }
+QString PickListEditor::StoreFile() const
+{
+    return StoreFileName(text_.list, OpenBaseName());
+}
 
 void PickListEditor::WriteFrame()
 {
@@ -153,8 +156,7 @@ void PickListEditor::Form_Load()
             }
         }
         ReadStore();
-        if (EntryCount() > PickListLimit - 1)
-            AddNewName.hide();
+        if (EntryCount() > PickListLimit - 1) AddNewName.hide();
         SetReadingLocks(false);
         CentreOnScreen();
         Show();
@@ -170,8 +172,7 @@ QString PickListEditor::MendStore(const QString& file, const dao::Error& failure
     const QString name = QString::fromLatin1(text_.storeName);
     const QString reason = QString::fromStdString(failure.Description());
     // A store another program holds is left alone, whatever it holds.
-    if (failure.Number() == dao::errInUse)
-        return QStringLiteral("The %1 could not be read.  %2").arg(name, reason);
+    if (failure.Number() == dao::errInUse) return QStringLiteral("The %1 could not be read.  %2").arg(name, reason);
     try {
         switch (InspectStore(text_.list, file)) {
         case StoreState::Unfinished:
@@ -180,8 +181,7 @@ QString PickListEditor::MendStore(const QString& file, const dao::Error& failure
             return QString::fromLatin1(text_.repaired);
         case StoreState::Damaged:
             // The engine rebuilds only a file of its own; any other it leaves.
-            if (dao::DefaultWorkspace().RepairDatabase(file.toStdString()))
-                return QString::fromLatin1(text_.repaired);
+            if (dao::DefaultWorkspace().RepairDatabase(file.toStdString())) return QString::fromLatin1(text_.repaired);
             break;
         case StoreState::Foreign:
             return QStringLiteral("The file %1 is not an %2, so it was left as it is.  Move or rename it to have a "
@@ -206,33 +206,34 @@ void PickListEditor::FocusFirstInTabOrder()
     for (int i = 0; i < 14; ++i) {
         QWidget* w = inDescriptionOrder[i];
         const int tab = text_.tabs[std::size_t(i)];
-        if (tab < 0 || w->isHidden() || !w->isEnabled())
-            continue;
+        if (tab < 0 || w->isHidden() || !w->isEnabled()) continue;
         if (!first || tab < firstTab) {
             first = w;
             firstTab = tab;
         }
     }
-    if (first)
-        first->setFocus();
+    if (first) first->setFocus();
 }
 
-void PickListEditor::Form_Unload() { SetReadingLocks(true); }
+void PickListEditor::Form_Unload()
+{
+    SetReadingLocks(true);
+}
 
 void PickListEditor::RefreshGrid()
 {
     NameGrid.Clear();
     WriteFrame();
     const QString file = StoreFile();
-    if (text_.refreshCreates && !dao::FileExists(file.toStdString()))
-        CreateStore(text_.list, file);
+    if (text_.refreshCreates && !dao::FileExists(file.toStdString())) CreateStore(text_.list, file);
     ReadStore();
     AddNewName.setVisible(EntryCount() <= PickListLimit - 1);
 }
 
 void PickListEditor::ReportFailure(const dao::Error& e)
 {
-    forms::MsgBox(QStringLiteral("The %1 could not be changed.  %2").arg(text_.storeName, QString::fromStdString(e.what())));
+    forms::MsgBox(
+        QStringLiteral("The %1 could not be changed.  %2").arg(text_.storeName, QString::fromStdString(e.what())));
     try {
         RefreshGrid();
     } catch (const dao::Error&) {
@@ -297,7 +298,10 @@ void PickListEditor::ExitDelete_Click()
     SelectedText.SetText(QString());
 }
 
-void PickListEditor::Exit_Click() { Unload(); }
+void PickListEditor::Exit_Click()
+{
+    Unload();
+}
 
 void PickListEditor::NameGrid_Click()
 {
@@ -374,12 +378,10 @@ void PickListEditor::Delete_Click()
     }
     try {
         const bool deleted = DeleteEntry(text_.list, StoreFile(), InsName.Text());
-        if (!deleted)
-            forms::MsgBox(text_.noMatch);
+        if (!deleted) forms::MsgBox(text_.noMatch);
         SelectedText.SetText(QString());
         InsName.SetText(QString());
-        if (deleted)
-            RefreshGrid();
+        if (deleted) RefreshGrid();
     } catch (const dao::Error& e) {
         ReportFailure(e);
     }

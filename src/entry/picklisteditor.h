@@ -17,7 +17,7 @@ struct PickListEditorText {
     int help;
     PickList list;
     const char* storeName; // "insulin names database"
-    const char* heading;   // column 1
+    const char* heading; // column 1
     const char* addButton;
     const char* editButton;
     const char* deleteButton;

@@ -19,12 +19,24 @@ SearchRds::SearchRds()
     HelpContextID = 90;
     Layout({
         { .control = &Bdates, .name = "Bdates", .rect = { 1320, 840, 1935, 360 }, .tab = 0, .label = &Label1 },
-        { .control = &Label1, .name = "Label1", .caption = "Select a date to search.", .rect = { 480, 240, 3735, 375 },
-            .tab = 1, .font = forms::SansBold975 },
-        { .control = &Search, .name = "Search", .caption = "Search", .rect = { 480, 1560, 1575, 615 }, .tab = 2,
+        { .control = &Label1,
+            .name = "Label1",
+            .caption = "Select a date to search.",
+            .rect = { 480, 240, 3735, 375 },
+            .tab = 1,
             .font = forms::SansBold975 },
-        { .control = &CancelSearch, .name = "CancelSearch", .caption = "Cancel", .rect = { 2640, 1560, 1575, 615 },
-            .tab = 3, .font = forms::SansBold975 },
+        { .control = &Search,
+            .name = "Search",
+            .caption = "Search",
+            .rect = { 480, 1560, 1575, 615 },
+            .tab = 2,
+            .font = forms::SansBold975 },
+        { .control = &CancelSearch,
+            .name = "CancelSearch",
+            .caption = "Cancel",
+            .rect = { 2640, 1560, 1575, 615 },
+            .tab = 3,
+            .font = forms::SansBold975 },
         { .control = &Bdate, .name = "Bdate", .rect = { 120, 120, 1215, 285 }, .visible = false },
     });
     Label1.SetCentred(true);
@@ -43,9 +55,15 @@ void SearchRds::Form_Load()
     Bdates.setFocus();
 }
 
-void SearchRds::Form_Unload() { SetReadingLocks(true); }
+void SearchRds::Form_Unload()
+{
+    SetReadingLocks(true);
+}
 
-void SearchRds::Bdates_LostFocus() { Bdate.SetText(Bdates.Stored()); }
+void SearchRds::Bdates_LostFocus()
+{
+    Bdate.SetText(Bdates.Stored());
+}
 
 void SearchRds::Search_Click()
 {
@@ -55,8 +73,7 @@ void SearchRds::Search_Click()
         readings.rs->Seek(">=", { Bdate.Text().toStdString() });
         if (!readings.rs->NoMatch()) {
             found = true;
-            if (auto* record = Forms::Find<DisplayRecord>())
-                record->ShowRecord(*readings.rs);
+            if (auto* record = Forms::Find<DisplayRecord>()) record->ShowRecord(*readings.rs);
         }
         readings.Close();
     } catch (const dao::Error& e) {
@@ -71,6 +88,9 @@ void SearchRds::Search_Click()
     Unload();
 }
 
-void SearchRds::CancelSearch_Click() { Unload(); }
+void SearchRds::CancelSearch_Click()
+{
+    Unload();
+}
 
 } // namespace tellora

@@ -12,7 +12,8 @@ void PrintStandardRow(forms::PictureBox& page, const Reading& row, int line)
     PrintAt(page, 11, line, FormatMediumTime(row.Text(Reading::Btime)));
     PrintAt(page, 23, line, row.Text(Reading::Bsugar));
     PrintAt(page, 34, line,
-        TrimTrailing(row.Text(Reading::Bpressure)) + QStringLiteral(" / ") + TrimTrailing(row.Text(Reading::Dpressure)));
+        TrimTrailing(row.Text(Reading::Bpressure)) + QStringLiteral(" / ")
+            + TrimTrailing(row.Text(Reading::Dpressure)));
     PrintAt(page, 46, line, row.Text(Reading::Bpulse));
     PrintAt(page, 56, line, row.Text(Reading::Bweight));
     PrintAt(page, 65, line, row.Text(Reading::Temp));

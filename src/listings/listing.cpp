@@ -46,7 +46,10 @@ ListingWindow::ListingWindow(const char* name, ListingDescription description)
     Picture1.SetFontBold(true);
 }
 
-bool ListingWindow::Qualifies(const Reading& row) const { return (row.*description_.listed)(); }
+bool ListingWindow::Qualifies(const Reading& row) const
+{
+    return (row.*description_.listed)();
+}
 
 void ListingWindow::SkipUnlisted(dao::StepCursor& rs) const
 {

@@ -20,7 +20,6 @@
 
 #include <vector>
 
-
 namespace dao {
 class StepCursor;
 }
@@ -95,8 +94,8 @@ private:
     // cursor on the reading the page starts from, or gives false when no
     // reading is listed at all; `path` gets what the fill can go to by
     // bookmark instead of walking again.
-    bool StartPageBack(dao::StepCursor& rs, int limit, const std::vector<std::string>* from,
-        std::vector<long long>& path) const;
+    bool StartPageBack(
+        dao::StepCursor& rs, int limit, const std::vector<std::string>* from, std::vector<long long>& path) const;
     int LineCountValue() const;
     // Lets the cursor's walk pass over the readings this listing does not
     // list (when the program walks that way); the row under it stays.

@@ -36,7 +36,13 @@ void About::Form_Load()
     Show();
 }
 
-void About::Form_LostFocus() { Unload(); }
-void About::Close_Click() { Unload(); }
+void About::Form_LostFocus()
+{
+    Unload();
+}
+void About::Close_Click()
+{
+    Unload();
+}
 
 } // namespace tellora

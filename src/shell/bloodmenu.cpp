@@ -31,9 +31,18 @@ void BloodMenu::Form_Load()
     Show();
 }
 
-void BloodMenu::Command1_Click() { forms::Forms::Load("MakeDatabase"); }
-void BloodMenu::Command2_Click() { forms::Forms::Load("SelectDbase"); }
+void BloodMenu::Command1_Click()
+{
+    forms::Forms::Load("MakeDatabase");
+}
+void BloodMenu::Command2_Click()
+{
+    forms::Forms::Load("SelectDbase");
+}
 // Nothing is open between user actions, so ending at once loses nothing.
-void BloodMenu::Command3_Click() { forms::EndProgram(); }
+void BloodMenu::Command3_Click()
+{
+    forms::EndProgram();
+}
 
 } // namespace tellora

@@ -31,8 +31,7 @@ bool HasCurrentLayout(dao::Database& db)
     try {
         const dao::TableDef td = db.GetTableDef("BLOOD");
         for (const auto& f : ReadingFields)
-            if (!td.FindField(f.name))
-                return false;
+            if (!td.FindField(f.name)) return false;
         return td.FindIndex("Readings") != nullptr;
     } catch (const dao::Error&) {
         return false;

@@ -29,7 +29,10 @@ const forms::FontSpec DefaultFont {};
 constexpr int labelL = 240, labelW = 1815, boxL = 2160, boxW = 2415;
 constexpr int rlabelL = 5880, rlabelW = 1935, rboxL = 7920, rboxW = 2535;
 constexpr int boxH = 375, labelH = 255;
-constexpr int row(int i) { return 1200 + 480 * i; }
+constexpr int row(int i)
+{
+    return 1200 + 480 * i;
+}
 constexpr int buttonH = 615;
 } // namespace
 
@@ -46,14 +49,20 @@ DisplayRecord::DisplayRecord()
     constexpr int x0 = (10710 - (2 * smallW + 3 * wideW + 4 * gap)) / 2;
     constexpr int bigW = 2895, bigGap = 240, x1 = (10710 - (3 * bigW + 2 * bigGap)) / 2;
     Layout({
-        { .control = &Label9, .name = "Label9", .caption = "Press the F1 key if you need Help",
-            .rect = { 2400, 120, 5910, 375 }, .font = HelpFont },
+        { .control = &Label9,
+            .name = "Label9",
+            .caption = "Press the F1 key if you need Help",
+            .rect = { 2400, 120, 5910, 375 },
+            .font = HelpFont },
         { &lblDatabase, "lblDatabase", "Database now open:", { 2160, 645, 2295, labelH } },
         { .control = &DatabaseName, .name = "DatabaseName", .rect = { 4560, 600, 3615, boxH }, .label = &lblDatabase },
 
         { &lblDate, "lblDate", "Date:", { labelL, row(0) + 45, labelW, labelH } },
         { .control = &Bdates, .name = "Bdates", .rect = { boxL, row(0), boxW, boxH }, .label = &lblDate },
-        { .control = &Bdate, .name = "Bdate", .rect = { 4680, row(0), 1095, boxH }, .font = DefaultFont,
+        { .control = &Bdate,
+            .name = "Bdate",
+            .rect = { 4680, row(0), 1095, boxH },
+            .font = DefaultFont,
             .visible = false },
         { &lblTime, "lblTime", "Time:", { labelL, row(1) + 45, labelW, labelH } },
         { .control = &Btime, .name = "Btime", .rect = { boxL, row(1), boxW, boxH }, .label = &lblTime },
@@ -75,8 +84,11 @@ DisplayRecord::DisplayRecord()
         { .control = &Temp, .name = "Temp", .rect = { rboxL, row(0), rboxW, boxH }, .tab = 12, .label = &lblTemp },
         { &lblSpo2, "lblSpo2", "SPO2:", { rlabelL, row(1) + 45, rlabelW, labelH } },
         { .control = &Spo2, .name = "Spo2", .rect = { rboxL, row(1), rboxW, boxH }, .tab = 13, .label = &lblSpo2 },
-        { .control = &lblInsulin, .name = "lblInsulin", .caption = "Insulin Dosage Information",
-            .rect = { rlabelL, row(2) + 45, 4575, labelH }, .font = HeadingFont },
+        { .control = &lblInsulin,
+            .name = "lblInsulin",
+            .caption = "Insulin Dosage Information",
+            .rect = { rlabelL, row(2) + 45, 4575, labelH },
+            .font = HeadingFont },
         { &lblInstype, "lblInstype", "Insulin Injected:", { rlabelL, row(3) + 45, rlabelW, labelH } },
         { .control = &Instype, .name = "Instype", .rect = { rboxL, row(3), rboxW, boxH }, .label = &lblInstype },
         { &lblInsamt, "lblInsamt", "Dosage:", { rlabelL, row(4) + 45, rlabelW, labelH } },
@@ -86,12 +98,12 @@ DisplayRecord::DisplayRecord()
 
         { &FirstRecord, "FirstRecord", "<<", { x0, row1, smallW, buttonH }, 11, 0, {},
             "Show the first reading in the database." },
-        { &PreviousRecord, "PreviousRecord", "Previous Record", { x0 + smallW + gap, row1, wideW, buttonH }, 3, 0,
-            {}, "Display the previous record." },
+        { &PreviousRecord, "PreviousRecord", "Previous Record", { x0 + smallW + gap, row1, wideW, buttonH }, 3, 0, {},
+            "Display the previous record." },
         { &Search, "Search", "Search", { x0 + smallW + wideW + 2 * gap, row1, wideW, buttonH }, 2, 90, {},
             "Search by date." },
-        { &NextRecord, "NextRecord", "Next Record", { x0 + smallW + 2 * wideW + 3 * gap, row1, wideW, buttonH }, 1,
-            0, {}, "Display the next reading." },
+        { &NextRecord, "NextRecord", "Next Record", { x0 + smallW + 2 * wideW + 3 * gap, row1, wideW, buttonH }, 1, 0,
+            {}, "Display the next reading." },
         { &LastRecord, "LastRecord", ">>", { x0 + smallW + 3 * wideW + 4 * gap, row1, smallW, buttonH }, 10, 0, {},
             "Show the last reading in the database." },
         { &Edit, "Edit", "Edit Reading", { x1, row2, bigW, buttonH }, 6, 60, {}, "Edit the displayed record." },
@@ -103,8 +115,8 @@ DisplayRecord::DisplayRecord()
             "Print all records, from the one displayed, to the screen." },
         { &Command1, "Command1", "Close Database", { x1 + bigW + bigGap, row3, bigW, buttonH }, 8, 110, {},
             "Close the current database." },
-        { &PrintReport, "PrintReport", "Print Report", { x1 + 2 * (bigW + bigGap), row3, bigW, buttonH }, 7, 200,
-            {}, "Prints the report from the record displayed." },
+        { &PrintReport, "PrintReport", "Print Report", { x1 + 2 * (bigW + bigGap), row3, bigW, buttonH }, 7, 200, {},
+            "Prints the report from the record displayed." },
     });
     // The heading names both pressure boxes; the word behind each tells them apart.
     LabelBox(Bpressure, { &lblPressure, &lblSystolic });
@@ -116,8 +128,7 @@ DisplayRecord::DisplayRecord()
     for (forms::TextBox* box : { &DatabaseName, &Bdates, &Bdate, &Btime, &Bsugar, &Bpressure, &Dpressure, &Bpulse,
              &Bweight, &Bcomm, &Temp, &Spo2, &Instype, &Insamt, &Site }) {
         box->SetLocked(true);
-        if (box != &Bdate)
-            box->SetBackColor(buttonFace);
+        if (box != &Bdate) box->SetBackColor(buttonFace);
     }
     for (forms::TextBox* box : { &Instype, &Insamt, &Site })
         box->SetMaxLength(DesignLimit(*box));
@@ -138,8 +149,7 @@ DisplayRecord::DisplayRecord()
 void DisplayRecord::SetMenuState(bool databaseOpen)
 {
     auto* main = Forms::Find<MDIStart>();
-    if (!main)
-        return;
+    if (!main) return;
     for (const auto& entry : MDIStart::StateEntries())
         main->Menu[entry.name].SetEnabled(databaseOpen ? entry.enabledWhenOpen : !entry.enabledWhenOpen);
 }
@@ -150,8 +160,7 @@ void DisplayRecord::Form_Load()
         SetStartPanelVisible(false);
         SetMenuState(true);
         auto* select = Forms::Find<SelectDbase>();
-        if (!select)
-            throw dao::Error(dao::errInvalidArgument, "no database chosen");
+        if (!select) throw dao::Error(dao::errInvalidArgument, "no database chosen");
         {
             ReadingsTable readings = OpenReadings();
             // A file of an older layout (or another program's) takes the
@@ -192,7 +201,8 @@ void DisplayRecord::Form_Unload()
     SetStartPanelVisible(true);
     if (main)
         for (const auto& entry : MDIStart::StateEntries())
-            if (QLatin1String(entry.name) != "mnuFileConfigureBackup" && QLatin1String(entry.name) != "mnuUtilitiesRestore")
+            if (QLatin1String(entry.name) != "mnuFileConfigureBackup"
+                && QLatin1String(entry.name) != "mnuUtilitiesRestore")
                 main->Menu[entry.name].SetEnabled(!entry.enabledWhenOpen);
 }
 
@@ -224,8 +234,7 @@ void DisplayRecord::ShowReading(const Reading& reading)
         forms::TextBox& box = ValueBox(ValueFields[i]);
         // A value longer than the box's limit (a file written elsewhere)
         // shows whole, so the edit window takes it whole.
-        if (box.MaxLength() > 0)
-            box.SetMaxLength(std::max<int>(DesignLimit(box), int(values[i].size())));
+        if (box.MaxLength() > 0) box.SetMaxLength(std::max<int>(DesignLimit(box), int(values[i].size())));
         box.SetText(values[i]);
     }
     shownRow_.reset();
@@ -233,28 +242,38 @@ void DisplayRecord::ShowReading(const Reading& reading)
 
 int DisplayRecord::DesignLimit(const forms::TextBox& box) const
 {
-    if (&box == &Instype || &box == &Site)
-        return 20;
-    if (&box == &Insamt)
-        return 6;
+    if (&box == &Instype || &box == &Site) return 20;
+    if (&box == &Insamt) return 6;
     return 0;
 }
 
 forms::TextBox& DisplayRecord::ValueBox(Reading::Field field)
 {
     switch (field) {
-    case Reading::Bsugar: return Bsugar;
-    case Reading::Bpressure: return Bpressure;
-    case Reading::Dpressure: return Dpressure;
-    case Reading::Bpulse: return Bpulse;
-    case Reading::Bweight: return Bweight;
-    case Reading::Bcomm: return Bcomm;
-    case Reading::Instype: return Instype;
-    case Reading::Insamt: return Insamt;
-    case Reading::Site: return Site;
-    case Reading::Temp: return Temp;
-    case Reading::SPO2: return Spo2;
-    default: return field == Reading::Bdate ? Bdate : Btime;
+    case Reading::Bsugar:
+        return Bsugar;
+    case Reading::Bpressure:
+        return Bpressure;
+    case Reading::Dpressure:
+        return Dpressure;
+    case Reading::Bpulse:
+        return Bpulse;
+    case Reading::Bweight:
+        return Bweight;
+    case Reading::Bcomm:
+        return Bcomm;
+    case Reading::Instype:
+        return Instype;
+    case Reading::Insamt:
+        return Insamt;
+    case Reading::Site:
+        return Site;
+    case Reading::Temp:
+        return Temp;
+    case Reading::SPO2:
+        return Spo2;
+    default:
+        return field == Reading::Bdate ? Bdate : Btime;
     }
 }
 
@@ -268,8 +287,7 @@ void DisplayRecord::ClearRecord()
 
 void DisplayRecord::WithReadings(const std::function<void(dao::Recordset&)>& work)
 {
-    if (Btime.Text().isEmpty())
-        return;
+    if (Btime.Text().isEmpty()) return;
     try {
         ReadingsTable readings = OpenReadings();
         work(*readings.rs);
@@ -294,28 +312,23 @@ bool DisplayRecord::FindCurrent(dao::Recordset& rs)
 void DisplayRecord::FirstRecord_Click()
 {
     WithReadings([this](dao::Recordset& rs) {
-        if (!rs.BOF())
-            rs.MoveFirst();
-        if (!rs.BOF() && !rs.EOF_())
-            ShowRecord(rs);
+        if (!rs.BOF()) rs.MoveFirst();
+        if (!rs.BOF() && !rs.EOF_()) ShowRecord(rs);
     });
 }
 
 void DisplayRecord::LastRecord_Click()
 {
     WithReadings([this](dao::Recordset& rs) {
-        if (!rs.EOF_())
-            rs.MoveLast();
-        if (!rs.BOF() && !rs.EOF_())
-            ShowRecord(rs);
+        if (!rs.EOF_()) rs.MoveLast();
+        if (!rs.BOF() && !rs.EOF_()) ShowRecord(rs);
     });
 }
 
 void DisplayRecord::NextRecord_Click()
 {
     WithReadings([this](dao::Recordset& rs) {
-        if (!FindCurrent(rs))
-            return;
+        if (!FindCurrent(rs)) return;
         rs.MoveNext();
         if (!rs.EOF_()) {
             ShowRecord(rs);
@@ -331,8 +344,7 @@ void DisplayRecord::NextRecord_Click()
 void DisplayRecord::PreviousRecord_Click()
 {
     WithReadings([this](dao::Recordset& rs) {
-        if (!FindCurrent(rs))
-            return;
+        if (!FindCurrent(rs)) return;
         rs.MovePrevious();
         if (!rs.BOF()) {
             ShowRecord(rs);
@@ -350,8 +362,7 @@ void DisplayRecord::Delete_Click()
         if (forms::MsgBox("Are You Sure?", forms::Buttons::OKCancel, forms::Icon::Question, "Delete Reading", 1)
             != forms::vbOK)
             return;
-        if (!FindCurrent(rs))
-            return;
+        if (!FindCurrent(rs)) return;
         rs.Delete();
         ClearRecord();
         rs.MoveNext();
@@ -360,12 +371,14 @@ void DisplayRecord::Delete_Click()
             return;
         }
         rs.MovePrevious();
-        if (!rs.BOF())
-            ShowRecord(rs);
+        if (!rs.BOF()) ShowRecord(rs);
     });
 }
 
-void DisplayRecord::Command1_Click() { Unload(); }
+void DisplayRecord::Command1_Click()
+{
+    Unload();
+}
 
 void DisplayRecord::AddReadings_Click()
 {
@@ -376,22 +389,22 @@ void DisplayRecord::AddReadings_Click()
 
 void DisplayRecord::Edit_Click()
 {
-    if (!Btime.Text().isEmpty())
-        Forms::Load("EditRds");
+    if (!Btime.Text().isEmpty()) Forms::Load("EditRds");
 }
 
 void DisplayRecord::Search_Click()
 {
-    if (!Btime.Text().isEmpty())
-        Forms::Load("SearchRds");
+    if (!Btime.Text().isEmpty()) Forms::Load("SearchRds");
 }
 
 void DisplayRecord::PrintToScreen_Click()
 {
-    if (!Btime.Text().isEmpty())
-        Forms::Load("DisplayScreen");
+    if (!Btime.Text().isEmpty()) Forms::Load("DisplayScreen");
 }
 
-void DisplayRecord::PrintReport_Click() { Forms::Load("PrintReports"); }
+void DisplayRecord::PrintReport_Click()
+{
+    Forms::Load("PrintReports");
+}
 
 } // namespace tellora

@@ -18,9 +18,9 @@ class Recordset;
 namespace tellora {
 
 // Shown when a database will not open.
-inline constexpr const char* OpenFailureMessage =
-    "The database will not open.  Try repairing it or restore from backup.  If the file is from an earlier "
-    "version of Ardeo or Mensor try the Conversion utility.";
+inline constexpr const char* OpenFailureMessage
+    = "The database will not open.  Try repairing it or restore from backup.  If the file is from an earlier "
+      "version of Ardeo or Mensor try the Conversion utility.";
 
 class DisplayRecord : public forms::Form {
     Q_OBJECT
@@ -49,8 +49,8 @@ public:
     forms::Label Label9;
     forms::Label lblDatabase;
     forms::TextBox DatabaseName;
-    forms::Label lblDate, lblTime, lblSugar, lblPressure, lblSystolic, lblDiastolic, lblPulse, lblWeight,
-        lblComments, lblTemp, lblSpo2, lblInsulin, lblInstype, lblInsamt, lblSite;
+    forms::Label lblDate, lblTime, lblSugar, lblPressure, lblSystolic, lblDiastolic, lblPulse, lblWeight, lblComments,
+        lblTemp, lblSpo2, lblInsulin, lblInstype, lblInsamt, lblSite;
     forms::TextBox Bdates;
     forms::TextBox Bdate;
     forms::TextBox Btime;

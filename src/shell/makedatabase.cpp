@@ -42,8 +42,7 @@ void MakeDatabase::NameKeyFilter(int& keyAscii)
         keyAscii = 0;
         forms::Beep();
     }
-    if (lower)
-        keyAscii = keyAscii - 'a' + 'A';
+    if (lower) keyAscii = keyAscii - 'a' + 'A';
 }
 
 QString MakeDatabase::NameText(const QString& text)
@@ -51,8 +50,7 @@ QString MakeDatabase::NameText(const QString& text)
     QString out;
     for (QChar c : text) {
         const char16_t u = c.unicode();
-        if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z'))
-            out += c.toUpper();
+        if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z')) out += c.toUpper();
     }
     return out;
 }
@@ -63,12 +61,10 @@ void MakeDatabase::FilterBox(forms::TextBox& box)
     // same rule, so that the file name is always LETTERS_LETTERS.mdb.
     const QString text = box.Text();
     const QString clean = NameText(text);
-    if (clean == text)
-        return;
+    if (clean == text) return;
     const int cursor = box.cursorPosition();
     const int removedBefore = cursor - NameText(text.left(cursor)).size();
-    if (clean.size() != text.size())
-        forms::Beep();
+    if (clean.size() != text.size()) forms::Beep();
     box.SetText(clean); // runs Change again, which finds nothing left to do
     box.setCursorPosition(std::max(0, cursor - removedBefore));
 }
@@ -100,6 +96,9 @@ void MakeDatabase::CreateDatabase_Click()
     Unload();
 }
 
-void MakeDatabase::CancelMake_Click() { Unload(); }
+void MakeDatabase::CancelMake_Click()
+{
+    Unload();
+}
 
 } // namespace tellora

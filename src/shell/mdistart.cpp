@@ -272,33 +272,76 @@ void MDIStart::closeEvent(QCloseEvent* event)
     forms::EndProgram();
 }
 
-void MDIStart::mnuFileConfigureBackup_Click() { forms::Forms::Load("Cback"); }
-void MDIStart::mnuFileConfigInsNames_Click() { forms::Forms::Load("AddNames"); }
-void MDIStart::mnuFileConfigInjSites_Click() { forms::Forms::Load("AddSites"); }
-void MDIStart::mnuFilePrtStdRptbyDate_Click() { forms::Forms::Load("StdRptByDate"); }
-void MDIStart::mnuFilePrtInjLogByDate_Click() { forms::Forms::Load("PrtInsLogByDate"); }
-void MDIStart::mnuUtilitiesCompact_Click() { forms::Forms::Load("CompactDbase"); }
-void MDIStart::mnuUtilitiesCompINDbase_Click() { forms::Forms::RunCommand("mnuUtilitiesCompINDbase_Click"); }
-void MDIStart::mnuUtilitiesCompISDbase_Click() { forms::Forms::RunCommand("mnuUtilitiesCompISDbase_Click"); }
-void MDIStart::mnuUtilitiesRepair_Click() { forms::Forms::Load("RepairDbase"); }
+void MDIStart::mnuFileConfigureBackup_Click()
+{
+    forms::Forms::Load("Cback");
+}
+void MDIStart::mnuFileConfigInsNames_Click()
+{
+    forms::Forms::Load("AddNames");
+}
+void MDIStart::mnuFileConfigInjSites_Click()
+{
+    forms::Forms::Load("AddSites");
+}
+void MDIStart::mnuFilePrtStdRptbyDate_Click()
+{
+    forms::Forms::Load("StdRptByDate");
+}
+void MDIStart::mnuFilePrtInjLogByDate_Click()
+{
+    forms::Forms::Load("PrtInsLogByDate");
+}
+void MDIStart::mnuUtilitiesCompact_Click()
+{
+    forms::Forms::Load("CompactDbase");
+}
+void MDIStart::mnuUtilitiesCompINDbase_Click()
+{
+    forms::Forms::RunCommand("mnuUtilitiesCompINDbase_Click");
+}
+void MDIStart::mnuUtilitiesCompISDbase_Click()
+{
+    forms::Forms::RunCommand("mnuUtilitiesCompISDbase_Click");
+}
+void MDIStart::mnuUtilitiesRepair_Click()
+{
+    forms::Forms::Load("RepairDbase");
+}
 
 void MDIStart::mnuUtilitiesDeleteByDate_Click()
 {
-    if (ReadingShown())
-        forms::Forms::Load("DeleteByDate");
+    if (ReadingShown()) forms::Forms::Load("DeleteByDate");
 }
 
-void MDIStart::mnuUtilitiesBackup_Click() { forms::Forms::RunCommand("BackupDbase"); }
-void MDIStart::mnuUtilitiesRestore_Click() { forms::Forms::Load("RestBackup"); }
-void MDIStart::mnuUtilitiesConvert_Click() { forms::Forms::Load("ConvertDbase"); }
-void MDIStart::mnuUtilitiesConvNewDbase_Click() { forms::Forms::Load("ConvertNewDbase"); }
-void MDIStart::mnuUtilitiesDeleteDbase_Click() { forms::Forms::Load("DeleteDbase"); }
-void MDIStart::mnuHelpAbout_Click() { forms::Forms::Load("About"); }
+void MDIStart::mnuUtilitiesBackup_Click()
+{
+    forms::Forms::RunCommand("BackupDbase");
+}
+void MDIStart::mnuUtilitiesRestore_Click()
+{
+    forms::Forms::Load("RestBackup");
+}
+void MDIStart::mnuUtilitiesConvert_Click()
+{
+    forms::Forms::Load("ConvertDbase");
+}
+void MDIStart::mnuUtilitiesConvNewDbase_Click()
+{
+    forms::Forms::Load("ConvertNewDbase");
+}
+void MDIStart::mnuUtilitiesDeleteDbase_Click()
+{
+    forms::Forms::Load("DeleteDbase");
+}
+void MDIStart::mnuHelpAbout_Click()
+{
+    forms::Forms::Load("About");
+}
 
 void MDIStart::Chart_Click(const QString& window)
 {
-    if (ReadingShown())
-        forms::Forms::Load(window);
+    if (ReadingShown()) forms::Forms::Load(window);
 }
 
 } // namespace tellora

@@ -8,7 +8,7 @@ namespace tellora {
 
 namespace {
 
-template <typename Row> Reading ReadRow(const Row& row)
+template<typename Row> Reading ReadRow(const Row& row)
 {
     Reading r;
     for (int f = 0; f < Reading::FieldCount; ++f)
@@ -27,12 +27,15 @@ QString Reading::Text(Field f) const
 QString Reading::RequiredText(Field f) const
 {
     if (!values[f])
-        throw dao::Error(dao::errInvalidUseOfNull,
-            std::string("The field '") + ReadingFields[f].name + "' holds no value (Null).");
+        throw dao::Error(
+            dao::errInvalidUseOfNull, std::string("The field '") + ReadingFields[f].name + "' holds no value (Null).");
     return QString::fromStdString(*values[f]);
 }
 
-void Reading::SetText(Field f, const QString& text) { values[f] = text.toStdString(); }
+void Reading::SetText(Field f, const QString& text)
+{
+    values[f] = text.toStdString();
+}
 
 bool Reading::Holds(Field f) const
 {
@@ -44,22 +47,26 @@ bool Reading::Holds(Field f) const
 bool Reading::IsStandard() const
 {
     for (Field f : StandardFields)
-        if (Holds(f))
-            return true;
+        if (Holds(f)) return true;
     return false;
 }
 
 bool Reading::IsInjection() const
 {
     for (Field f : InjectionFields)
-        if (Holds(f))
-            return true;
+        if (Holds(f)) return true;
     return false;
 }
 
-Reading Reading::From(const dao::Recordset& rs) { return ReadRow(rs); }
+Reading Reading::From(const dao::Recordset& rs)
+{
+    return ReadRow(rs);
+}
 
-Reading Reading::From(const dao::StepCursor& cursor) { return ReadRow(cursor); }
+Reading Reading::From(const dao::StepCursor& cursor)
+{
+    return ReadRow(cursor);
+}
 
 void Reading::WriteTo(dao::Recordset& rs) const
 {
@@ -87,8 +94,7 @@ Reading::Field Reading::FieldNamed(const std::string& name)
         return !field[i] && i == name.size();
     };
     for (int f = 0; f < FieldCount; ++f)
-        if (same(ReadingFields[f].name))
-            return Field(f);
+        if (same(ReadingFields[f].name)) return Field(f);
     throw dao::Error(dao::errItemNotFound, "The table 'BLOOD' has no field '" + name + "'.");
 }
 

@@ -26,9 +26,19 @@ struct ReadingField {
     int size;
 };
 inline constexpr ReadingField ReadingFields[13] = {
-    { "Bdate", 15 }, { "Btime", 15 }, { "Bsugar", 6 }, { "Bpressure", 3 }, { "Bpulse", 3 },
-    { "Bweight", 6 }, { "Bcomm", 50 }, { "Dpressure", 3 }, { "Instype", 20 }, { "Insamt", 6 },
-    { "Site", 20 }, { "SPO2", 6 }, { "Temp", 6 },
+    { "Bdate", 15 },
+    { "Btime", 15 },
+    { "Bsugar", 6 },
+    { "Bpressure", 3 },
+    { "Bpulse", 3 },
+    { "Bweight", 6 },
+    { "Bcomm", 50 },
+    { "Dpressure", 3 },
+    { "Instype", 20 },
+    { "Insamt", 6 },
+    { "Site", 20 },
+    { "SPO2", 6 },
+    { "Temp", 6 },
 };
 
 struct Reading {
@@ -91,11 +101,14 @@ struct Reading {
 };
 
 // The eleven value fields in the order the windows show, copy and store them.
-inline constexpr Reading::Field ValueFields[11] = { Reading::Bsugar, Reading::Bpressure, Reading::Dpressure,
-    Reading::Bpulse, Reading::Bweight, Reading::Bcomm, Reading::Instype, Reading::Insamt, Reading::Site, Reading::Temp,
-    Reading::SPO2 };
+inline constexpr Reading::Field ValueFields[11]
+    = { Reading::Bsugar, Reading::Bpressure, Reading::Dpressure, Reading::Bpulse, Reading::Bweight, Reading::Bcomm,
+          Reading::Instype, Reading::Insamt, Reading::Site, Reading::Temp, Reading::SPO2 };
 
 // The field name of a position.
-inline const char* FieldName(Reading::Field f) { return ReadingFields[f].name; }
+inline const char* FieldName(Reading::Field f)
+{
+    return ReadingFields[f].name;
+}
 
 } // namespace tellora

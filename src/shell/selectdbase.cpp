@@ -36,8 +36,7 @@ void SelectDbase::Form_Load()
 void SelectDbase::File1_DblClick()
 {
     // A maintenance window may be about to change any file of the folder.
-    if (MaintenanceLockHeld())
-        return;
+    if (MaintenanceLockHeld()) return;
     const QString file = File1.FileName();
     // No file selected (or a name too short to lose ".mdb"): nothing opens.
     if (file.size() < 4) {
@@ -55,6 +54,9 @@ void SelectDbase::File1_DblClick()
     record->DatabaseName.SetText(baseName);
 }
 
-void SelectDbase::Command1_Click() { Unload(); }
+void SelectDbase::Command1_Click()
+{
+    Unload();
+}
 
 } // namespace tellora

@@ -34,8 +34,7 @@ void RegisterShellWindows()
 bool StartProgram()
 {
     forms::Form* main = Forms::Load(MDIStart::FormName);
-    if (!main)
-        return false;
+    if (!main) return false;
     // The main window shows once its load step has ended, filling the
     // desktop's working area so that every window centred on the screen
     // stands inside it.
@@ -65,23 +64,19 @@ bool ReadingShown()
 void SetTopMenus(std::initializer_list<const char*> names, bool enabled)
 {
     auto* main = Forms::Find<MDIStart>();
-    if (!main)
-        return;
+    if (!main) return;
     for (const char* name : names)
-        if (forms::MenuItem* item = main->Menu.Find(name))
-            item->SetEnabled(enabled);
+        if (forms::MenuItem* item = main->Menu.Find(name)) item->SetEnabled(enabled);
 }
 
 void SetStartPanelVisible(bool visible)
 {
-    if (forms::Form* panel = Forms::Find(BloodMenu::FormName))
-        panel->SetVisible(visible);
+    if (forms::Form* panel = Forms::Find(BloodMenu::FormName)) panel->SetVisible(visible);
 }
 
 void SetReadingLocks(bool enabled)
 {
-    if (auto* record = Forms::Find<DisplayRecord>())
-        record->SetEnabled(enabled);
+    if (auto* record = Forms::Find<DisplayRecord>()) record->SetEnabled(enabled);
     SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, enabled);
 }
 
@@ -95,8 +90,8 @@ std::vector<QPointer<forms::Form>>& maintenanceHolders()
 void pruneHolders()
 {
     auto& holders = maintenanceHolders();
-    std::erase_if(holders,
-        [](const QPointer<forms::Form>& f) { return !f || f->state() == forms::Form::State::Unloaded; });
+    std::erase_if(
+        holders, [](const QPointer<forms::Form>& f) { return !f || f->state() == forms::Form::State::Unloaded; });
 }
 } // namespace
 
@@ -104,8 +99,7 @@ void HoldMaintenanceLock(forms::Form* holder, bool hideStartPanel)
 {
     pruneHolders();
     maintenanceHolders().push_back(holder);
-    if (hideStartPanel)
-        SetStartPanelVisible(false);
+    if (hideStartPanel) SetStartPanelVisible(false);
     SetTopMenus({ "mnuFile", "mnuUtilities", "mnuHelp" }, false);
 }
 
@@ -114,10 +108,8 @@ void ReleaseMaintenanceLock(forms::Form* holder, bool showStartPanel)
     auto& holders = maintenanceHolders();
     std::erase_if(holders, [holder](const QPointer<forms::Form>& f) { return f == holder; });
     pruneHolders();
-    if (!holders.empty())
-        return;
-    if (showStartPanel)
-        SetStartPanelVisible(true);
+    if (!holders.empty()) return;
+    if (showStartPanel) SetStartPanelVisible(true);
     SetTopMenus({ "mnuFile", "mnuUtilities", "mnuHelp" }, true);
 }
 
@@ -160,39 +152,41 @@ namespace tellora {
 
 namespace {
 
-    void seekEqual(dao::Recordset& rs, const std::vector<std::string>& key) { rs.Seek("=", key); }
-    void seekEqual(dao::StepCursor& cursor, const std::vector<std::string>& key) { cursor.Seek(key); }
+void seekEqual(dao::Recordset& rs, const std::vector<std::string>& key)
+{
+    rs.Seek("=", key);
+}
+void seekEqual(dao::StepCursor& cursor, const std::vector<std::string>& key)
+{
+    cursor.Seek(key);
+}
 
-    template <class Cursor> bool seekKey(Cursor& cursor, const QString& date, const QString& time)
-    {
-        // One indexed lookup for each spelling, never a walk over the table.
-        for (const QString& spelling : StoredTimeSpellings(time)) {
-            seekEqual(cursor, { date.toStdString(), spelling.toStdString() });
-            if (!cursor.NoMatch())
-                return true;
-        }
-        return false;
+template<class Cursor> bool seekKey(Cursor& cursor, const QString& date, const QString& time)
+{
+    // One indexed lookup for each spelling, never a walk over the table.
+    for (const QString& spelling : StoredTimeSpellings(time)) {
+        seekEqual(cursor, { date.toStdString(), spelling.toStdString() });
+        if (!cursor.NoMatch()) return true;
     }
+    return false;
+}
 
-    template <class Cursor> bool seekShown(Cursor& cursor)
-    {
-        auto* record = Forms::Find<DisplayRecord>();
-        if (!record || record->Btime.Text().isEmpty())
-            return false;
-        const QString date = record->Bdate.Text(), time = record->Btime.Text();
-        if (const auto row = record->ShownRow()) {
-            try {
-                cursor.SetBookmark(*row);
-                const Reading shown = Reading::From(cursor);
-                if (shown.Text(Reading::Bdate) == date && SameStoredTime(shown.Text(Reading::Btime), time))
-                    return true;
-            } catch (const dao::Error& e) {
-                if (e.Number() != dao::errInvalidBookmark)
-                    throw;
-            }
+template<class Cursor> bool seekShown(Cursor& cursor)
+{
+    auto* record = Forms::Find<DisplayRecord>();
+    if (!record || record->Btime.Text().isEmpty()) return false;
+    const QString date = record->Bdate.Text(), time = record->Btime.Text();
+    if (const auto row = record->ShownRow()) {
+        try {
+            cursor.SetBookmark(*row);
+            const Reading shown = Reading::From(cursor);
+            if (shown.Text(Reading::Bdate) == date && SameStoredTime(shown.Text(Reading::Btime), time)) return true;
+        } catch (const dao::Error& e) {
+            if (e.Number() != dao::errInvalidBookmark) throw;
         }
-        return seekKey(cursor, date, time);
     }
+    return seekKey(cursor, date, time);
+}
 
 } // namespace
 
@@ -202,10 +196,19 @@ std::optional<long long> ShownReadingRow()
     return record ? record->ShownRow() : std::nullopt;
 }
 
-bool SeekReading(dao::Recordset& rs, const QString& date, const QString& time) { return seekKey(rs, date, time); }
+bool SeekReading(dao::Recordset& rs, const QString& date, const QString& time)
+{
+    return seekKey(rs, date, time);
+}
 
-bool SeekShownReading(dao::Recordset& rs) { return seekShown(rs); }
+bool SeekShownReading(dao::Recordset& rs)
+{
+    return seekShown(rs);
+}
 
-bool SeekShownReading(dao::StepCursor& cursor) { return seekShown(cursor); }
+bool SeekShownReading(dao::StepCursor& cursor)
+{
+    return seekShown(cursor);
+}
 
 } // namespace tellora

@@ -6,8 +6,14 @@ namespace {
 Walk current = Walk::Skipping;
 }
 
-Walk ReadingsWalk() { return current; }
+Walk ReadingsWalk()
+{
+    return current;
+}
 
-void SetReadingsWalk(Walk walk) { current = walk; }
+void SetReadingsWalk(Walk walk)
+{
+    current = walk;
+}
 
 } // namespace tellora

@@ -13,7 +13,10 @@
 #include <string>
 #include <vector>
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace charttest {
 
@@ -33,10 +36,19 @@ struct LogRow {
 };
 
 // LogRow number i (from 0) of a steady log: two a day, 08:00 and 20:00.
-inline std::string DateOf(int i) { return QDate(2024, 1, 1).addDays(i / 2).toString("yyyy-MM-dd").toStdString(); }
-inline std::string TimeOf(int i) { return i % 2 ? "20:00" : "08:00"; }
+inline std::string DateOf(int i)
+{
+    return QDate(2024, 1, 1).addDays(i / 2).toString("yyyy-MM-dd").toStdString();
+}
+inline std::string TimeOf(int i)
+{
+    return i % 2 ? "20:00" : "08:00";
+}
 // The date label the chart shows for reading i (short date "M/d/yyyy").
-inline QString LabelOf(int i) { return QDate(2024, 1, 1).addDays(i / 2).toString("M/d/yyyy"); }
+inline QString LabelOf(int i)
+{
+    return QDate(2024, 1, 1).addDays(i / 2).toString("M/d/yyyy");
+}
 
 // n readings holding every measure; sugar, systolic, weight, temperature and
 // SpO2 count up from 100 + i, so every chart's first column does.
@@ -62,8 +74,7 @@ inline void WriteReadings(const QString& file, const std::vector<LogRow>& rows)
         reading[Reading::Bweight] = r.weight;
         reading[Reading::Temp] = r.temp;
         reading[Reading::SPO2] = r.spo2;
-        if (r.nullField)
-            reading[Reading::FieldNamed(*r.nullField)] = std::nullopt;
+        if (r.nullField) reading[Reading::FieldNamed(*r.nullField)] = std::nullopt;
         for (const std::string& f : r.nullFields)
             reading[Reading::FieldNamed(f)] = std::nullopt;
         readings.push_back(reading);
@@ -86,8 +97,7 @@ protected:
         WriteReadings("ANN_LEE.mdb", rows);
         open("ANN_LEE.mdb");
         ASSERT_NE(record(), nullptr);
-        if (current)
-            Show(rows.at(*current).date, rows.at(*current).time);
+        if (current) Show(rows.at(*current).date, rows.at(*current).time);
     }
 
     // Puts a stored reading into DisplayRecord as the current one.

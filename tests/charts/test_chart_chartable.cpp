@@ -81,7 +81,10 @@ std::vector<MatrixCase> Cases()
     return cases;
 }
 
-void PrintTo(const MatrixCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const MatrixCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ChartableMatrix : public ChartTest, public ::testing::WithParamInterface<MatrixCase> { };
 

@@ -107,10 +107,33 @@ const std::vector<PagingCase>& Cases()
             },
             1,
             {
-                { Action::Open, [] { std::vector<int> r { 3, 4 }; for (int i = 6; i <= 34; ++i) if (i != 33) r.push_back(i); r.push_back(35); return r; }(), 0, 0 },
+                { Action::Open,
+                    [] {
+                        std::vector<int> r { 3, 4 };
+                        for (int i = 6; i <= 34; ++i)
+                            if (i != 33) r.push_back(i);
+                        r.push_back(35);
+                        return r;
+                    }(),
+                    0, 0 },
                 { Action::Next, Range(36, 39), 0, 0 },
-                { Action::Previous, [] { std::vector<int> r { 3, 4 }; for (int i = 6; i <= 34; ++i) if (i != 33) r.push_back(i); r.push_back(35); return r; }(), 0, 0 },
-                { Action::Previous, [] { std::vector<int> r { 0, 3, 4 }; for (int i = 6; i <= 34; ++i) if (i != 33) r.push_back(i); return r; }(), 1, 1 },
+                { Action::Previous,
+                    [] {
+                        std::vector<int> r { 3, 4 };
+                        for (int i = 6; i <= 34; ++i)
+                            if (i != 33) r.push_back(i);
+                        r.push_back(35);
+                        return r;
+                    }(),
+                    0, 0 },
+                { Action::Previous,
+                    [] {
+                        std::vector<int> r { 0, 3, 4 };
+                        for (int i = 6; i <= 34; ++i)
+                            if (i != 33) r.push_back(i);
+                        return r;
+                    }(),
+                    1, 1 },
             } },
     };
     return cases;
@@ -166,28 +189,25 @@ std::vector<PagingParam> Params()
 {
     std::vector<PagingParam> out;
     for (const PagingCase& c : Cases())
-        for (auto [item, endBeep] : { std::pair { "mnuGraphicsBar1", true }, std::pair { "Bar2", false },
-                 std::pair { "barchart3", true }, std::pair { "barchart7", false }, std::pair { "linechart9", false },
-                 std::pair { "linechart4", true },
-                 // The weight, temperature and SpO2 windows, every one: only
-                 // the weight-by-date pair beeps when nothing follows the group.
-                 std::pair { "barchart10", true }, std::pair { "linechart10", true },
-                 std::pair { "barchart11", false }, std::pair { "linechart11", false },
-                 std::pair { "barchart12", false }, std::pair { "linechart12", false },
-                 std::pair { "mnuGraphsTempbyDateTimeBar", false }, std::pair { "mnuGraphsTempByTimDateLine", false },
-                 std::pair { "mnugraphsTempPulseDateTimeBar", false },
-                 std::pair { "mnuGraphsTempPulseDateTimeLine", false },
-                 std::pair { "mnuGraphsspo2datetimebar", false }, std::pair { "mnuGraphsspo2datetimeline", false },
-                 std::pair { "mnuGraphsspo2pulsedatetimeBar", false },
-                 std::pair { "mnuGraphsspo2puldatetimeline", false }, std::pair { "mnuGraphsSPTBar", false },
-                 std::pair { "mnuGraphsSPTLine", false } })
+        for (auto [item, endBeep] :
+            { std::pair { "mnuGraphicsBar1", true }, std::pair { "Bar2", false }, std::pair { "barchart3", true },
+                std::pair { "barchart7", false }, std::pair { "linechart9", false }, std::pair { "linechart4", true },
+                // The weight, temperature and SpO2 windows, every one: only
+                // the weight-by-date pair beeps when nothing follows the group.
+                std::pair { "barchart10", true }, std::pair { "linechart10", true }, std::pair { "barchart11", false },
+                std::pair { "linechart11", false }, std::pair { "barchart12", false },
+                std::pair { "linechart12", false }, std::pair { "mnuGraphsTempbyDateTimeBar", false },
+                std::pair { "mnuGraphsTempByTimDateLine", false }, std::pair { "mnugraphsTempPulseDateTimeBar", false },
+                std::pair { "mnuGraphsTempPulseDateTimeLine", false }, std::pair { "mnuGraphsspo2datetimebar", false },
+                std::pair { "mnuGraphsspo2datetimeline", false }, std::pair { "mnuGraphsspo2pulsedatetimeBar", false },
+                std::pair { "mnuGraphsspo2puldatetimeline", false }, std::pair { "mnuGraphsSPTBar", false },
+                std::pair { "mnuGraphsSPTLine", false } })
             out.push_back({ &c, item, endBeep });
     return out;
 }
 
-INSTANTIATE_TEST_SUITE_P(All, Paging, ::testing::ValuesIn(Params()), [](const auto& info) {
-    return std::string(info.param.c->name) + "_" + info.param.menuItem;
-});
+INSTANTIATE_TEST_SUITE_P(All, Paging, ::testing::ValuesIn(Params()),
+    [](const auto& info) { return std::string(info.param.c->name) + "_" + info.param.menuItem; });
 
 // The BPbyDate pair: labels and group ends follow tests of their own.
 struct PressureCase {

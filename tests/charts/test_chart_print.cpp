@@ -177,10 +177,17 @@ TEST_P(PrinterChoiceStops, SilentlyWithNothingTouched)
     QGuiApplication::clipboard()->setText("kept");
     print::current().SetOrientation(PageOrientation::Landscape);
     switch (GetParam()) {
-    case Stop::Cancel: choices.Cancel(); break;
-    case Stop::ShowFails: choices.Fail(); break;
-    case Stop::CannotCreate: choices.FailToCreate(); break;
-    case Stop::NoAnswer: break;
+    case Stop::Cancel:
+        choices.Cancel();
+        break;
+    case Stop::ShowFails:
+        choices.Fail();
+        break;
+    case Stop::CannotCreate:
+        choices.FailToCreate();
+        break;
+    case Stop::NoAnswer:
+        break;
     }
     click(&w->PrintChart);
     EXPECT_EQ(recorder().DocumentsBegun(), 0);
@@ -203,8 +210,8 @@ TEST_P(PrinterChoiceStops, SilentlyWithNothingTouched)
     EXPECT_EQ(choices.shown().back().deviceName, "Recorder");
 }
 
-INSTANTIATE_TEST_SUITE_P(All, PrinterChoiceStops,
-    ::testing::Values(Stop::Cancel, Stop::ShowFails, Stop::CannotCreate, Stop::NoAnswer));
+INSTANTIATE_TEST_SUITE_P(
+    All, PrinterChoiceStops, ::testing::Values(Stop::Cancel, Stop::ShowFails, Stop::CannotCreate, Stop::NoAnswer));
 
 TEST_F(ChartTest, NoPrinterInstalledEndsThePrintCommandSilently)
 {
@@ -223,8 +230,8 @@ TEST_F(ChartTest, NoPrinterInstalledEndsThePrintCommandSilently)
 
 // ChoosePrinter on its own: presets, flags and the matching rule.
 struct ChoosePrinterTest : ::testing::Test {
-    std::shared_ptr<print::RecordingPrinter> office = std::make_shared<print::RecordingPrinter>("Office Laser",
-        "pcl", "LPT1:");
+    std::shared_ptr<print::RecordingPrinter> office
+        = std::make_shared<print::RecordingPrinter>("Office Laser", "pcl", "LPT1:");
     std::shared_ptr<print::RecordingPrinter> upper = std::make_shared<print::RecordingPrinter>("OFFICE LASER");
     std::shared_ptr<print::RecordingPrinter> label = std::make_shared<print::RecordingPrinter>("Label");
     std::shared_ptr<print::FixedCatalog> installed = std::make_shared<print::FixedCatalog>(
@@ -290,8 +297,7 @@ QString RunTool(const QString& program, const QStringList& args)
 {
     QProcess p;
     p.start(program, args);
-    if (!p.waitForFinished(30000))
-        return {};
+    if (!p.waitForFinished(30000)) return {};
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
@@ -353,8 +359,8 @@ TEST_P(RealPdf, PrintsToARealPdfPage)
 }
 
 INSTANTIATE_TEST_SUITE_P(All, RealPdf,
-    ::testing::Values(PdfCase { "mnuGraphicsBar1", 2900 }, PdfCase { "barchart10", 2900 },
-        PdfCase { "mnuGraphsSPTBar", 2200 }),
+    ::testing::Values(
+        PdfCase { "mnuGraphicsBar1", 2900 }, PdfCase { "barchart10", 2900 }, PdfCase { "mnuGraphsSPTBar", 2200 }),
     [](const auto& info) { return std::string(info.param.menuItem); });
 
 } // namespace

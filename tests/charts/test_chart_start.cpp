@@ -5,7 +5,7 @@
 namespace charttest {
 namespace {
 
-class ShownRowChart : public ChartTest {};
+class ShownRowChart : public ChartTest { };
 
 TEST_F(ShownRowChart, StartsAtTheSecondOfTwoReadingsWithOneKey)
 {

@@ -2,7 +2,6 @@
 // window its menu entry opens, and tables of which readings each charts.
 #include "chart_fixture.h"
 
-
 using namespace charttest;
 using chart::Axis;
 using chart::ChartType;
@@ -362,8 +361,8 @@ TEST_P(ChartWindows, NoReadingShownOpensNothing)
     EXPECT_EQ(desk.beeps, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, ChartWindows, ::testing::ValuesIn(Windows()),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    All, ChartWindows, ::testing::ValuesIn(Windows()), [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ChartDescriptions, ThirtyTwoWindowsEachWithItsMenuEntry)
 {
@@ -423,13 +422,13 @@ INSTANTIATE_TEST_SUITE_P(All, Chartable,
     ::testing::Values(ChartableCase { "barchart6", 5, { 120, 80 } }, ChartableCase { "linechart6", 5, { 120, 80 } },
         ChartableCase { "barchart7", 2, { 120, 715, 60, 80 } }, ChartableCase { "linechart7", 2, { 120, 715, 60, 80 } },
         ChartableCase { "barchart8", 2, { 120, 715, 72.5, 80 } },
-        ChartableCase { "barchart9", 1, { 120, 715, 72.5, 60, 80 } },
-        ChartableCase { "mnuGraphicsBar1", 6, { 6.5 } }, ChartableCase { "linechart1", 6, { 6.5 } },
-        ChartableCase { "Bar2", 6, { 6.5, 715 } }, ChartableCase { "barchart3", 2, { 6.5, 72.5 } },
-        ChartableCase { "barchart4", 2, { 6.5, 120, 80 } }, ChartableCase { "linechart4", 2, { 6.5, 120, 80 } },
-        ChartableCase { "barchart10", 3, { 72.5 } }, ChartableCase { "linechart10", 3, { 72.5 } },
-        ChartableCase { "barchart11", 1, { 72.5, 60 } }, ChartableCase { "linechart11", 1, { 72.5, 60 } },
-        ChartableCase { "barchart12", 1, { 72.5, 60, 715 } }, ChartableCase { "linechart12", 1, { 72.5, 60, 715 } },
+        ChartableCase { "barchart9", 1, { 120, 715, 72.5, 60, 80 } }, ChartableCase { "mnuGraphicsBar1", 6, { 6.5 } },
+        ChartableCase { "linechart1", 6, { 6.5 } }, ChartableCase { "Bar2", 6, { 6.5, 715 } },
+        ChartableCase { "barchart3", 2, { 6.5, 72.5 } }, ChartableCase { "barchart4", 2, { 6.5, 120, 80 } },
+        ChartableCase { "linechart4", 2, { 6.5, 120, 80 } }, ChartableCase { "barchart10", 3, { 72.5 } },
+        ChartableCase { "linechart10", 3, { 72.5 } }, ChartableCase { "barchart11", 1, { 72.5, 60 } },
+        ChartableCase { "linechart11", 1, { 72.5, 60 } }, ChartableCase { "barchart12", 1, { 72.5, 60, 715 } },
+        ChartableCase { "linechart12", 1, { 72.5, 60, 715 } },
         ChartableCase { "mnuGraphsTempbyDateTimeBar", 4, { 98.6, 715 } },
         ChartableCase { "mnuGraphsTempByTimDateLine", 4, { 98.6, 715 } },
         ChartableCase { "mnugraphsTempPulseDateTimeBar", 2, { 98.6, 60, 715 } },

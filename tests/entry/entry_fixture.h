@@ -81,8 +81,7 @@ protected:
             const tellora::Reading stored = tellora::Reading::From(*rs);
             row.emplace();
             for (int f = 0; f < tellora::Reading::FieldCount; ++f)
-                (*row)[tellora::ReadingFields[f].name]
-                    = stored.RequiredText(tellora::Reading::Field(f)).toStdString();
+                (*row)[tellora::ReadingFields[f].name] = stored.RequiredText(tellora::Reading::Field(f)).toStdString();
         }
         rs->Close();
         db->Close();
@@ -120,8 +119,7 @@ protected:
         return record;
     }
 
-    template <class T>
-    T* LoadWindow()
+    template<class T> T* LoadWindow()
     {
         forms::Forms::Load(QString::fromLatin1(T::FormName));
         T* w = forms::Forms::Find<T>();

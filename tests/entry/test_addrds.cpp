@@ -64,7 +64,7 @@ void PrintTo(const FilterCase& c, std::ostream* os)
     *os << c.box << " '" << c.before.toStdString() << "' + " << c.key;
 }
 
-class KeyFilters : public AddRdsTest, public ::testing::WithParamInterface<FilterCase> {};
+class KeyFilters : public AddRdsTest, public ::testing::WithParamInterface<FilterCase> { };
 
 TEST_P(KeyFilters, TakeOrDropTheKey)
 {
@@ -83,8 +83,7 @@ TEST_P(KeyFilters, TakeOrDropTheKey)
     else
         QTest::keyClick(box, char(c.key));
     auto text = [&] {
-        if (auto* t = qobject_cast<forms::TextBox*>(box))
-            return t->Text();
+        if (auto* t = qobject_cast<forms::TextBox*>(box)) return t->Text();
         return static_cast<forms::ComboBox*>(box)->Text();
     };
     const QString expected = c.key == 8 ? c.before.left(c.before.size() - 1) : c.before + QChar(c.key);
@@ -93,9 +92,10 @@ TEST_P(KeyFilters, TakeOrDropTheKey)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, KeyFilters,
-    ::testing::Values(FilterCase { "Bpressure", "", '5', true, false }, FilterCase { "Bpressure", "1", 'a', false, true },
-        FilterCase { "Bpressure", "1", '.', false, true }, FilterCase { "Bpressure", "1", ' ', false, true },
-        FilterCase { "Bpressure", "1", '-', false, true }, FilterCase { "Bpressure", "12", 8, true, false },
+    ::testing::Values(FilterCase { "Bpressure", "", '5', true, false },
+        FilterCase { "Bpressure", "1", 'a', false, true }, FilterCase { "Bpressure", "1", '.', false, true },
+        FilterCase { "Bpressure", "1", ' ', false, true }, FilterCase { "Bpressure", "1", '-', false, true },
+        FilterCase { "Bpressure", "12", 8, true, false },
         FilterCase { "Bpressure", "123", '4', false, false }, // the box holds 3
         FilterCase { "Bpulse", "7", 'x', false, true }, FilterCase { "Dpressure", "8", '0', true, false },
         FilterCase { "Bsugar", "5", '.', true, false }, FilterCase { "Temp", "98..", '.', true, false },
@@ -106,8 +106,9 @@ INSTANTIATE_TEST_SUITE_P(Table, KeyFilters,
         FilterCase { "Instype", "Humalog", ' ', true, false },
         FilterCase { "Instype", "abcdefghijklmnopqrst", 'u', false, false },
         FilterCase { "Instype", "abcdefghijklmnopqrst", 8, true, false },
-        FilterCase { "Site", "abcdefghijklmnopqrst", 'u', false, false }, FilterCase { "Site", "arm", '!', true, false },
-        FilterCase { "Btime", "", '8', false, false }, FilterCase { "Bcomm", "ok", '!', true, false }));
+        FilterCase { "Site", "abcdefghijklmnopqrst", 'u', false, false },
+        FilterCase { "Site", "arm", '!', true, false }, FilterCase { "Btime", "", '8', false, false },
+        FilterCase { "Bcomm", "ok", '!', true, false }));
 
 TEST_F(AddRdsTest, LoadLocksAndFillsListsFromTheStores)
 {

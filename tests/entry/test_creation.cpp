@@ -26,7 +26,10 @@ struct Creator {
     std::function<void(const QString&)> create;
 };
 
-void PrintTo(const Creator& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Creator& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 const Creator Creators[] = {
     { "ReadingsDatabase", "ANN_LEE.mdb", "BLOOD", [](const QString& f) { CreateReadingsDatabase(f); } },
@@ -47,7 +50,7 @@ bool Complete(const Creator& c)
     }
 }
 
-class Creation : public EntryTest, public ::testing::WithParamInterface<Creator> {};
+class Creation : public EntryTest, public ::testing::WithParamInterface<Creator> { };
 
 TEST_P(Creation, AStopAtAnyStepLeavesNoFileOrAWholeOneAndAnotherTryWorks)
 {
@@ -60,8 +63,7 @@ TEST_P(Creation, AStopAtAnyStepLeavesNoFileOrAWholeOneAndAnotherTryWorks)
         ASSERT_NE(child, -1);
         if (child == 0) {
             dao::SetCreationHook([step](const char* at) {
-                if (std::strcmp(at, step) == 0)
-                    _exit(7);
+                if (std::strcmp(at, step) == 0) _exit(7);
             });
             try {
                 c.create(c.file);

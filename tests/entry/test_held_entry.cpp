@@ -113,11 +113,9 @@ public:
     {
         for (const HeldFile::Mode mode : { HeldFile::Mode::Rollback, HeldFile::Mode::Wal }) {
             SCOPED_TRACE(mode == HeldFile::Mode::Wal ? "held in WAL mode" : "held in a read");
-            if (mode == HeldFile::Mode::Wal)
-                Restart();
+            if (mode == HeldFile::Mode::Wal) Restart();
             c.prepare(*this);
-            if (HasFatalFailure())
-                return;
+            if (HasFatalFailure()) return;
             desk.messages.clear();
             {
                 HeldFile held(c.file->toStdString(), mode, hold);
@@ -130,8 +128,7 @@ public:
     std::optional<std::string> Value(const std::string& date, const std::string& time, const std::string& field)
     {
         auto row = Stored(date, time);
-        if (!row)
-            return std::nullopt;
+        if (!row) return std::nullopt;
         return (*row)[field];
     }
 };

@@ -17,7 +17,7 @@ namespace {
 const QString Qnm = Base + ".qnm";
 const QString Qst = Base + ".qst";
 
-class StoreTest : public EntryTest {};
+class StoreTest : public EntryTest { };
 
 TEST_F(StoreTest, CreatedStoreHasItsTableFieldAndIndexAndNoRows)
 {
@@ -55,9 +55,12 @@ struct RenameCase {
     QStringList after;
 };
 
-void PrintTo(const RenameCase& c, std::ostream* os) { *os << c.from << " -> " << c.to; }
+void PrintTo(const RenameCase& c, std::ostream* os)
+{
+    *os << c.from << " -> " << c.to;
+}
 
-class Rename : public StoreTest, public ::testing::WithParamInterface<RenameCase> {};
+class Rename : public StoreTest, public ::testing::WithParamInterface<RenameCase> { };
 
 TEST_P(Rename, KeepsEntriesUnique)
 {
@@ -105,8 +108,7 @@ protected:
         record->DatabaseName.SetText(Base);
     }
 
-    template <class T>
-    T* OpenEditor(const char* menu)
+    template<class T> T* OpenEditor(const char* menu)
     {
         forms::Forms::Find<MDIStart>()->Menu[menu].Trigger();
         T* w = forms::Forms::Find<T>();
@@ -122,8 +124,7 @@ protected:
     {
         QStringList texts;
         for (int r = 1; r < w->NameGrid.Rows(); ++r)
-            if (!w->NameGrid.TextMatrix(r, 1).isEmpty())
-                texts << w->NameGrid.TextMatrix(r, 1);
+            if (!w->NameGrid.TextMatrix(r, 1).isEmpty()) texts << w->NameGrid.TextMatrix(r, 1);
         return texts;
     }
 
@@ -185,7 +186,8 @@ TEST_F(EditorTest, AddRefusesBlanksAndCaseDuplicates)
     Click(w->AddSave);
     QTest::keyClicks(&w->InsName, "  ");
     Click(w->AddSave); // blanks are an entry like any other
-    EXPECT_EQ(Texts(), (std::vector<QString> { "Blank entries are not allowed", "You have already entered this name." }));
+    EXPECT_EQ(
+        Texts(), (std::vector<QString> { "Blank entries are not allowed", "You have already entered this name." }));
     EXPECT_EQ(Column(w), (QStringList { "  ", "Lantus" }));
     EXPECT_EQ(w->TotalRows.Text(), " 2");
     EXPECT_EQ(w->InsName.Text(), "");
@@ -237,7 +239,8 @@ TEST_F(EditorTest, ClickRenameAndDelete)
     Click(w->EditSave); // another entry: refused
     w->InsName.SetText("Belly");
     Click(w->EditSave); // case only: renamed in place
-    EXPECT_EQ(Texts(), (std::vector<QString> { "You must click a site on the list.", "You have already entered this site." }));
+    EXPECT_EQ(Texts(),
+        (std::vector<QString> { "You must click a site on the list.", "You have already entered this site." }));
     EXPECT_EQ(ReadEntries(InjectionSites, Qst), (QStringList { "arm", "Belly", "leg" }));
     EXPECT_EQ(w->SelectedText.Text(), "");
 
@@ -314,10 +317,19 @@ struct ForeignFile {
     QString message; // %1: the file name
 };
 
-void PrintTo(const ForeignFile& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const ForeignFile& f, std::ostream* os)
+{
+    *os << f.name;
+}
 
-void MakeReadingsCopy(const QString& file) { CreateReadingsDatabase(file); }
-void MakeOtherStore(const QString& file) { CreateStore(InjectionSites, file); }
+void MakeReadingsCopy(const QString& file)
+{
+    CreateReadingsDatabase(file);
+}
+void MakeOtherStore(const QString& file)
+{
+    CreateStore(InjectionSites, file);
+}
 void MakeOtherProgramsFile(const QString& file)
 {
     SQLite::Database db(file.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
@@ -325,7 +337,7 @@ void MakeOtherProgramsFile(const QString& file)
     db.exec("INSERT INTO notes VALUES ('mine')");
 }
 
-class FileUnderTheStoresName : public EditorTest, public ::testing::WithParamInterface<ForeignFile> {};
+class FileUnderTheStoresName : public EditorTest, public ::testing::WithParamInterface<ForeignFile> { };
 
 TEST_P(FileUnderTheStoresName, IsLeftAsItIsWithAMessage)
 {
@@ -382,7 +394,7 @@ TEST_F(EditorTest, AStoreThatCannotBeReadIsNotCalledRepaired)
 TEST_F(EditorTest, AStoreThatCannotBeCreatedSaysWhy)
 {
     // A file size limit of nothing fails every write, as a full disk does.
-    struct rlimit before {};
+    struct rlimit before { };
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
     const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
     struct rlimit none = before;
@@ -392,8 +404,9 @@ TEST_F(EditorTest, AStoreThatCannotBeCreatedSaysWhy)
     setrlimit(RLIMIT_FSIZE, &before);
     signal(SIGXFSZ, previousHandler);
     EXPECT_EQ(w, nullptr);
-    EXPECT_EQ(Texts(), std::vector<QString> { "The insulin names database could not be created.  There is no room on "
-                                              "the disk for 'JOHN_DOE.qnm'." });
+    EXPECT_EQ(Texts(),
+        std::vector<QString> { "The insulin names database could not be created.  There is no room on "
+                               "the disk for 'JOHN_DOE.qnm'." });
     EXPECT_FALSE(folder.exists(Qnm));
     EXPECT_FALSE(folder.exists(Qnm + ".creating"));
     EXPECT_TRUE(record->isEnabled());

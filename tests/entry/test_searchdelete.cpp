@@ -27,8 +27,7 @@ protected:
     }
 
     // Picks a date in the window's picker and moves the focus on, as a user would.
-    template <class W>
-    void Pick(W* w, const QDate& date)
+    template<class W> void Pick(W* w, const QDate& date)
     {
         Focus(w->Bdates);
         w->Bdates.SetValue(date);
@@ -40,9 +39,12 @@ struct SearchCase {
     const char* pulse; // the reading shown; nullptr: nothing found
 };
 
-void PrintTo(const SearchCase& c, std::ostream* os) { *os << c.picked.toString(Qt::ISODate).toStdString(); }
+void PrintTo(const SearchCase& c, std::ostream* os)
+{
+    *os << c.picked.toString(Qt::ISODate).toStdString();
+}
 
-class Search : public ByDateTest, public ::testing::WithParamInterface<SearchCase> {};
+class Search : public ByDateTest, public ::testing::WithParamInterface<SearchCase> { };
 
 TEST_P(Search, ShowsTheFirstReadingOnOrAfterTheDate)
 {
@@ -68,8 +70,8 @@ TEST_P(Search, ShowsTheFirstReadingOnOrAfterTheDate)
 
 INSTANTIATE_TEST_SUITE_P(Dates, Search,
     ::testing::Values(SearchCase { QDate(2001, 1, 1), "1" }, // before the oldest
-        SearchCase { QDate(2024, 3, 10), "2" },              // on a date: its earliest time
-        SearchCase { QDate(2024, 3, 6), "2" },               // between dates
+        SearchCase { QDate(2024, 3, 10), "2" }, // on a date: its earliest time
+        SearchCase { QDate(2024, 3, 6), "2" }, // between dates
         SearchCase { QDate(2024, 3, 12), "4" }, SearchCase { QDate(2024, 3, 13), nullptr })); // after the newest
 
 TEST_F(ByDateTest, SearchAfterAFailedTryWorksAndTodayIsTheDefault)
@@ -107,9 +109,12 @@ struct DeleteCase {
     bool nothingToDelete;
 };
 
-void PrintTo(const DeleteCase& c, std::ostream* os) { *os << c.picked.toString(Qt::ISODate).toStdString(); }
+void PrintTo(const DeleteCase& c, std::ostream* os)
+{
+    *os << c.picked.toString(Qt::ISODate).toStdString();
+}
 
-class DeleteBefore : public ByDateTest, public ::testing::WithParamInterface<DeleteCase> {};
+class DeleteBefore : public ByDateTest, public ::testing::WithParamInterface<DeleteCase> { };
 
 TEST_P(DeleteBefore, DeletesExactlyTheReadingsDatedBefore)
 {
@@ -135,10 +140,10 @@ TEST_P(DeleteBefore, DeletesExactlyTheReadingsDatedBefore)
 
 INSTANTIATE_TEST_SUITE_P(Dates, DeleteBefore,
     ::testing::Values(DeleteCase { QDate(2024, 3, 1), 4, "1", true }, // oldest after the date
-        DeleteCase { QDate(2024, 3, 5), 4, "4", false },               // on the oldest: nothing goes, newest shown
-        DeleteCase { QDate(2024, 3, 10), 3, "4", false },              // the day itself stays
-        DeleteCase { QDate(2024, 3, 11), 1, "4", false },              // both of the day before go
-        DeleteCase { QDate(2024, 3, 13), 0, "", false }));             // everything
+        DeleteCase { QDate(2024, 3, 5), 4, "4", false }, // on the oldest: nothing goes, newest shown
+        DeleteCase { QDate(2024, 3, 10), 3, "4", false }, // the day itself stays
+        DeleteCase { QDate(2024, 3, 11), 1, "4", false }, // both of the day before go
+        DeleteCase { QDate(2024, 3, 13), 0, "", false })); // everything
 
 TEST_F(ByDateTest, DeletingEverythingEmptiesDisplayRecord)
 {
@@ -159,8 +164,9 @@ TEST_F(ByDateTest, AFailureDuringTheDeletionDeletesNothing)
     auto* w = forms::Forms::Find<DeleteByDate>();
     QApplication::setActiveWindow(w);
     // The third deletion fails; the first two must come back.
-    Sql(DbFile, "CREATE TRIGGER refuse BEFORE DELETE ON BLOOD WHEN old.Bpulse='3' BEGIN "
-                "SELECT RAISE(ABORT, 'injected'); END");
+    Sql(DbFile,
+        "CREATE TRIGGER refuse BEFORE DELETE ON BLOOD WHEN old.Bpulse='3' BEGIN "
+        "SELECT RAISE(ABORT, 'injected'); END");
     Pick(w, QDate(2024, 3, 13));
     Click(w->Delete);
     ASSERT_EQ(desk.messages.size(), 1u);

@@ -30,7 +30,10 @@ struct Fixture {
     std::string afterDelete; // the reading shown once it is deleted
 };
 
-void PrintTo(const Fixture& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const Fixture& f, std::ostream* os)
+{
+    *os << f.name;
+}
 
 const Fixture Fixtures[] = {
     { "DuplicatesAtTheStart", false,
@@ -94,8 +97,7 @@ protected:
         const int beeps = desk.beeps;
         for (std::size_t i = 0; i < 2 * GetParam().rows.size() && desk.beeps == beeps; ++i) {
             Click(button);
-            if (desk.beeps == beeps)
-                seen.push_back(Shown());
+            if (desk.beeps == beeps) seen.push_back(Shown());
         }
         return seen;
     }
@@ -139,8 +141,7 @@ TEST_P(ShownRow, DeleteRemovesTheShownRowAndShowsItsNeighbour)
     ASSERT_EQ(desk.messages.size(), 1u); // the question alone
     std::vector<std::pair<std::string, std::string>> expected;
     for (const Written& r : GetParam().rows)
-        if (r.comment != GetParam().target)
-            expected.emplace_back(r.comment, "-");
+        if (r.comment != GetParam().target) expected.emplace_back(r.comment, "-");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(Rows(), expected);
     EXPECT_EQ(Shown(), GetParam().afterDelete);
@@ -172,11 +173,12 @@ TEST_P(ShownRow, EditChangesTheShownRowAlone)
 INSTANTIATE_TEST_SUITE_P(Files, ShownRow, ::testing::ValuesIn(Fixtures),
     [](const ::testing::TestParamInfo<Fixture>& info) { return std::string(info.param.name); });
 
-class ShownRowTest : public EntryTest {};
+class ShownRowTest : public EntryTest { };
 
 TEST_F(ShownRowTest, EditKeepsAStoredTimeUnderTheOtherSeparatorWhenTheTimeIsUntouched)
 {
-    Sql(DbFile, "INSERT INTO BLOOD VALUES ('2024-02-01', '08.30', '-', '-', '-', '-', 'P', '-', '-', '-', '-', '-', '-')");
+    Sql(DbFile,
+        "INSERT INTO BLOOD VALUES ('2024-02-01', '08.30', '-', '-', '-', '-', 'P', '-', '-', '-', '-', '-', '-')");
     auto* record = Open();
     ASSERT_EQ(record->Btime.Text(), "08:30 AM");
     Click(record->Edit);
@@ -216,7 +218,7 @@ struct SeparatorCase {
     const char* stored; // how the reading already stored spells 08:30
 };
 
-class DuplicateUnderEitherSeparator : public EntryTest, public ::testing::WithParamInterface<SeparatorCase> {};
+class DuplicateUnderEitherSeparator : public EntryTest, public ::testing::WithParamInterface<SeparatorCase> { };
 
 TEST_P(DuplicateUnderEitherSeparator, AddFindsTheStoredReading)
 {

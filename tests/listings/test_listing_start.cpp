@@ -6,7 +6,7 @@ namespace {
 
 using namespace listingtest;
 
-class ShownRowListing : public ListingFixture {};
+class ShownRowListing : public ListingFixture { };
 
 TEST_F(ShownRowListing, StartsAtTheSecondOfTwoReadingsWithOneKey)
 {
@@ -21,8 +21,7 @@ TEST_F(ShownRowListing, StartsAtTheSecondOfTwoReadingsWithOneKey)
     ASSERT_NE(w, nullptr);
     std::vector<QString> sugars;
     for (const auto& item : w->Picture1.DisplayList())
-        if (item.x == 23)
-            sugars.push_back(item.text);
+        if (item.x == 23) sugars.push_back(item.text);
     EXPECT_EQ(sugars, (std::vector<QString> { "102", "103" }));
 }
 

@@ -111,7 +111,7 @@ TEST(BackupConfig, ASaveThatCannotBeWrittenLeavesTheOldFileOrNone)
     ProgramFolder folder;
     // A file size limit of nothing fails every write, as a full disk does.
     const auto failingWrites = [](const std::function<void()>& work) {
-        struct rlimit before {};
+        struct rlimit before { };
         ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
         const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
         struct rlimit none = before;

@@ -336,7 +336,7 @@ TEST_F(Compaction, RepairOnAFullDiskSaysTheDiskIsFullAndKeepsTheFile)
     const QByteArray bytes = folder.read("ANN_LEE.mdb");
 
     // A file size limit below the rebuilt copy's size fails its writes, as a full disk does.
-    struct rlimit before {};
+    struct rlimit before { };
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
     const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = before;

@@ -247,7 +247,6 @@ TEST_F(Conversion, TheProgressBarRepaintsOnlyWhenItVisiblyMoves)
     EXPECT_LE(alive->Prog.Repaints(), 101);
 }
 
-
 TEST_F(Conversion, ADoubleClickThatChoosesNoEntryTakesTheFailurePath)
 {
     for (const auto& [name, failure] : { std::pair { ConvertDbase::FormName, "This database cannon be converted." },

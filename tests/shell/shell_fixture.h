@@ -71,7 +71,10 @@ inline std::vector<std::string> storedTimes(const QString& file)
     return out;
 }
 
-inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+inline void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 // Makes a window the active one and lets the activation settle (a window may
 // unload itself on losing it, so the pointer is watched).
@@ -117,8 +120,7 @@ protected:
     void makeDatabase(const QString& file, const std::vector<Row>& rows = {})
     {
         CreateReadingsDatabase(file);
-        if (!rows.empty())
-            addReadings(file, rows);
+        if (!rows.empty()) addReadings(file, rows);
     }
 
     // "Open An Existing Database", then a double-click on the file (or on

@@ -17,16 +17,14 @@ public:
 protected:
     void Form_Load() override
     {
-        if (!ReadingShown())
-            return; // loaded but hidden, locking nothing
+        if (!ReadingShown()) return; // loaded but hidden, locking nothing
         Forms::Find<DisplayRecord>()->SetEnabled(false);
         SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, false);
         Show();
     }
     void Form_Unload() override
     {
-        if (auto* r = Forms::Find<DisplayRecord>())
-            r->SetEnabled(true);
+        if (auto* r = Forms::Find<DisplayRecord>()) r->SetEnabled(true);
         SetTopMenus({ "mnuFile", "mnuUtilities", "mnuGraphs" }, true);
     }
 };
@@ -53,8 +51,8 @@ protected:
         activate(main());
         QTest::keyClick(main(), Qt::Key(k), m);
     }
-    const std::vector<const char*> windows { "BSbyDate", "BSbyDateTime", "BPbyDate", "Cback", "CompactDbase",
-        "About2", "AddNames", "StdRptByDate", "DeleteByDate" };
+    const std::vector<const char*> windows { "BSbyDate", "BSbyDateTime", "BPbyDate", "Cback", "CompactDbase", "About2",
+        "AddNames", "StdRptByDate", "DeleteByDate" };
     std::vector<QString> made;
 };
 

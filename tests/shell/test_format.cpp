@@ -30,10 +30,8 @@ TEST_F(FormatTest, EveryQuarterHourRoundTrips)
         l.timeSeparator = sep;
         setTimeLocale(l);
         for (int q = 0; q < 96; ++q) {
-            const QString stored = QString("%1%2%3")
-                                       .arg(q / 4, 2, 10, QChar('0'))
-                                       .arg(sep)
-                                       .arg((q % 4) * 15, 2, 10, QChar('0'));
+            const QString stored
+                = QString("%1%2%3").arg(q / 4, 2, 10, QChar('0')).arg(sep).arg((q % 4) * 15, 2, 10, QChar('0'));
             SCOPED_TRACE(stored.toStdString());
             EXPECT_EQ(FormatShortTime(FormatMediumTime(stored)), stored);
             EXPECT_EQ(FormatShortTime(listEntry(q)), stored);
@@ -124,9 +122,25 @@ TEST(NumberValue, TakesTheLeadingNumberAndNeverThrows)
         double out;
     };
     const Case cases[] = {
-        { "120", 120 }, { "37.5", 37.5 }, { "37,5", 37 }, { " 98", 98 }, { "9 8", 98 }, { "-", 0 }, { "", 0 },
-        { "abc", 0 }, { "-12.5x", -12.5 }, { "+3", 3 }, { "1E3", 1000 }, { "2D2", 200 }, { "1E", 1 },
-        { "1E999", 0 }, { "&H1F", 31 }, { "&O17", 15 }, { "1.2.3", 1.2 }, { ".5", 0.5 }, { "\t7\n", 7 },
+        { "120", 120 },
+        { "37.5", 37.5 },
+        { "37,5", 37 },
+        { " 98", 98 },
+        { "9 8", 98 },
+        { "-", 0 },
+        { "", 0 },
+        { "abc", 0 },
+        { "-12.5x", -12.5 },
+        { "+3", 3 },
+        { "1E3", 1000 },
+        { "2D2", 200 },
+        { "1E", 1 },
+        { "1E999", 0 },
+        { "&H1F", 31 },
+        { "&O17", 15 },
+        { "1.2.3", 1.2 },
+        { ".5", 0.5 },
+        { "\t7\n", 7 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.in);

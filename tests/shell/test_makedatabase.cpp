@@ -14,8 +14,7 @@ protected:
     {
         click(&panel()->Command1);
         auto* w = Forms::Find<MakeDatabase>();
-        if (w)
-            activate(w);
+        if (w) activate(w);
         return w;
     }
 };
@@ -29,12 +28,8 @@ struct FilterCase {
 TEST_F(Creation, KeyFilterAdmitsLettersAsCapitals)
 {
     const FilterCase cases[] = {
-        { "ann lee", "ANNLEE", 1 },
-        { "A1", "A", 1 },
-        { "Zz", "ZZ", 0 },
-        { "o'neil", "ONEIL", 1 },
-        { "x_y.mdb", "XYMDB", 2 },
-        { "\r\x1b", "", 2 },            // Enter and Escape are dropped with a beep
+        { "ann lee", "ANNLEE", 1 }, { "A1", "A", 1 }, { "Zz", "ZZ", 0 }, { "o'neil", "ONEIL", 1 },
+        { "x_y.mdb", "XYMDB", 2 }, { "\r\x1b", "", 2 }, // Enter and Escape are dropped with a beep
     };
     auto* w = openWindow();
     ASSERT_NE(w, nullptr);

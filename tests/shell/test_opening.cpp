@@ -72,8 +72,8 @@ TEST_F(Opening, EmptyDatabaseShowsNoReadingAndReadingCommandsDoNothing)
 {
     makeDatabase("BOB_RAY.mdb");
     int loads = 0;
-    for (const char* w : { "EditRds", "SearchRds", "DisplayScreen", "DeleteByDate", "BSbyDate", "AddRds",
-             "PrintReports" })
+    for (const char* w :
+        { "EditRds", "SearchRds", "DisplayScreen", "DeleteByDate", "BSbyDate", "AddRds", "PrintReports" })
         Forms::Register(w, [&loads, w] {
             ++loads;
             return new forms::Form(w);
@@ -101,8 +101,8 @@ TEST_F(Opening, EmptyDatabaseShowsNoReadingAndReadingCommandsDoNothing)
     click(&r->PrintReport);
     EXPECT_TRUE(Forms::IsLoaded("PrintReports"));
     EXPECT_EQ(loads, 2);
-    for (const char* w : { "EditRds", "SearchRds", "DisplayScreen", "DeleteByDate", "BSbyDate", "AddRds",
-             "PrintReports" })
+    for (const char* w :
+        { "EditRds", "SearchRds", "DisplayScreen", "DeleteByDate", "BSbyDate", "AddRds", "PrintReports" })
         Forms::Unregister(w);
 }
 
@@ -176,8 +176,7 @@ TEST_F(Opening, FilesThatWillNotOpenTakeTheFailurePath)
         desk.messages.clear();
         click(&panel()->Command2);
         ASSERT_NE(chooser(), nullptr);
-        if (std::string(f.name) == "MISSING.mdb")
-            QFile::remove(folder.file("MISSING.mdb"));
+        if (std::string(f.name) == "MISSING.mdb") QFile::remove(folder.file("MISSING.mdb"));
         auto& list = chooser()->File1;
         ASSERT_TRUE(list.SelectFile(f.name)) << f.name;
         activate(chooser());

@@ -13,11 +13,21 @@ namespace {
 
 // The sixteen state-bearing entries, with their state while no database is open.
 const std::vector<std::pair<const char*, bool>> closedState {
-    { "mnuFileConfigureBackup", true }, { "mnuUtilitiesRestore", true }, { "mnuUtilitiesCompact", true },
-    { "mnuUtilitiesRepair", true }, { "mnuUtilitiesConvert", true }, { "mnuUtilitiesConvNewDbase", true },
-    { "mnuUtilitiesDeleteDbase", true }, { "mnuUtilitiesDeleteByDate", false }, { "mnuGraphs", false },
-    { "mnuUtilitiesBackup", false }, { "mnuFileConfigInsNames", false }, { "mnuFileConfigInjSites", false },
-    { "mnuUtilitiesCompINDbase", false }, { "mnuUtilitiesCompISDbase", false }, { "mnuFilePrtStdRptbyDate", false },
+    { "mnuFileConfigureBackup", true },
+    { "mnuUtilitiesRestore", true },
+    { "mnuUtilitiesCompact", true },
+    { "mnuUtilitiesRepair", true },
+    { "mnuUtilitiesConvert", true },
+    { "mnuUtilitiesConvNewDbase", true },
+    { "mnuUtilitiesDeleteDbase", true },
+    { "mnuUtilitiesDeleteByDate", false },
+    { "mnuGraphs", false },
+    { "mnuUtilitiesBackup", false },
+    { "mnuFileConfigInsNames", false },
+    { "mnuFileConfigInjSites", false },
+    { "mnuUtilitiesCompINDbase", false },
+    { "mnuUtilitiesCompISDbase", false },
+    { "mnuFilePrtStdRptbyDate", false },
     { "mnuFilePrtInjLogByDate", false },
 };
 
@@ -84,8 +94,7 @@ TEST_F(Startup, MenuTreeHasItsCaptionsShortcutsAndHelpIDs)
     // 32 chart commands, each a bar or line chart naming its window.
     int charts = 0;
     for (forms::MenuItem* item : menu.All())
-        if (!MDIStart::ChartWindowOf(item->Name()).isEmpty())
-            ++charts;
+        if (!MDIStart::ChartWindowOf(item->Name()).isEmpty()) ++charts;
     EXPECT_EQ(charts, 32);
     EXPECT_EQ(MDIStart::ChartWindowOf("Bar2"), "BSbyDateTime");
     EXPECT_EQ(MDIStart::ChartWindowOf("mnuGraphsSPTLine"), "Spo2PulTempDateTimeLine");

@@ -412,7 +412,8 @@ TEST(StepCursor, AWalkThatTurnsIntoAScanLandsWhereTheWalkWould)
             long long steps;
             int batch;
         };
-        for (const Switch s : { Switch { 1, 0 }, Switch { 1, 1 }, Switch { 1, 3 }, Switch { 40, 2 }, Switch { 300, 0 } }) {
+        for (const Switch s :
+            { Switch { 1, 0 }, Switch { 1, 1 }, Switch { 1, 3 }, Switch { 40, 2 }, Switch { 300, 0 } }) {
             StepCursor::SetScanSwitch(s.steps, s.batch);
             const auto [scanned, scans] = walk(seed);
             StepCursor::SetScanSwitch(0, 0);

@@ -21,7 +21,7 @@ class HeldFile {
 public:
     enum class Mode {
         Rollback, // reads the file as it is, in its rollback journal
-        Wal,      // switches the file to WAL mode, as another program may, and keeps it open in it
+        Wal, // switches the file to WAL mode, as another program may, and keeps it open in it
     };
 
     // Holds `file` for `hold` from now. In WAL mode `logSql` runs first, with
@@ -32,8 +32,7 @@ public:
         if (mode == Mode::Wal) {
             conn_->exec("PRAGMA journal_mode=WAL");
             conn_->exec("PRAGMA wal_autocheckpoint=0");
-            if (!logSql.empty())
-                conn_->exec(logSql);
+            if (!logSql.empty()) conn_->exec(logSql);
         }
         conn_->exec("BEGIN");
         conn_->exec("SELECT count(*) FROM sqlite_master");
@@ -58,8 +57,7 @@ public:
             stop_ = true;
         }
         cv_.notify_all();
-        if (timer_.joinable())
-            timer_.join();
+        if (timer_.joinable()) timer_.join();
     }
 
 private:

@@ -10,13 +10,15 @@ ProgramFolder::ProgramFolder()
     QDir::setCurrent(dir_.path());
 }
 
-ProgramFolder::~ProgramFolder() { QDir::setCurrent(previous_); }
+ProgramFolder::~ProgramFolder()
+{
+    QDir::setCurrent(previous_);
+}
 
 void ProgramFolder::write(const QString& name, const QByteArray& bytes) const
 {
     QFile f(file(name));
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(bytes);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(bytes);
 }
 
 QByteArray ProgramFolder::read(const QString& name) const

@@ -1,7 +1,7 @@
 #pragma once
 #include <QDir>
-#include <QTemporaryDir>
 #include <QString>
+#include <QTemporaryDir>
 
 namespace testsupport {
 

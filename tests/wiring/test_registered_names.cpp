@@ -13,8 +13,7 @@ using namespace shelltest;
 
 // Windows and procedures that the shell already opens by name but that no
 // subsystem provides yet. Each one leaves this list when it is registered.
-const QStringList NotYetBuilt = {
-};
+const QStringList NotYetBuilt = {};
 
 // The procedures the menus run by name.
 const QStringList Procedures = { "BackupDbase", "mnuUtilitiesCompINDbase_Click", "mnuUtilitiesCompISDbase_Click" };
@@ -34,8 +33,7 @@ QStringList WindowNames(const MDIStart& main)
         "Display", "DisplayLog", "PrintGraph" };
     for (forms::MenuItem* item : main.Menu.All()) {
         const QString chart = MDIStart::ChartWindowOf(item->Name());
-        if (!chart.isEmpty())
-            names << chart;
+        if (!chart.isEmpty()) names << chart;
     }
     return names;
 }
@@ -69,8 +67,7 @@ protected:
     void ChooseEveryEntry()
     {
         for (forms::MenuItem* item : main()->Menu.All()) {
-            if (item->IsSubmenu())
-                continue;
+            if (item->IsSubmenu()) continue;
             item->Trigger();
             CloseOpened();
         }
@@ -131,11 +128,9 @@ TEST(UnregisteredName, IsReportedAndChangesNothing)
     // Without a test's handler the program warns and goes on.
     static QStringList warnings;
     warnings.clear();
-    auto handler = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext&, const QString& text) {
-            if (type == QtWarningMsg)
-                warnings << text;
-        });
+    auto handler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtWarningMsg) warnings << text;
+    });
     EXPECT_EQ(forms::Forms::Load("Misspelt"), nullptr);
     qInstallMessageHandler(handler);
     ASSERT_EQ(warnings.size(), 1);

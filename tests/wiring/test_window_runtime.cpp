@@ -56,7 +56,10 @@ struct LockingWindow {
     void (*open)(MDIStart& main, DisplayRecord& record);
 };
 
-void PrintTo(const LockingWindow& w, std::ostream* os) { *os << w.name; }
+void PrintTo(const LockingWindow& w, std::ostream* os)
+{
+    *os << w.name;
+}
 
 class DisabledWindow : public WindowRuntime, public ::testing::WithParamInterface<LockingWindow> { };
 
@@ -173,16 +176,14 @@ TEST_F(WindowRuntime, EveryCaptionOfEveryWindowShowsWhole)
     int checked = 0;
     for (const QString& name : Forms::Registered()) {
         forms::Form* w = Forms::Load(name);
-        if (!w)
-            continue;
+        if (!w) continue;
         for (QWidget* control : w->findChildren<QWidget*>()) {
-            if (forms::CaptionOf(control).isEmpty() || !control->isVisibleTo(w))
-                continue;
+            if (forms::CaptionOf(control).isEmpty() || !control->isVisibleTo(w)) continue;
             ++checked;
             EXPECT_TRUE(forms::CaptionFits(control))
                 << name.toStdString() << "." << control->objectName().toStdString() << " \""
-                << forms::CaptionOf(control).toStdString() << "\" needs more than "
-                << forms::CaptionRoom(control) << " pixels";
+                << forms::CaptionOf(control).toStdString() << "\" needs more than " << forms::CaptionRoom(control)
+                << " pixels";
         }
         CloseOpened();
     }

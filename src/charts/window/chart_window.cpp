@@ -28,16 +28,17 @@ using forms::Forms;
 namespace {
 
 // A value was taken: the field holds neither the missing mark nor Null.
-bool Present(const Reading& r, const char* field) { return r.Holds(Reading::FieldNamed(field)); }
+bool Present(const Reading& r, const char* field)
+{
+    return r.Holds(Reading::FieldNamed(field));
+}
 
 bool Passes(const Reading& r, const FieldTest& test)
 {
     for (const char* field : test.fields) {
         const bool present = Present(r, field);
-        if (test.any && present)
-            return true;
-        if (!test.any && !present)
-            return false;
+        if (test.any && present) return true;
+        if (!test.any && !present) return false;
     }
     return !test.any || test.fields.empty();
 }
@@ -45,8 +46,7 @@ bool Passes(const Reading& r, const FieldTest& test)
 // The same test for SQLite to evaluate as it walks.
 dao::RowFilter FilterOf(const FieldTest& test)
 {
-    if (test.fields.empty())
-        return {};
+    if (test.fields.empty()) return {};
     std::vector<dao::RowFilter> parts;
     for (const char* field : test.fields)
         parts.push_back(dao::RowFilter::Holds(field, MissingMark));
@@ -92,20 +92,20 @@ std::optional<ReadingsCursor> OpenAt(const QString& date, const QString& time)
 {
     ReadingsCursor r = OpenReadingsCursor();
     r.rs->Seek({ date.toStdString(), time.toStdString() });
-    if (r.rs->NoMatch())
-        return std::nullopt;
+    if (r.rs->NoMatch()) return std::nullopt;
     return r;
 }
 
-bool Skipping() { return ReadingsWalk() == Walk::Skipping; }
+bool Skipping()
+{
+    return ReadingsWalk() == Walk::Skipping;
+}
 
 bool SameTest(const FieldTest& a, const FieldTest& b)
 {
-    if (a.any != b.any || a.fields.size() != b.fields.size())
-        return false;
+    if (a.any != b.any || a.fields.size() != b.fields.size()) return false;
     for (std::size_t i = 0; i < a.fields.size(); ++i)
-        if (std::string_view(a.fields[i]) != b.fields[i])
-            return false;
+        if (std::string_view(a.fields[i]) != b.fields[i]) return false;
     return true;
 }
 
@@ -114,8 +114,7 @@ bool SameTest(const FieldTest& a, const FieldTest& b)
 std::optional<ReadingsCursor> OpenAtShown()
 {
     ReadingsCursor r = OpenReadingsCursor();
-    if (!SeekShownReading(*r.rs))
-        return std::nullopt;
+    if (!SeekShownReading(*r.rs)) return std::nullopt;
     return r;
 }
 
@@ -238,8 +237,7 @@ void ChartWindow::Form_Load()
 
 void ChartWindow::Form_Unload()
 {
-    if (locked_)
-        SetLocks(true);
+    if (locked_) SetLocks(true);
 }
 
 dao::RowFilter ChartWindow::WalkFilter(Handler handler) const
@@ -250,12 +248,9 @@ dao::RowFilter ChartWindow::WalkFilter(Handler handler) const
     const ChartDescription& d = description_;
     const bool labels = d.filling == Filling::StepBack && handler != Handler::Next;
     std::vector<dao::RowFilter> tests { FilterOf(d.chartable) };
-    if (labels)
-        tests.push_back(FilterOf(d.LabelTest()));
-    if (handler == Handler::Next)
-        tests.push_back(FilterOf(d.NextGroupEndTest()));
-    if (handler == Handler::Previous)
-        tests.push_back(FilterOf(d.PreviousGroupEndTest()));
+    if (labels) tests.push_back(FilterOf(d.LabelTest()));
+    if (handler == Handler::Next) tests.push_back(FilterOf(d.NextGroupEndTest()));
+    if (handler == Handler::Previous) tests.push_back(FilterOf(d.PreviousGroupEndTest()));
     return dao::RowFilter::AnyOf(std::move(tests));
 }
 
@@ -265,7 +260,7 @@ void ChartWindow::Fill(dao::StepCursor& rs, Handler handler, const std::vector<l
     const ChartDescription& d = description_;
     const FieldTest* groupEnd = handler == Handler::Next ? &d.NextGroupEndTest()
         : handler == Handler::Previous                   ? &d.PreviousGroupEndTest()
-                                                          : nullptr;
+                                                         : nullptr;
     if (Skipping()) {
         rs.SetFilter(WalkFilter(handler));
         rs.ExpectRows(ChartGroupSize);
@@ -286,15 +281,12 @@ void ChartWindow::Fill(dao::StepCursor& rs, Handler handler, const std::vector<l
                 end = { last.Text(Reading::Bdate), last.Text(Reading::Btime) };
             }
             // Previous leaves the rows after its last reading as they were.
-            if (handler != Handler::Previous)
-                BlankFill(k);
+            if (handler != Handler::Previous) BlankFill(k);
             break;
         }
-        if (k > ChartGroupSize)
-            break;
+        if (k > ChartGroupSize) break;
         const Reading r = Reading::From(rs);
-        if (!groupEnd || Passes(r, *groupEnd))
-            end = { r.Text(Reading::Bdate), r.Text(Reading::Btime) };
+        if (!groupEnd || Passes(r, *groupEnd)) end = { r.Text(Reading::Bdate), r.Text(Reading::Btime) };
         const bool chartable = Passes(r, d.chartable);
         const bool labelled = d.filling == Filling::Combined ? chartable
             : handler == Handler::Next                       ? true
@@ -315,8 +307,7 @@ void ChartWindow::Fill(dao::StepCursor& rs, Handler handler, const std::vector<l
             ++k;
             ++n;
             // A full group reads no further: the next reading would only end the loop.
-            if (k > ChartGroupSize)
-                break;
+            if (k > ChartGroupSize) break;
         }
         if (path && step < path->size())
             rs.SetBookmark((*path)[step++]);
@@ -361,8 +352,7 @@ void ChartWindow::NextGroup_Click()
         // Any reading after the group's end, whether or not it is charted.
         rs.MoveNext();
         if (rs.EOF_()) {
-            if (description_.endBeep)
-                forms::Beep();
+            if (description_.endBeep) forms::Beep();
             readings->Close();
             return;
         }
@@ -378,8 +368,7 @@ void ChartWindow::NextGroup_Click()
 void ChartWindow::Previous_Click()
 {
     auto* record = Forms::Find<DisplayRecord>();
-    if (!record || record->Btime.Text().isEmpty())
-        return;
+    if (!record || record->Btime.Text().isEmpty()) return;
     const double count = NumberValue(LineCount.Text());
     const int backStep = count >= ChartGroupSize ? 2 * ChartGroupSize : int(count) + ChartGroupSize;
     const Snapshot before = Take(*this);
@@ -401,8 +390,7 @@ void ChartWindow::Previous_Click()
         int m = 1;
         while (!rs.BOF() && m != backStep) {
             rs.MovePrevious();
-            if (rs.BOF())
-                break;
+            if (rs.BOF()) break;
             if (Passes(Reading::From(rs), description_.chartable)) {
                 ++m;
                 found.push_back(rs.Bookmark());
@@ -445,19 +433,20 @@ void ChartWindow::Previous_Click()
     }
 }
 
-void ChartWindow::Exit_Click() { Unload(); }
+void ChartWindow::Exit_Click()
+{
+    Unload();
+}
 
 void ChartWindow::PrintChart_Click()
 {
-    if (!ChoosePrinter(this))
-        return;
+    if (!ChoosePrinter(this)) return;
     std::optional<QString> savedFolder;
     print::Printer& printer = print::current();
     try {
         savedFolder = QDir::currentPath();
         auto* graph = dynamic_cast<PrintGraph*>(Forms::Load(PrintGraph::FormName));
-        if (!graph)
-            throw print::Error(print::errPrinter, "the staging window will not load");
+        if (!graph) throw print::Error(print::errPrinter, "the staging window will not load");
         printer.SetOrientation(print::PageOrientation::Landscape);
         printer.SetScaleMode(print::ScaleUnit::Twips);
         // The picture stays inside the program; the user's clipboard is not touched.
@@ -472,10 +461,8 @@ void ChartWindow::PrintChart_Click()
         QDir::setCurrent(*savedFolder);
     } catch (const print::Error&) {
         // Any begun document was abandoned by the guard, so it cannot merge into the next one.
-        if (printer.InDocument())
-            printer.KillDoc();
-        if (savedFolder)
-            QDir::setCurrent(*savedFolder);
+        if (printer.InDocument()) printer.KillDoc();
+        if (savedFolder) QDir::setCurrent(*savedFolder);
         forms::Beep();
         forms::MsgBox(description_.printFailure, forms::Buttons::OK, forms::Icon::Critical, "Tellora");
         Forms::Unload(PrintGraph::FormName);

@@ -21,7 +21,7 @@
 namespace dao {
 class RowFilter;
 class StepCursor;
-}
+} // namespace dao
 
 namespace tellora {
 

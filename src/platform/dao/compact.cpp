@@ -94,8 +94,7 @@ FileHold::~FileHold() = default;
 
 ReadHold::ReadHold(const std::string& name)
 {
-    if (!regularFile(name))
-        throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
+    if (!regularFile(name)) throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
     try {
         // Read and write, so that a journal left by a killed writer can be played back.
         conn_ = openFile(name, SQLite::OPEN_READWRITE);
@@ -112,8 +111,7 @@ ReadHold::ReadHold(const std::string& name)
 
 ReadHold::~ReadHold()
 {
-    if (conn_)
-        conn_->tryExec("COMMIT");
+    if (conn_) conn_->tryExec("COMMIT");
 }
 
 bool IsSqliteFile(const std::string& name)
@@ -123,8 +121,7 @@ bool IsSqliteFile(const std::string& name)
 
 void BackupDatabase(const std::string& source, const std::string& target)
 {
-    if (!regularFile(source))
-        throw Error(errFileNotFound, "Couldn't find file '" + source + "'.", source);
+    if (!regularFile(source)) throw Error(errFileNotFound, "Couldn't find file '" + source + "'.", source);
     std::error_code ec;
     if (fs::exists(fs::symlink_status(target, ec)))
         throw Error(errDatabaseExists, "The database '" + target + "' already exists.", target);
@@ -150,8 +147,7 @@ void BackupDatabase(const std::string& source, const std::string& target)
         while (rc == SQLITE_OK);
         // The source's error, or the target's: finish reports the target's.
         const int finished = sqlite3_backup_finish(b);
-        if (rc == SQLITE_DONE)
-            rc = finished;
+        if (rc == SQLITE_DONE) rc = finished;
     }
     if (rc != SQLITE_OK && rc != SQLITE_DONE) {
         const bool sourceFault = (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED
@@ -161,8 +157,7 @@ void BackupDatabase(const std::string& source, const std::string& target)
         out.reset();
         in.reset();
         RemoveFile(target);
-        if (sourceFault)
-            RaiseEngineError(e, source);
+        if (sourceFault) RaiseEngineError(e, source);
         if ((rc & 0xFF) == SQLITE_FULL || reason == ENOSPC || reason == EDQUOT || reason == EFBIG)
             throw Error(errDiskFull, "The disk is full, so '" + target + "' could not be written.", target);
         RaiseEngineError(e, target);
@@ -175,14 +170,12 @@ void BackupDatabase(const std::string& source, const std::string& target)
     }
 }
 
-void Workspace::CompactDatabase(
-    const std::string& source, const std::string& target, const std::string& locale, const std::function<void()>& whileHeld)
+void Workspace::CompactDatabase(const std::string& source, const std::string& target, const std::string& locale,
+    const std::function<void()>& whileHeld)
 {
     std::error_code ec;
-    if (target.empty())
-        throw Error(errInvalidArgument, "Compaction needs a target file name.");
-    if (fs::exists(target, ec))
-        throw Error(errDatabaseExists, "The database '" + target + "' already exists.", target);
+    if (target.empty()) throw Error(errInvalidArgument, "Compaction needs a target file name.");
+    if (fs::exists(target, ec)) throw Error(errDatabaseExists, "The database '" + target + "' already exists.", target);
     // Validates the source as one of our databases; held until the copy has taken its place.
     auto db = OpenDatabase(source);
     db->HoldExclusively();
@@ -213,8 +206,7 @@ void Workspace::CompactDatabase(
         RemoveFile(target);
         throw Error(errDiskIO, "The compacted copy '" + target + "' could not be written to the disk.", target);
     }
-    if (whileHeld)
-        whileHeld();
+    if (whileHeld) whileHeld();
     db->Close();
 }
 
@@ -231,8 +223,7 @@ void requireRepairableFile(const std::string& name)
     if (name.empty() || !fs::is_regular_file(name, ec))
         throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
     if (!hasSqliteHeader(name))
-        throw Error(
-            errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
+        throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
 }
 
 // The mark sits in the file's header, readable however damaged the
@@ -242,8 +233,7 @@ void requireOwnMark(SQLite::Database& old, const std::string& name)
     SQLite::Statement appId(old, "PRAGMA application_id");
     appId.executeStep();
     if (appId.getColumn(0).getInt() != kApplicationId)
-        throw Error(
-            errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
+        throw Error(errRepairFailed, "'" + name + "' is not a database of this program and cannot be repaired.", name);
 }
 
 bool passesIntegrityCheck(SQLite::Database& c)
@@ -256,8 +246,9 @@ bool passesIntegrityCheck(SQLite::Database& c)
 std::vector<SchemaItem> readSchema(SQLite::Database& old)
 {
     std::vector<SchemaItem> schema;
-    SQLite::Statement s(old, "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL "
-                             "ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid");
+    SQLite::Statement s(old,
+        "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL "
+        "ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid");
     while (s.executeStep())
         schema.push_back({ s.getColumn(0).getString(), s.getColumn(1).getString(), s.getColumn(2).getString() });
     return schema;
@@ -300,8 +291,7 @@ void copyTable(SQLite::Database& old, SQLite::Database& out, const SchemaItem& i
         } catch (const SQLite::Exception&) {
             break;
         }
-        if (!more)
-            break;
+        if (!more) break;
         for (int i = 0; i <= int(cols.size()); ++i) {
             auto col = rd->getColumn(i);
             if (col.isNull())
@@ -324,11 +314,9 @@ void rebuildInto(
     out.exec("PRAGMA application_id=" + std::to_string(kApplicationId));
     SQLite::Transaction tx(out);
     for (const auto& item : schema)
-        if (item.type == "table")
-            copyTable(old, out, item);
+        if (item.type == "table") copyTable(old, out, item);
     for (const auto& item : schema)
-        if (item.type == "index")
-            out.exec(item.sql);
+        if (item.type == "index") out.exec(item.sql);
     tx.commit();
     if (!passesIntegrityCheck(out))
         throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired.", name);
@@ -346,8 +334,7 @@ void replaceWithRepaired(const std::string& fresh, const std::string& name)
     fs::rename(fresh, name, ec);
     if (ec) {
         RemoveFile(fresh);
-        throw Error(
-            errRepairFailed, "The repaired database could not replace '" + name + "': " + ec.message(), name);
+        throw Error(errRepairFailed, "The repaired database could not replace '" + name + "': " + ec.message(), name);
     }
 }
 
@@ -364,8 +351,7 @@ bool Workspace::RepairDatabase(const std::string& name)
         old = openFile(name, SQLite::OPEN_READWRITE);
         holdExclusively(*old);
         requireOwnMark(*old, name);
-        if (passesIntegrityCheck(*old))
-            return false;
+        if (passesIntegrityCheck(*old)) return false;
         schema = readSchema(*old);
     } catch (const SQLite::Exception& e) {
         if ((e.getErrorCode() & 0xFF) == SQLITE_BUSY || (e.getErrorCode() & 0xFF) == SQLITE_LOCKED)
@@ -388,7 +374,8 @@ bool Workspace::RepairDatabase(const std::string& name)
         out.reset();
         RemoveFile(fresh);
         if ((e.getErrorCode() & 0xFF) == SQLITE_FULL || reason == ENOSPC || reason == EDQUOT || reason == EFBIG)
-            throw Error(errDiskFull, "The disk is full, so the repaired copy of '" + name + "' could not be written.", name);
+            throw Error(
+                errDiskFull, "The disk is full, so the repaired copy of '" + name + "' could not be written.", name);
         throw Error(errRepairFailed, "The database '" + name + "' cannot be repaired: " + e.what(), name);
     } catch (const Error&) {
         out.reset();

@@ -9,11 +9,11 @@
 // Primary and Unique flags) lives in a hidden system table.
 //
 // Every failure is a dao::Error carrying a number and a text.
+#include "platform/error.h"
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
-#include "platform/error.h"
 
 #include <stdexcept>
 #include <string>
@@ -22,7 +22,7 @@
 namespace SQLite {
 class Database;
 class Statement;
-}
+} // namespace SQLite
 
 namespace dao {
 
@@ -49,7 +49,8 @@ enum ErrorCode : int {
     errTransaction = 3034, // the engine's commit or rollback without BeginTrans
     errRepairFailed = 3017, // ours, in the engine's range, apart from errDamaged: a file Repair could not rebuild
     errDiskIO = 3040, // the engine's disk I/O error: a file that cannot be read, written or put in place
-    errInUse = 3045, // the engine's "Couldn't use; file already in use": another program holds the file longer than the engine waits
+    errInUse = 3045, // the engine's "Couldn't use; file already in use": another program holds the file longer than the
+                     // engine waits
     errDiskFull = 3026, // the engine's "Not enough space on disk"
     errInvalidBookmark = 3159, // the engine's "Not a valid bookmark": a row that is gone
 };
@@ -286,8 +287,8 @@ public:
     // has that name meanwhile. Whenever the process stops, `name` is either
     // absent or the complete database; a working file left by a stopped
     // creation is replaced by the next one.
-    void BuildDatabase(const std::string& name, const std::string& locale, int option,
-        const std::function<void(Database&)>& build);
+    void BuildDatabase(
+        const std::string& name, const std::string& locale, int option, const std::function<void(Database&)>& build);
     // Opens an existing database of this program; never creates a file.
     // errFileNotFound, errNotADatabase (garbage or another program's file) or
     // errDamaged.
@@ -333,8 +334,7 @@ public:
     }
     ~Transaction()
     {
-        if (ws_.TransactionDepth() > depth_)
-            ws_.Rollback();
+        if (ws_.TransactionDepth() > depth_) ws_.Rollback();
     }
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -13,9 +13,9 @@
 namespace dao {
 
 using detail::Guarded;
+using detail::kSystemTable;
 using detail::QuoteId;
 using detail::SameName;
-using detail::kSystemTable;
 
 using detail::lower;
 using detail::sizeFromType;

@@ -16,7 +16,6 @@ using detail::Guarded;
 using detail::QuoteId;
 using detail::SameName;
 
-
 using detail::charCount;
 
 // ---------------------------------------------------------------- Recordset

@@ -19,8 +19,7 @@ std::string QuoteId(const std::string& id)
 {
     std::string out = "\"";
     for (char c : id) {
-        if (c == '"')
-            out += '"';
+        if (c == '"') out += '"';
         out += c;
     }
     return out + "\"";
@@ -50,6 +49,9 @@ void RaiseEngineError(const SQLite::Exception& e, const std::string& file)
     }
 }
 
-Error NoCurrentRecord() { return Error(errNoCurrentRecord, "No current record."); }
+Error NoCurrentRecord()
+{
+    return Error(errNoCurrentRecord, "No current record.");
+}
 
 } // namespace dao::detail

@@ -17,8 +17,7 @@ std::string QuoteId(const std::string& id);
 [[noreturn]] void RaiseEngineError(const SQLite::Exception& e, const std::string& file);
 
 // Runs `f`; an SQLite failure inside it leaves as the engine's error.
-template <class F>
-auto Guarded(const std::string& file, F&& f) -> decltype(f())
+template<class F> auto Guarded(const std::string& file, F&& f) -> decltype(f())
 {
     try {
         return f();

@@ -25,11 +25,11 @@ namespace fs = std::filesystem;
 
 namespace dao {
 
-using detail::RaiseEngineError;
-using detail::SameName;
 using detail::hasSqliteHeader;
 using detail::kApplicationId;
 using detail::kSystemTable;
+using detail::RaiseEngineError;
+using detail::SameName;
 using detail::setConnectionPragmas;
 
 namespace {

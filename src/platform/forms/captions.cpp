@@ -25,8 +25,7 @@ QString shownText(const QString& caption)
 {
     QString out;
     for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size())
-            ++i;
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) ++i;
         out += caption[i];
     }
     return out;
@@ -60,8 +59,7 @@ int roomFor(const QWidget* control, const QFont& font)
 bool fitsWith(const QWidget* control, const QFont& font)
 {
     const QString text = shownText(CaptionOf(control));
-    if (text.isEmpty())
-        return true;
+    if (text.isEmpty()) return true;
     const QFontMetricsF metrics(font);
     const int room = roomFor(control, font);
     const double lineHeight = metrics.lineSpacing();
@@ -81,8 +79,7 @@ QString narrowFace()
     static const QString face = [] {
         const QStringList installed = QFontDatabase::families();
         for (const char* candidate : { "Liberation Sans Narrow", "Arial Narrow", "Nimbus Sans Narrow" })
-            if (installed.contains(QString::fromLatin1(candidate)))
-                return QString::fromLatin1(candidate);
+            if (installed.contains(QString::fromLatin1(candidate))) return QString::fromLatin1(candidate);
         return QString();
     }();
     return face;
@@ -97,8 +94,7 @@ void fit(QWidget* control)
     }
     const QFont base = stored.value<QFont>();
     if (fitsWith(control, base)) {
-        if (control->font() != base)
-            control->setFont(base);
+        if (control->font() != base) control->setFont(base);
         return;
     }
     // A smaller size of the same face, down to three quarters of it; then a
@@ -125,8 +121,7 @@ void fit(QWidget* control)
     }
     for (double p = points * 0.75; p >= 4; p -= 0.25) {
         f.setPointSizeF(p);
-        if (fitsWith(control, f))
-            break;
+        if (fitsWith(control, f)) break;
     }
     control->setFont(f);
 }
@@ -137,20 +132,24 @@ QString CaptionOf(const QWidget* control)
 {
     if (auto* label = qobject_cast<const QLabel*>(control))
         return label->textFormat() == Qt::RichText ? QString() : label->text();
-    if (auto* button = qobject_cast<const QAbstractButton*>(control))
-        return button->text();
+    if (auto* button = qobject_cast<const QAbstractButton*>(control)) return button->text();
     return {};
 }
 
-int CaptionRoom(const QWidget* control) { return roomFor(control, control->font()); }
+int CaptionRoom(const QWidget* control)
+{
+    return roomFor(control, control->font());
+}
 
-bool CaptionFits(const QWidget* control) { return fitsWith(control, control->font()); }
+bool CaptionFits(const QWidget* control)
+{
+    return fitsWith(control, control->font());
+}
 
 void FitCaptions(QWidget* window)
 {
     for (QWidget* control : window->findChildren<QWidget*>())
-        if (!CaptionOf(control).isEmpty())
-            fit(control);
+        if (!CaptionOf(control).isEmpty()) fit(control);
 }
 
 } // namespace forms

@@ -22,8 +22,7 @@ TextBox::TextBox(QWidget* parent)
     setValidator(new TypedTextValidator(this, settingText_));
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QLineEdit::textChanged, this, [this] {
-        if (Change)
-            Change();
+        if (Change) Change();
     });
 }
 
@@ -58,15 +57,13 @@ void TextBox::SetForeColor(const QColor& color)
 
 void TextBox::keyPressEvent(QKeyEvent* event)
 {
-    if (!dispatchKeyPress(this, *this, event))
-        QLineEdit::keyPressEvent(event);
+    if (!dispatchKeyPress(this, *this, event)) QLineEdit::keyPressEvent(event);
 }
 
 void TextBox::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    if (GotFocus)
-        GotFocus();
+    if (GotFocus) GotFocus();
 }
 
 void TextBox::focusOutEvent(QFocusEvent* event)
@@ -78,8 +75,7 @@ void TextBox::focusOutEvent(QFocusEvent* event)
 void TextBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QLineEdit::mouseDoubleClickEvent(event);
-    if (DblClick)
-        DblClick();
+    if (DblClick) DblClick();
 }
 
 Label::Label(QWidget* parent)
@@ -90,7 +86,10 @@ Label::Label(QWidget* parent)
     setTextFormat(Qt::PlainText);
 }
 
-void Label::SetCentred(bool centred) { setAlignment((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop); }
+void Label::SetCentred(bool centred)
+{
+    setAlignment((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+}
 
 void Label::SetForeColor(const QColor& color)
 {
@@ -110,15 +109,13 @@ void Label::SetBackColor(const QColor& color)
 void Label::mousePressEvent(QMouseEvent* event)
 {
     QLabel::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton && Click)
-        Click();
+    if (event->button() == Qt::LeftButton && Click) Click();
 }
 
 void Label::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QLabel::mouseDoubleClickEvent(event);
-    if (DblClick)
-        DblClick();
+    if (DblClick) DblClick();
 }
 
 CommandButton::CommandButton(QWidget* parent)
@@ -130,21 +127,18 @@ CommandButton::CommandButton(QWidget* parent)
     connect(this, &QPushButton::clicked, this, [this] {
         // A lost-focus handler that unloaded the window disabled it; the
         // pending click must not run then.
-        if (Click && isEnabled() && window()->isEnabled())
-            Click();
+        if (Click && isEnabled() && window()->isEnabled()) Click();
     });
 }
 
 void CommandButton::Press()
 {
-    if (isEnabled())
-        click();
+    if (isEnabled()) click();
 }
 
 void CommandButton::keyPressEvent(QKeyEvent* event)
 {
-    if (dispatchKeyPress(this, *this, event))
-        return;
+    if (dispatchKeyPress(this, *this, event)) return;
     // Enter and Escape press nothing: no button is a default or cancel button.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape) {
         event->ignore();
@@ -156,8 +150,7 @@ void CommandButton::keyPressEvent(QKeyEvent* event)
 void CommandButton::focusInEvent(QFocusEvent* event)
 {
     QPushButton::focusInEvent(event);
-    if (GotFocus)
-        GotFocus();
+    if (GotFocus) GotFocus();
 }
 
 void CommandButton::focusOutEvent(QFocusEvent* event)
@@ -172,8 +165,7 @@ FileListBox::FileListBox(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QListWidget::itemClicked, this, [this] {
-        if (Click)
-            Click();
+        if (Click) Click();
     });
 }
 
@@ -187,12 +179,11 @@ void FileListBox::Refresh()
 {
     clear();
     QDir dir = QDir::current();
-    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern_),
-        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression re(
+        QRegularExpression::wildcardToRegularExpression(pattern_), QRegularExpression::CaseInsensitiveOption);
     QStringList names;
     for (const QString& name : dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
-        if (re.match(name).hasMatch())
-            names << name;
+        if (re.match(name).hasMatch()) names << name;
     addItems(names);
     clearSelection();
     // The first file is current (the one the keyboard starts from and a
@@ -227,15 +218,13 @@ QString FileListBox::List(int index) const
 
 void FileListBox::keyPressEvent(QKeyEvent* event)
 {
-    if (dispatchKeyPress(this, *this, event))
-        return;
+    if (dispatchKeyPress(this, *this, event)) return;
     // Return picks the current file and is the double-click of the keyboard.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
         event->accept();
         if (QListWidgetItem* current = currentItem()) {
             setCurrentItem(current, QItemSelectionModel::ClearAndSelect);
-            if (DblClick)
-                DblClick();
+            if (DblClick) DblClick();
         }
         return;
     }
@@ -245,8 +234,7 @@ void FileListBox::keyPressEvent(QKeyEvent* event)
 void FileListBox::focusInEvent(QFocusEvent* event)
 {
     QListWidget::focusInEvent(event);
-    if (GotFocus)
-        GotFocus();
+    if (GotFocus) GotFocus();
 }
 
 void FileListBox::focusOutEvent(QFocusEvent* event)
@@ -259,8 +247,7 @@ void FileListBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QListWidget::mouseDoubleClickEvent(event);
     // A double-click is an event of its own, on a file or not.
-    if (event->button() == Qt::LeftButton && DblClick)
-        DblClick();
+    if (event->button() == Qt::LeftButton && DblClick) DblClick();
 }
 
 } // namespace forms

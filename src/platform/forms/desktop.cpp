@@ -1,7 +1,6 @@
 #include "desktop.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QCursor>
 #include <QDir>
 #include <QFileInfo>
@@ -9,6 +8,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace forms {
 
@@ -42,13 +42,27 @@ public:
         for (Answer a : answers) {
             QMessageBox::StandardButton sb = QMessageBox::Ok;
             switch (a) {
-            case vbOK: sb = QMessageBox::Ok; break;
-            case vbCancel: sb = QMessageBox::Cancel; break;
-            case vbAbort: sb = QMessageBox::Abort; break;
-            case vbRetry: sb = QMessageBox::Retry; break;
-            case vbIgnore: sb = QMessageBox::Ignore; break;
-            case vbYes: sb = QMessageBox::Yes; break;
-            case vbNo: sb = QMessageBox::No; break;
+            case vbOK:
+                sb = QMessageBox::Ok;
+                break;
+            case vbCancel:
+                sb = QMessageBox::Cancel;
+                break;
+            case vbAbort:
+                sb = QMessageBox::Abort;
+                break;
+            case vbRetry:
+                sb = QMessageBox::Retry;
+                break;
+            case vbIgnore:
+                sb = QMessageBox::Ignore;
+                break;
+            case vbYes:
+                sb = QMessageBox::Yes;
+                break;
+            case vbNo:
+                sb = QMessageBox::No;
+                break;
             }
             buttons.emplace_back(box.addButton(sb), a);
         }
@@ -61,8 +75,7 @@ public:
             box.setEscapeButton(buttons[0].first);
         box.exec();
         for (auto& [button, answer] : buttons)
-            if (box.clickedButton() == button)
-                return answer;
+            if (box.clickedButton() == button) return answer;
         return hasCancel ? vbCancel : defaultAnswer(call);
     }
 
@@ -102,12 +115,18 @@ Desktop* installed = nullptr;
 std::vector<Answer> answersOf(Buttons buttons)
 {
     switch (buttons) {
-    case Buttons::OK: return { vbOK };
-    case Buttons::OKCancel: return { vbOK, vbCancel };
-    case Buttons::AbortRetryIgnore: return { vbAbort, vbRetry, vbIgnore };
-    case Buttons::YesNoCancel: return { vbYes, vbNo, vbCancel };
-    case Buttons::YesNo: return { vbYes, vbNo };
-    case Buttons::RetryCancel: return { vbRetry, vbCancel };
+    case Buttons::OK:
+        return { vbOK };
+    case Buttons::OKCancel:
+        return { vbOK, vbCancel };
+    case Buttons::AbortRetryIgnore:
+        return { vbAbort, vbRetry, vbIgnore };
+    case Buttons::YesNoCancel:
+        return { vbYes, vbNo, vbCancel };
+    case Buttons::YesNo:
+        return { vbYes, vbNo };
+    case Buttons::RetryCancel:
+        return { vbRetry, vbCancel };
     }
     return { vbOK };
 }
@@ -119,7 +138,10 @@ Answer defaultAnswer(const MessageBoxCall& call)
     return answers[d];
 }
 
-Desktop& desktop() { return installed ? *installed : systemDesktop(); }
+Desktop& desktop()
+{
+    return installed ? *installed : systemDesktop();
+}
 
 int MsgBox(const QString& text, Buttons buttons, Icon icon, const QString& title, int defaultButton)
 {
@@ -127,14 +149,38 @@ int MsgBox(const QString& text, Buttons buttons, Icon icon, const QString& title
     return desktop().messageBox(call);
 }
 
-void Beep() { desktop().beep(); }
-void SetMousePointer(int pointer) { desktop().setMousePointer(pointer); }
-int MousePointer() { return desktop().mousePointer(); }
-void Help(int contextId) { desktop().showHelp(contextId); }
-void EndProgram() { desktop().endProgram(); }
-QString ProgramFolder() { return desktop().programFolder(); }
-QDateTime Now() { return desktop().now(); }
-QDate Today() { return Now().date(); }
+void Beep()
+{
+    desktop().beep();
+}
+void SetMousePointer(int pointer)
+{
+    desktop().setMousePointer(pointer);
+}
+int MousePointer()
+{
+    return desktop().mousePointer();
+}
+void Help(int contextId)
+{
+    desktop().showHelp(contextId);
+}
+void EndProgram()
+{
+    desktop().endProgram();
+}
+QString ProgramFolder()
+{
+    return desktop().programFolder();
+}
+QDateTime Now()
+{
+    return desktop().now();
+}
+QDate Today()
+{
+    return Now().date();
+}
 
 HelpLauncher systemHelpLauncher()
 {
@@ -143,8 +189,7 @@ HelpLauncher systemHelpLauncher()
         // Compiled-help viewers a Debian desktop may have, most specific first.
         for (const char* name : { "xchm", "kchmviewer", "chmsee", "okular" }) {
             const QString path = QStandardPaths::findExecutable(name);
-            if (!path.isEmpty())
-                return path;
+            if (!path.isEmpty()) return path;
         }
         return QString();
     };
@@ -182,15 +227,16 @@ RecordingDesktop::RecordingDesktop()
     installed = this;
 }
 
-RecordingDesktop::~RecordingDesktop() { installed = previous_; }
+RecordingDesktop::~RecordingDesktop()
+{
+    installed = previous_;
+}
 
 int RecordingDesktop::messageBox(const MessageBoxCall& call)
 {
     messages.push_back(call);
-    if (onMessage)
-        onMessage(call);
-    if (answers.empty())
-        return defaultAnswer(call);
+    if (onMessage) onMessage(call);
+    if (answers.empty()) return defaultAnswer(call);
     const int a = answers.front();
     answers.pop_front();
     return a;

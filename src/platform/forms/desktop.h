@@ -35,7 +35,7 @@ struct MessageBoxCall {
     Buttons buttons = Buttons::OK;
     Icon icon = Icon::None;
     int defaultButton = 1; // 1 to 3, from the left
-    QString title;         // as shown: ProgramTitle unless the caller gave one
+    QString title; // as shown: ProgramTitle unless the caller gave one
 };
 
 // The answers a button set offers, left to right.

@@ -38,8 +38,7 @@ QKeyEvent replacementFor(const QKeyEvent* original, int code)
 
 int keyAsciiOf(const QKeyEvent* event)
 {
-    if (!event)
-        return -1;
+    if (!event) return -1;
     switch (event->key()) {
     case Qt::Key_Backspace:
         return (event->modifiers() & Qt::ControlModifier) ? 127 : 8;
@@ -64,32 +63,25 @@ int keyAsciiOf(const QKeyEvent* event)
     default:
         break;
     }
-    if (event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F35)
-        return -1;
+    if (event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F35) return -1;
     const QString text = event->text();
-    if (text.isEmpty())
-        return -1;
+    if (text.isEmpty()) return -1;
     const int code = text.at(0).unicode();
     // Delete arrives as 127 on some platforms; it is not a character here.
-    if (code == 127)
-        return -1;
+    if (code == 127) return -1;
     return code;
 }
 
 bool dispatchKeyPress(QWidget* widget, ControlEvents& events, QKeyEvent* event)
 {
-    if (deliveringReplacement || !events.KeyPress)
-        return false;
+    if (deliveringReplacement || !events.KeyPress) return false;
     const int original = keyAsciiOf(event);
-    if (original < 0)
-        return false;
+    if (original < 0) return false;
     int code = original;
     events.KeyPress(code);
-    if (code == original)
-        return false;
+    if (code == original) return false;
     event->accept();
-    if (code <= 0)
-        return true;
+    if (code <= 0) return true;
     QKeyEvent replacement = replacementFor(event, code);
     deliveringReplacement = true;
     QCoreApplication::sendEvent(widget, &replacement);
@@ -99,16 +91,12 @@ bool dispatchKeyPress(QWidget* widget, ControlEvents& events, QKeyEvent* event)
 
 void dispatchFocusOut(QWidget* widget, ControlEvents& events, int focusReason)
 {
-    if (!events.LostFocus || !widget)
-        return;
-    if (focusReason == Qt::PopupFocusReason || focusReason == Qt::ActiveWindowFocusReason)
-        return;
+    if (!events.LostFocus || !widget) return;
+    if (focusReason == Qt::PopupFocusReason || focusReason == Qt::ActiveWindowFocusReason) return;
     QWidget* next = QApplication::focusWidget();
-    if (!next || next == widget || next->window() != widget->window())
-        return;
+    if (!next || next == widget || next->window() != widget->window()) return;
     // A drop-down list or calendar popup of a control is not a move to another control.
-    if (next->window()->windowType() == Qt::Popup)
-        return;
+    if (next->window()->windowType() == Qt::Popup) return;
     events.LostFocus();
 }
 

@@ -6,18 +6,18 @@
 #include "registry.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
-#include <QApplication>
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScreen>
-#include <QHideEvent>
 #include <QPointer>
+#include <QScreen>
 #include <QShowEvent>
-#include <QTimer>
 #include <QStyle>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -51,20 +51,17 @@ bool canTakeActivation(const Form* form)
 
 void Form::followFocus(QWidget* now)
 {
-    if (auto* form = now ? qobject_cast<Form*>(now->window()) : nullptr)
-        form->lastFocus_ = now;
+    if (auto* form = now ? qobject_cast<Form*>(now->window()) : nullptr) form->lastFocus_ = now;
 }
 
 QString installedFamily(const QString& family)
 {
-    static const QStringList windowsFaces { "MS Sans Serif", "Microsoft Sans Serif", "Arial", "Tahoma",
-        "MS Shell Dlg", "MS Shell Dlg 2", "Verdana" };
-    if (!windowsFaces.contains(family, Qt::CaseInsensitive))
-        return family;
+    static const QStringList windowsFaces { "MS Sans Serif", "Microsoft Sans Serif", "Arial", "Tahoma", "MS Shell Dlg",
+        "MS Shell Dlg 2", "Verdana" };
+    if (!windowsFaces.contains(family, Qt::CaseInsensitive)) return family;
     const QStringList installed = QFontDatabase::families();
     for (const char* candidate : { "Liberation Sans", "Arimo", "DejaVu Sans", "FreeSans" })
-        if (installed.contains(candidate))
-            return candidate;
+        if (installed.contains(candidate)) return candidate;
     return QStringLiteral("Sans Serif");
 }
 
@@ -110,12 +107,10 @@ Form::~Form() = default;
 
 QMargins Form::FrameMargins() const
 {
-    if (border_ == BorderStyle::None)
-        return {};
+    if (border_ == BorderStyle::None) return {};
     // Once the desktop has framed a window, its frame is known; before that,
     // the frame of a window already shown stands in for it.
-    if (const QWindow* w = windowHandle(); w && isVisible())
-        return w->frameMargins();
+    if (const QWindow* w = windowHandle(); w && isVisible()) return w->frameMargins();
     // Windows already framed tell; one of the same border first.
     QMargins known;
     for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -123,14 +118,11 @@ QMargins Form::FrameMargins() const
         if (!form || form == this || !form->isVisible() || form->border_ == BorderStyle::None || !form->windowHandle())
             continue;
         const QMargins m = form->windowHandle()->frameMargins();
-        if (m.isNull())
-            continue;
-        if (form->border_ == border_)
-            return m;
+        if (m.isNull()) continue;
+        if (form->border_ == border_) return m;
         known = m;
     }
-    if (!known.isNull())
-        return known;
+    if (!known.isNull()) return known;
     const int edge = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
     return { edge, style()->pixelMetric(QStyle::PM_TitleBarHeight) + edge, edge, edge };
 }
@@ -138,8 +130,7 @@ QMargins Form::FrameMargins() const
 void Form::CentreOnScreen()
 {
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (!s)
-        return;
+    if (!s) return;
     const QRect g = s->geometry();
     // The window's outer size, frame and title bar included; move() places
     // the frame's corner.
@@ -149,7 +140,10 @@ void Form::CentreOnScreen()
     move(g.x() + g.width() / 2 - outerWidth / 2, g.y() + g.height() / 2 - outerHeight / 2);
 }
 
-void Form::Unload() { Forms::Unload(this); }
+void Form::Unload()
+{
+    Forms::Unload(this);
+}
 
 void Form::SetClientSize(int widthTwips, int heightTwips)
 {
@@ -168,7 +162,10 @@ void Form::SetBackColor(const QColor& color)
     setAutoFillBackground(true);
 }
 
-void Form::SetFormFont(const FontSpec& font) { setFont(makeFont(font)); }
+void Form::SetFormFont(const FontSpec& font)
+{
+    setFont(makeFont(font));
+}
 
 void Form::Layout(std::initializer_list<ControlSpec> controls)
 {
@@ -178,8 +175,7 @@ void Form::Layout(std::initializer_list<ControlSpec> controls)
         w->setParent(this);
         w->setObjectName(QString::fromUtf8(c.name));
         w->setGeometry(pixels(c.rect.left), pixels(c.rect.top), pixels(c.rect.width), pixels(c.rect.height));
-        if (c.font)
-            w->setFont(makeFont(*c.font));
+        if (c.font) w->setFont(makeFont(*c.font));
         if (!c.caption.isEmpty()) {
             if (auto* label = qobject_cast<QLabel*>(w))
                 label->setText(c.caption);
@@ -188,10 +184,8 @@ void Form::Layout(std::initializer_list<ControlSpec> controls)
             else if (auto* edit = qobject_cast<QLineEdit*>(w))
                 edit->setText(c.caption);
         }
-        if (!c.toolTip.isEmpty())
-            w->setToolTip(c.toolTip);
-        if (auto* events = dynamic_cast<ControlEvents*>(w))
-            events->HelpContextID = c.help;
+        if (!c.toolTip.isEmpty()) w->setToolTip(c.toolTip);
+        if (auto* events = dynamic_cast<ControlEvents*>(w)) events->HelpContextID = c.help;
         // Screen readers name a control by its caption; a box by its label,
         // below, once every label has its caption.
         QString accessible = c.caption;
@@ -207,8 +201,7 @@ void Form::Layout(std::initializer_list<ControlSpec> controls)
         w->setVisible(c.visible);
     }
     for (const ControlSpec& c : controls)
-        if (auto* label = qobject_cast<QLabel*>(c.label))
-            LabelBox(*c.control, { label });
+        if (auto* label = qobject_cast<QLabel*>(c.label)) LabelBox(*c.control, { label });
     std::stable_sort(tabbed.begin(), tabbed.end(), [](auto* a, auto* b) { return a->tab < b->tab; });
     for (std::size_t i = 1; i < tabbed.size(); ++i)
         QWidget::setTabOrder(tabbed[i - 1]->control, tabbed[i]->control);
@@ -223,16 +216,14 @@ void Form::LabelBox(QWidget& box, std::initializer_list<QLabel*> labels)
     QStringList texts;
     for (QLabel* label : labels) {
         texts << label->text().remove(QLatin1Char('&')).simplified();
-        if (label != *std::prev(labels.end()) && label->buddy() == &box)
-            label->setBuddy(nullptr);
+        if (label != *std::prev(labels.end()) && label->buddy() == &box) label->setBuddy(nullptr);
     }
     texts.removeAll(QString());
     const QString name = texts.isEmpty() ? box.objectName() : texts.join(QLatin1Char(' '));
     if (labels.size() > 0) {
         QLabel* own = *std::prev(labels.end());
         own->setBuddy(&box);
-        if (labels.size() > 1)
-            own->setAccessibleName(name);
+        if (labels.size() > 1) own->setAccessibleName(name);
     }
     box.setAccessibleName(name);
 }
@@ -255,8 +246,7 @@ void Form::showEvent(QShowEvent* event)
         QList<QPointer<Form>> earlier;
         for (QWidget* top : QApplication::topLevelWidgets()) {
             auto* form = qobject_cast<Form*>(top);
-            if (form && form != this && form->isVisible())
-                earlier.append(form);
+            if (form && form != this && form->isVisible()) earlier.append(form);
         }
         QTimer::singleShot(0, this, [earlier] {
             for (const QPointer<Form>& form : earlier) {
@@ -272,8 +262,7 @@ void Form::showEvent(QShowEvent* event)
     // that took the last keystrokes.
     if (main != this && isWindow() && !event->spontaneous()) {
         QTimer::singleShot(0, this, [this] {
-            if (IsLoaded() && isVisible())
-                activateWindow();
+            if (IsLoaded() && isVisible()) activateWindow();
         });
     }
     // Captions set since the layout are fitted too.
@@ -284,12 +273,10 @@ void Form::showEvent(QShowEvent* event)
 void Form::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    if (event->spontaneous() || !isWindow())
-        return;
+    if (event->spontaneous() || !isWindow()) return;
     Form* main = Forms::MainForm();
     const QWidget* active = QApplication::activeWindow();
-    if (this == main || (active && active != this && active != main))
-        return;
+    if (this == main || (active && active != this && active != main)) return;
     // The desktop would hand the activation to the main window, which holds
     // nothing to work in: the window the user came from takes it back.
     const auto& order = activationOrder();
@@ -315,8 +302,7 @@ void Form::closeEvent(QCloseEvent* event)
     // registry deletes it later. A disabled window takes no input, and
     // closing is input: the window that disabled it relies on it.
     event->ignore();
-    if (!isEnabled())
-        return;
+    if (!isEnabled()) return;
     Forms::Unload(this);
 }
 

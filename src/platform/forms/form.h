@@ -20,8 +20,14 @@ class QLabel;
 namespace forms {
 
 inline constexpr int TwipsPerPixel = 15;
-constexpr int pixels(int twips) { return (twips + TwipsPerPixel / 2) / TwipsPerPixel; }
-constexpr int twips(int pixels) { return pixels * TwipsPerPixel; }
+constexpr int pixels(int twips)
+{
+    return (twips + TwipsPerPixel / 2) / TwipsPerPixel;
+}
+constexpr int twips(int pixels)
+{
+    return pixels * TwipsPerPixel;
+}
 
 struct Twips {
     int left = 0, top = 0, width = 0, height = 0;
@@ -47,10 +53,10 @@ enum class BorderStyle { None, FixedDialog, Sizable };
 struct ControlSpec {
     QWidget* control = nullptr;
     const char* name = "";
-    QString caption;          // label or button caption, text box text; "" keeps none
-    Twips rect;               // left, top, width, height in twips
-    int tab = -1;             // position in the Tab order; -1: not a tab stop
-    int help = 0;             // F1 help context ID; 0 falls back to the window's
+    QString caption; // label or button caption, text box text; "" keeps none
+    Twips rect; // left, top, width, height in twips
+    int tab = -1; // position in the Tab order; -1: not a tab stop
+    int help = 0; // F1 help context ID; 0 falls back to the window's
     std::optional<FontSpec> font = std::nullopt; // else the window's font
     QString toolTip = {};
     QWidget* label = nullptr; // the label that names a box (its accessible name)
@@ -103,11 +109,11 @@ public:
 
 protected:
     friend class Forms;
-    virtual void Form_Load() {}
+    virtual void Form_Load() { }
     // Runs once, however the window is closed; it cannot be cancelled.
-    virtual void Form_Unload() {}
+    virtual void Form_Unload() { }
     // The window lost the activation to another window of the program.
-    virtual void Form_LostFocus() {}
+    virtual void Form_LostFocus() { }
 
     void SetClientSize(int widthTwips, int heightTwips);
     void SetBackColor(const QColor& color);
@@ -136,6 +142,9 @@ private:
 };
 
 // Red, green, blue as the windows give colours.
-inline QColor RGB(int r, int g, int b) { return QColor(r, g, b); }
+inline QColor RGB(int r, int g, int b)
+{
+    return QColor(r, g, b);
+}
 
 } // namespace forms

@@ -23,25 +23,21 @@ MenuItem::~MenuItem() = default;
 void MenuItem::SetEnabled(bool enabled)
 {
     enabled_ = enabled;
-    if (action_)
-        action_->setEnabled(enabled);
+    if (action_) action_->setEnabled(enabled);
 }
 
 bool MenuItem::Available() const
 {
     for (const MenuItem* m = this; m; m = m->parent_)
-        if (!m->enabled_)
-            return false;
+        if (!m->enabled_) return false;
     return true;
 }
 
 bool MenuItem::Trigger()
 {
     // The shortcut of an entry under a disabled menu acts on nothing.
-    if (!Available() || IsSubmenu())
-        return false;
-    if (Click)
-        Click();
+    if (!Available() || IsSubmenu()) return false;
+    if (Click) Click();
     return true;
 }
 
@@ -61,8 +57,7 @@ MenuBar::MenuBar(QWidget* owner, const std::vector<MenuSpec>& rows, bool separat
     // Build the tree first, so that each entry knows whether it is a submenu.
     std::vector<MenuItem*> path; // path[i]: the latest entry at level i + 1
     for (const MenuSpec& row : rows) {
-        if (row.level < 1 || row.level > int(path.size()) + 1)
-            throw std::invalid_argument("menu table skips a level");
+        if (row.level < 1 || row.level > int(path.size()) + 1) throw std::invalid_argument("menu table skips a level");
         path.resize(row.level - 1);
         MenuItem* parent = path.empty() ? nullptr : path.back();
         auto item = std::make_unique<MenuItem>(row, parent);
@@ -78,8 +73,7 @@ MenuBar::MenuBar(QWidget* owner, const std::vector<MenuSpec>& rows, bool separat
             item->action_ = item->menu_->menuAction();
             bool first = true;
             for (const auto& child : item->items_) {
-                if (!first && separateEntries)
-                    item->menu_->addSeparator();
+                if (!first && separateEntries) item->menu_->addSeparator();
                 first = false;
                 build(child.get(), item->menu_);
             }
@@ -106,8 +100,7 @@ MenuBar::MenuBar(QWidget* owner, const std::vector<MenuSpec>& rows, bool separat
     // Shortcuts must work before a menu was ever opened.
     if (owner)
         for (MenuItem* i : All())
-            if (!i->IsSubmenu() && !i->shortcut_.isEmpty())
-                owner->addAction(i->action_);
+            if (!i->IsSubmenu() && !i->shortcut_.isEmpty()) owner->addAction(i->action_);
 }
 
 MenuBar::~MenuBar() = default;
@@ -115,16 +108,14 @@ MenuBar::~MenuBar() = default;
 MenuItem* MenuBar::Find(const QString& name) const
 {
     for (MenuItem* i : All())
-        if (i->Name() == name)
-            return i;
+        if (i->Name() == name) return i;
     return nullptr;
 }
 
 MenuItem& MenuBar::operator[](const QString& name) const
 {
     MenuItem* i = Find(name);
-    if (!i)
-        throw std::out_of_range(("no menu entry " + name).toStdString());
+    if (!i) throw std::out_of_range(("no menu entry " + name).toStdString());
     return *i;
 }
 

@@ -29,7 +29,6 @@ struct Registry {
     Forms::UnregisteredHandler unregistered = warnUnregistered;
 };
 
-
 Registry& registry()
 {
     static Registry r;
@@ -41,19 +40,17 @@ Registry& registry()
 // sizable windows too, which a plain top-level window would not be.
 Qt::WindowFlags heldFlags(Qt::WindowFlags flags)
 {
-    if ((flags & Qt::WindowType_Mask) != Qt::Window)
-        return flags;
+    if ((flags & Qt::WindowType_Mask) != Qt::Window) return flags;
     flags = (flags & ~Qt::WindowType_Mask) | Qt::Dialog;
     if (!(flags & Qt::FramelessWindowHint))
-        flags |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
-            | Qt::WindowCloseButtonHint;
+        flags
+            |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
     return flags;
 }
 
 void reportUnregistered(const QString& name, const char* kind)
 {
-    if (registry().unregistered)
-        registry().unregistered(name, kind);
+    if (registry().unregistered) registry().unregistered(name, kind);
 }
 
 class HelpKeyFilter : public QObject {
@@ -79,19 +76,36 @@ int menuHelp(QAction* action)
 
 } // namespace
 
-void Forms::Register(const QString& name, Factory factory) { registry().factories[name] = std::move(factory); }
-void Forms::Unregister(const QString& name) { registry().factories.remove(name); }
-bool Forms::IsRegistered(const QString& name) { return registry().factories.contains(name); }
-QStringList Forms::Registered() { return registry().factories.keys(); }
+void Forms::Register(const QString& name, Factory factory)
+{
+    registry().factories[name] = std::move(factory);
+}
+void Forms::Unregister(const QString& name)
+{
+    registry().factories.remove(name);
+}
+bool Forms::IsRegistered(const QString& name)
+{
+    return registry().factories.contains(name);
+}
+QStringList Forms::Registered()
+{
+    return registry().factories.keys();
+}
 
-void Forms::SetMainForm(Form* main) { registry().main = main; }
-Form* Forms::MainForm() { return registry().main; }
+void Forms::SetMainForm(Form* main)
+{
+    registry().main = main;
+}
+Form* Forms::MainForm()
+{
+    return registry().main;
+}
 
 Form* Forms::Load(const QString& name)
 {
     Registry& r = registry();
-    if (Form* f = Find(name))
-        return f;
+    if (Form* f = Find(name)) return f;
     auto it = r.factories.find(name);
     if (it == r.factories.end() || !*it) {
         reportUnregistered(name, "window");
@@ -99,15 +113,12 @@ Form* Forms::Load(const QString& name)
     }
     installHelpKey();
     Form* f = (*it)();
-    if (!f)
-        return nullptr;
-    if (r.main && f != r.main && !f->parentWidget())
-        f->setParent(r.main, heldFlags(f->windowFlags()));
+    if (!f) return nullptr;
+    if (r.main && f != r.main && !f->parentWidget()) f->setParent(r.main, heldFlags(f->windowFlags()));
     r.loaded[name] = f;
     f->state_ = Form::State::Loading;
     f->Form_Load();
-    if (f->state_ != Form::State::Loading)
-        return nullptr; // it unloaded itself in its load step
+    if (f->state_ != Form::State::Loading) return nullptr; // it unloaded itself in its load step
     f->state_ = Form::State::Loaded;
     return f;
 }
@@ -116,8 +127,7 @@ Form* Forms::Find(const QString& name)
 {
     Registry& r = registry();
     auto it = r.loaded.find(name);
-    if (it == r.loaded.end())
-        return nullptr;
+    if (it == r.loaded.end()) return nullptr;
     Form* f = it->data();
     if (!f || !f->IsLoaded()) {
         r.loaded.erase(it);
@@ -130,15 +140,13 @@ QStringList Forms::Loaded()
 {
     QStringList names;
     for (const QString& name : registry().loaded.keys())
-        if (Find(name))
-            names << name;
+        if (Find(name)) names << name;
     return names;
 }
 
 void Forms::Unload(Form* form)
 {
-    if (!form || !form->IsLoaded())
-        return;
+    if (!form || !form->IsLoaded()) return;
     form->state_ = Form::State::Unloading;
     form->Form_Unload();
     form->state_ = Form::State::Unloaded;
@@ -147,10 +155,8 @@ void Forms::Unload(Form* form)
     form->setEnabled(false);
     form->hide();
     Registry& r = registry();
-    if (r.loaded.value(form->Name()) == form)
-        r.loaded.remove(form->Name());
-    if (r.main == form)
-        r.main = nullptr;
+    if (r.loaded.value(form->Name()) == form) r.loaded.remove(form->Name());
+    if (r.main == form) r.main = nullptr;
     form->deleteLater();
 }
 
@@ -178,7 +184,10 @@ void Forms::RegisterCommand(const QString& name, std::function<void()> command)
     registry().commands[name] = std::move(command);
 }
 
-bool Forms::HasCommand(const QString& name) { return registry().commands.contains(name); }
+bool Forms::HasCommand(const QString& name)
+{
+    return registry().commands.contains(name);
+}
 
 bool Forms::RunCommand(const QString& name)
 {
@@ -200,32 +209,26 @@ Forms::UnregisteredHandler Forms::SetUnregisteredHandler(UnregisteredHandler han
 int currentHelpContext()
 {
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-        if (int id = menuHelp(menu->activeAction()))
-            return id;
+        if (int id = menuHelp(menu->activeAction())) return id;
     }
     QWidget* focus = QApplication::focusWidget();
     for (QWidget* w = focus; w; w = w->parentWidget()) {
         if (auto* bar = qobject_cast<QMenuBar*>(w)) {
-            if (int id = menuHelp(bar->activeAction()))
-                return id;
+            if (int id = menuHelp(bar->activeAction())) return id;
         }
         if (auto* events = dynamic_cast<ControlEvents*>(w)) {
-            if (events->HelpContextID)
-                return events->HelpContextID;
+            if (events->HelpContextID) return events->HelpContextID;
         }
-        if (auto* form = qobject_cast<Form*>(w))
-            return form->HelpContextID;
+        if (auto* form = qobject_cast<Form*>(w)) return form->HelpContextID;
     }
-    if (auto* form = qobject_cast<Form*>(QApplication::activeWindow()))
-        return form->HelpContextID;
+    if (auto* form = qobject_cast<Form*>(QApplication::activeWindow())) return form->HelpContextID;
     return 0;
 }
 
 void installHelpKey()
 {
     static HelpKeyFilter* filter = nullptr;
-    if (filter || !qApp)
-        return;
+    if (filter || !qApp) return;
     filter = new HelpKeyFilter(qApp);
     qApp->installEventFilter(filter);
 }

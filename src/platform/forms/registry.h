@@ -38,19 +38,11 @@ public:
     // when no factory is registered (a programming error, reported to the
     // unregistered-name handler) or when the load step unloaded it.
     static Form* Load(const QString& name);
-    template <class T>
-    static T* Load()
-    {
-        return dynamic_cast<T*>(Load(QString::fromUtf8(T::FormName)));
-    }
+    template<class T> static T* Load() { return dynamic_cast<T*>(Load(QString::fromUtf8(T::FormName))); }
 
     // The loaded window of that name, or nullptr. Never loads.
     static Form* Find(const QString& name);
-    template <class T>
-    static T* Find()
-    {
-        return dynamic_cast<T*>(Find(QString::fromUtf8(T::FormName)));
-    }
+    template<class T> static T* Find() { return dynamic_cast<T*>(Find(QString::fromUtf8(T::FormName))); }
     static bool IsLoaded(const QString& name) { return Find(name) != nullptr; }
     static QStringList Loaded();
 

@@ -10,8 +10,7 @@ bool ChoosePrinter(QWidget* owner)
     try {
         print::Printer& p = print::current();
         auto dialog = print::createPrinterChoiceDialog();
-        if (!dialog)
-            return false;
+        if (!dialog) return false;
         dialog->SetDeviceName(p.DeviceName());
         dialog->SetDriverName(p.DriverName());
         dialog->SetPort(p.Port());
@@ -23,15 +22,12 @@ bool ChoosePrinter(QWidget* owner)
         dialog->SetFlags(print::ChoicePrinterCopies);
         dialog->SetFlags(print::ChoicePrintSetup);
         dialog->SetCancelError(true);
-        if (!dialog->ShowPrinter(owner))
-            return false;
+        if (!dialog->ShowPrinter(owner)) return false;
         const QString chosen = dialog->DeviceName().toUpper();
-        if (chosen == p.DeviceName())
-            return true;
+        if (chosen == p.DeviceName()) return true;
         // Names that differ only in case are one printer; the last match wins.
         for (const auto& device : p.Printers())
-            if (device->DeviceName().toUpper() == chosen)
-                p.Set(device);
+            if (device->DeviceName().toUpper() == chosen) p.Set(device);
         return true;
     } catch (const print::Error&) {
         // No printer installed, a cancel or a failing dialog ends the command quietly.

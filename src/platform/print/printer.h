@@ -12,9 +12,9 @@
 #include <QSizeF>
 #include <QString>
 
+#include "platform/error.h"
 #include <cstdint>
 #include <memory>
-#include "platform/error.h"
 
 #include <stdexcept>
 #include <string>

@@ -64,7 +64,10 @@ void PrintReports::Print_Click()
 namespace {
 
 // Asked anew for every header: a report printing past midnight shows the new day.
-QString TodayShown() { return FormatShortDate(forms::Today().toString(QStringLiteral("yyyy-MM-dd"))); }
+QString TodayShown()
+{
+    return FormatShortDate(forms::Today().toString(QStringLiteral("yyyy-MM-dd")));
+}
 
 } // namespace
 

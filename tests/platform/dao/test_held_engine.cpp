@@ -151,8 +151,7 @@ TEST_F(HeldEngine, HoldLongerThanTheTimeoutFailsAsInUseChangingNothing)
     for (const HeldFile::Mode mode : { HeldFile::Mode::Rollback, HeldFile::Mode::Wal }) {
         for (const Step& step : steps) {
             // Compaction only reads, which a reader does not stop.
-            if (mode == HeldFile::Mode::Rollback && std::string(step.name) == "compact")
-                continue;
+            if (mode == HeldFile::Mode::Rollback && std::string(step.name) == "compact") continue;
             SCOPED_TRACE(std::string(step.name) + (mode == HeldFile::Mode::Wal ? " (WAL)" : ""));
             fresh();
             HeldFile held("T.mdb", mode, 10s);

@@ -9,8 +9,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QFile>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -124,8 +124,7 @@ TEST_F(Controls, ReplacingWithBackspaceActsAsBackspace)
 {
     panel->Box.SetText("XY");
     panel->Box.KeyPress = [](int& k) {
-        if (k == '#')
-            k = 8;
+        if (k == '#') k = 8;
     };
     panel->Box.setFocus();
     panel->Box.end(false);
@@ -151,7 +150,8 @@ TEST_F(Controls, MaxLengthBoundsTypingAndPasting)
 
 TEST_F(Controls, PastedControlCharactersAreDropped)
 {
-    const QString pasted = QStringLiteral("a\tb\nc\rd\x1b" "e\x7f");
+    const QString pasted = QStringLiteral("a\tb\nc\rd\x1b"
+                                          "e\x7f");
     panel->Box.setFocus();
     panel->Box.SetText("[]");
     panel->Box.setCursorPosition(1);

@@ -90,8 +90,7 @@ TEST(HelpFile, OpensWithTheViewerOrTellsTheUserWhy)
     };
     for (const HelpCase& c : cases) {
         testsupport::ProgramFolder folder;
-        if (c.file)
-            folder.write("tellora395.chm", "ITSF");
+        if (c.file) folder.write("tellora395.chm", "ITSF");
         RecordingDesktop desk;
         QStringList started;
         HelpLauncher l;

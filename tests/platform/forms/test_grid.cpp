@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <ostream>
 
 using forms::Grid;
@@ -103,7 +103,7 @@ TEST(Grid, ColumnWidthsAreInTwipsAndAlignmentsApplyBelowTheFixedRow)
 // Where a cell's text is drawn and how it stands out from its background.
 struct DrawnText {
     int top = -1, bottom = -1; // rows of the cell that hold text pixels
-    double contrast = 1;       // of the text against the cell's background
+    double contrast = 1; // of the text against the cell's background
 };
 
 double luminance(QRgb c)

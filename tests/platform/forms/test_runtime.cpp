@@ -1,8 +1,8 @@
 // The window runtime: loading at most once, unloading once, deletion after the
 // handler, self-unload in the load step, geometry and fonts.
+#include "platform/forms/controls.h"
 #include "platform/forms/desktop.h"
 #include "platform/forms/form.h"
-#include "platform/forms/controls.h"
 #include "platform/forms/registry.h"
 
 #include <QApplication>
@@ -47,10 +47,8 @@ protected:
     void Form_Load() override
     {
         ++counts.loads;
-        if (showInLoad_)
-            Show();
-        if (unloadInLoad_)
-            Unload();
+        if (showInLoad_) Show();
+        if (unloadInLoad_) Unload();
     }
     void Form_Unload() override { ++counts.unloads; }
 
@@ -58,7 +56,10 @@ private:
     bool unloadInLoad_, showInLoad_;
 };
 
-void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 class Runtime : public ::testing::Test {
 protected:
@@ -70,9 +71,8 @@ protected:
     }
     void registerProbe(bool unloadInLoad = false, bool showInLoad = true)
     {
-        Forms::Register(Probe::FormName, [this, unloadInLoad, showInLoad] {
-            return new Probe(counts, unloadInLoad, showInLoad);
-        });
+        Forms::Register(
+            Probe::FormName, [this, unloadInLoad, showInLoad] { return new Probe(counts, unloadInLoad, showInLoad); });
     }
     Counts counts;
     forms::RecordingDesktop desk;
@@ -252,15 +252,13 @@ public:
 protected:
     void Form_Load() override
     {
-        if (Form* blocked = Forms::Find(blocks_))
-            blocked->SetEnabled(false);
+        if (Form* blocked = Forms::Find(blocks_)) blocked->SetEnabled(false);
         CentreOnScreen();
         Show();
     }
     void Form_Unload() override
     {
-        if (Form* blocked = Forms::Find(blocks_))
-            blocked->SetEnabled(true);
+        if (Form* blocked = Forms::Find(blocks_)) blocked->SetEnabled(true);
     }
 
 private:

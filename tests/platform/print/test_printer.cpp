@@ -155,7 +155,8 @@ TEST_F(PrinterTest, TimesNewRomanPrintsAndMeasuresAsLiberationSerif)
     // Before any output, in the landscape log page's scale.
     printer.SetOrientation(PageOrientation::Landscape);
     printer.Scale(0, 0, 110, 51);
-    EXPECT_DOUBLE_EQ(printer.TextWidth("Injection Site"), measureTwips("Injection Site", twin).width() / (15120 / 110.0));
+    EXPECT_DOUBLE_EQ(
+        printer.TextWidth("Injection Site"), measureTwips("Injection Site", twin).width() / (15120 / 110.0));
     // Upright 12-point Times New Roman: "Date" advances 3866 of 2048 units to
     // the em of 240 twips.
     printer.SetFontItalic(false);

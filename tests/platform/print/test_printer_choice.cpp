@@ -163,8 +163,8 @@ TEST(ProgramChooser, OpensShowingEveryControlAndTheWholePath)
     auto office = std::make_shared<RecordingPrinter>("Office", "drvA", "LPT1:");
     ScopedCatalog catalog { std::make_shared<FixedCatalog>(
         std::vector<std::shared_ptr<PrinterDevice>> { office, pdf }, 1) };
-    for (const QString& path :
-        { QString("/root/Documents/Tellora.pdf"), QString("/home/ann/Documents/Health/Readings of 2024/Tellora.pdf") }) {
+    for (const QString& path : { QString("/root/Documents/Tellora.pdf"),
+             QString("/home/ann/Documents/Health/Readings of 2024/Tellora.pdf") }) {
         SCOPED_TRACE(path.toStdString());
         pdf->SetOutputPath(path);
         bool seen = false;
