@@ -5,7 +5,8 @@ pkgs=(build-essential cmake pkg-config
       qt6-base-dev
       libsqlite3-dev libsqlitecpp-dev
       libgtest-dev libgmock-dev libbenchmark-dev
-      poppler-utils fonts-liberation2 xdg-utils)
+      poppler-utils fonts-liberation2 xdg-utils
+      clang-format git)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
