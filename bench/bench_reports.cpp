@@ -152,52 +152,6 @@ void BarePainterPdf5000Process(benchmark::State& state)
     state.counters["median_ms"] = Median(seconds) * 1000;
 }
 
-// The same texts as the standard report's 100 data pages and two summary
-// pages, drawn by QPainter straight into a PDF in this process, after the
-// program set up its allocator: no reading, no measuring.
-void BarePainterPdf5000(benchmark::State& state)
-{
-    QFont face(QStringLiteral("Times New Roman"));
-    face.setPointSize(12);
-    QFont italic = face;
-    italic.setItalic(true);
-    for (auto _ : state) {
-        QPdfWriter writer(gOut->filePath("bare.pdf"));
-        writer.setResolution(1200);
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(18, 18, 18, 18)));
-        QPainter painter(&writer);
-        const double ux = writer.width() / 80.0, uy = writer.height() / 66.0;
-        long reading = kRows - 5000;
-        auto text
-            = [&](double x, double y, const QString& s) { painter.drawText(QPointF(x * ux, y * uy + 3 * ux), s); };
-        for (int page = 1; page <= 102; ++page) {
-            if (page > 1) writer.newPage();
-            painter.setFont(face);
-            text(10, 4, QStringLiteral("NAME: tellora-bench"));
-            text(10, 5, QStringLiteral("DATE: 12/10/2026"));
-            text(10, 6, QStringLiteral("PAGE #: %1 OF 102").arg(page));
-            if (page > 100) {
-                for (int row = 7; row <= 58; ++row)
-                    text(10, row, QStringLiteral("Lowest AM Blood Sugar Reading:  80   1/1/2000   12:00 AM"));
-                continue;
-            }
-            painter.setFont(italic);
-            for (const char* h :
-                { "BLOOD", "BLOOD", "DATE", "TIME", "SUGAR", "PRESSURE", "PULSE", "WEIGHT", "TEMP.", "SPO2" })
-                text(30, 9, QString::fromLatin1(h));
-            painter.setFont(face);
-            for (int line = 11; line <= 60; ++line, ++reading) {
-                text(10, line, QString::fromStdString(DateOf(reading)));
-                text(19, line, QString::fromStdString(TimeOf(reading)));
-                for (int c = 0; c < 6; ++c)
-                    text(30 + 8 * c, line, QString::number(80 + (reading + c) % 120));
-            }
-        }
-        painter.end();
-    }
-}
-
 // The pass before printing, from the first of the million: pages counted,
 // extremes, morning/afternoon and overall sums.
 void CountAndStatistics(benchmark::State& state)
@@ -267,7 +221,6 @@ void WholeMillionMemory(benchmark::State& state)
 
 BENCHMARK(StandardReport5000)->Unit(benchmark::kMillisecond)->MinTime(2)->UseManualTime();
 BENCHMARK(BarePainterPdf5000Process)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
-BENCHMARK(BarePainterPdf5000)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(InjectionLog2400)->Unit(benchmark::kMillisecond)->MinTime(2)->UseManualTime();
 BENCHMARK(CountAndStatistics)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(RawSqliteScan)->Unit(benchmark::kMillisecond)->Iterations(3);
