@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <optional>
 
 namespace print {
 
@@ -37,7 +38,16 @@ QSizeF measureTwips(const QString& text, const QFont& font)
         image.setDotsPerMeterY(dotsPerMeter);
         return image;
     }();
-    QFontMetricsF metrics(font, &device);
+    // A report measures thousands of texts in a few fonts: the metrics of the
+    // last font are kept, since making them looks the font engine up anew.
+    // Kept for the program's life, never destroyed after the application.
+    static auto* measured = new QFont;
+    static auto* kept = new std::optional<QFontMetricsF>;
+    if (!*kept || !(*measured == font)) {
+        *measured = font;
+        kept->emplace(font, &device);
+    }
+    const QFontMetricsF& metrics = **kept;
     const QStringList lines = text.split(QLatin1Char('\n'));
     double width = 0;
     for (const QString& line : lines)
