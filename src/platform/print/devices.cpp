@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <malloc.h>
+#include <optional>
 
 namespace print {
 
@@ -36,10 +37,15 @@ public:
 
     void Text(QPointF at, const QString& text, const QFont& font) override
     {
-        painter_.setFont(font);
+        // A page prints many texts in one font: the font and its ascent are
+        // set up again only when the font changes.
+        if (!textFont_ || !(*textFont_ == font)) {
+            painter_.setFont(font);
+            ascent_ = QFontMetricsF(font, device()).ascent();
+            textFont_ = font;
+        }
         painter_.setPen(Qt::black);
-        const QFontMetricsF metrics(font, device());
-        painter_.drawText(QPointF(at.x() * k(), at.y() * k() + metrics.ascent()), text);
+        painter_.drawText(QPointF(at.x() * k(), at.y() * k() + ascent_), text);
     }
 
     void Line(QPointF from, QPointF to, int widthDots) override
@@ -71,6 +77,9 @@ protected:
 
 private:
     double k() { return device()->logicalDpiX() / 1440.0; }
+
+    std::optional<QFont> textFont_;
+    double ascent_ = 0;
 };
 
 class SystemSink : public PainterSink {

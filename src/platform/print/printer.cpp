@@ -27,7 +27,9 @@ void useMetricCompatibleFaces()
     (void)done;
 }
 
-QSizeF measureTwips(const QString& text, const QFont& font)
+namespace {
+
+const QFontMetricsF& twipMetrics(const QFont& font)
 {
     useMetricCompatibleFaces();
     // A device of 1440 dots to the inch measures in twips directly.
@@ -47,7 +49,14 @@ QSizeF measureTwips(const QString& text, const QFont& font)
         *measured = font;
         kept->emplace(font, &device);
     }
-    const QFontMetricsF& metrics = **kept;
+    return **kept;
+}
+
+} // namespace
+
+QSizeF measureTwips(const QString& text, const QFont& font)
+{
+    const QFontMetricsF& metrics = twipMetrics(font);
     const QStringList lines = text.split(QLatin1Char('\n'));
     double width = 0;
     for (const QString& line : lines)
@@ -272,7 +281,9 @@ double Printer::TextWidth(const QString& text) const
 
 double Printer::TextHeight(const QString& text) const
 {
-    return measureTwips(text.isEmpty() ? QStringLiteral(" ") : text, font_).height() / unitY();
+    // Only the lines count for the height: nothing is shaped.
+    const qsizetype lines = text.isEmpty() ? 1 : text.count(QLatin1Char('\n')) + 1;
+    return twipMetrics(font_).lineSpacing() * lines / unitY();
 }
 
 DocumentSink& Printer::sink()
