@@ -44,13 +44,17 @@ public:
             ascent_ = QFontMetricsF(font, device()).ascent();
             textFont_ = font;
         }
-        painter_.setPen(Qt::black);
+        if (!textPen_) {
+            painter_.setPen(Qt::black);
+            textPen_ = true;
+        }
         painter_.drawText(QPointF(at.x() * k(), at.y() * k() + ascent_), text);
     }
 
     void Line(QPointF from, QPointF to, int widthDots) override
     {
         painter_.setPen(QPen(Qt::black, std::max(1, widthDots)));
+        textPen_ = false;
         painter_.drawLine(from * k(), to * k());
     }
 
@@ -80,6 +84,7 @@ private:
 
     std::optional<QFont> textFont_;
     double ascent_ = 0;
+    bool textPen_ = false; // the painter's pen is the one texts print with
 };
 
 class SystemSink : public PainterSink {
@@ -208,8 +213,12 @@ PdfPrinter::PdfPrinter(QString outputPath, QString name)
 
 QSizeF PdfPrinter::PrintableTwips(PageOrientation orientation) const
 {
-    const QPageLayout layout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, pdfMargins);
-    return swapFor(layout.paintRect(QPageLayout::Inch).size() * 1440, orientation);
+    // Every position printed asks for it: the page never changes, so it is worked out once.
+    static const QSizeF portrait = QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, pdfMargins)
+                                       .paintRect(QPageLayout::Inch)
+                                       .size()
+        * 1440;
+    return swapFor(portrait, orientation);
 }
 
 std::unique_ptr<DocumentSink> PdfPrinter::Begin(PageOrientation orientation)
