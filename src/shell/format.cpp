@@ -136,9 +136,28 @@ QString FormatMediumTime(const QString& time)
         + (t->hour() < 12 ? loc.amDesignator : loc.pmDesignator);
 }
 
+// A stored date of exactly four, two and two digits read straight away: a
+// report reads one for every line, and the format parser is slow. Anything
+// else, or no such day, goes through the parser as before.
+static QDate storedDigitsDate(const QString& date)
+{
+    if (date.size() != 10 || date[4] != QLatin1Char('-') || date[7] != QLatin1Char('-')) return {};
+    int part[3] = { 0, 0, 0 };
+    const int from[3] = { 0, 5, 8 }, to[3] = { 4, 7, 10 };
+    for (int p = 0; p < 3; ++p) {
+        for (int i = from[p]; i < to[p]; ++i) {
+            const char16_t c = date[i].unicode();
+            if (c < u'0' || c > u'9') return {};
+            part[p] = part[p] * 10 + (c - u'0');
+        }
+    }
+    return QDate(part[0], part[1], part[2]);
+}
+
 QString FormatShortDate(const QString& date)
 {
-    QDate d = QDate::fromString(date.trimmed(), "yyyy-MM-dd");
+    QDate d = storedDigitsDate(date);
+    if (!d.isValid()) d = QDate::fromString(date.trimmed(), "yyyy-MM-dd");
     if (!d.isValid()) d = QDate::fromString(date.trimmed(), timeLocale().shortDateFormat);
     if (!d.isValid()) return QString();
     return QLocale::c().toString(d, timeLocale().shortDateFormat);
