@@ -87,38 +87,65 @@ protected:
         flushDeletes();
         return seen;
     }
-};
 
-TEST_F(WalkIdentity, EveryChartWindowShowsTheSameAfterEveryClick)
-{
-    std::vector<const ChartDescription*> windows;
-    for (const auto* charts : { &PressureCharts(), &SugarCharts() })
-        for (const ChartDescription& d : *charts)
-            windows.push_back(&d);
-    const double densities[] = { 0.0, 0.02, 0.15, 0.5, 0.95 };
-    for (unsigned seed = 1; seed <= 10; ++seed) {
-        std::mt19937 rng(seed);
-        const double density = densities[seed % std::size(densities)];
-        const QString file = QStringLiteral("LOG_%1.mdb").arg(seed);
+    // Every chart window the walks are compared in.
+    static std::vector<const ChartDescription*> Windows()
+    {
+        std::vector<const ChartDescription*> windows;
+        for (const auto* charts : { &PressureCharts(), &SugarCharts() })
+            for (const ChartDescription& d : *charts)
+                windows.push_back(&d);
+        return windows;
+    }
+
+    // A new database holding a random log, opened in place of the one open.
+    std::vector<std::pair<std::string, std::string>> OpenRandomLog(
+        const QString& file, std::mt19937& rng, int rows, double density)
+    {
         makeDatabase(file);
-        const auto keys = testsupport::WriteRandomLog(file, rng, 40 + int(rng() % 160), density, LogTexts);
+        auto keys = testsupport::WriteRandomLog(file, rng, rows, density, LogTexts);
         if (record()) {
             record()->Command1.Press();
             flushDeletes();
         }
         open(file);
+        return keys;
+    }
+
+    // A reading put in the boxes as ShowRecord would.
+    void ShowKey(const std::pair<std::string, std::string>& key)
+    {
+        record()->Bdate.SetText(QString::fromStdString(key.first));
+        record()->Btime.SetText(FormatMediumTime(QString::fromStdString(key.second)));
+    }
+
+    static std::string RandomClicks(std::mt19937& rng, int count)
+    {
+        std::string clicks;
+        for (int i = 0; i < count; ++i)
+            clicks += rng() % 2 ? 'N' : 'P';
+        return clicks;
+    }
+};
+
+TEST_F(WalkIdentity, EveryChartWindowShowsTheSameAfterEveryClick)
+{
+    const auto windows = Windows();
+    const double densities[] = { 0.0, 0.02, 0.15, 0.5, 0.95 };
+    for (unsigned seed = 1; seed <= 10; ++seed) {
+        std::mt19937 rng(seed);
+        const double density = densities[seed % std::size(densities)];
+        const QString file = QStringLiteral("LOG_%1.mdb").arg(seed);
+        const auto keys = OpenRandomLog(file, rng, 40 + int(rng() % 160), density);
         ASSERT_NE(record(), nullptr);
         for (const ChartDescription* d : windows) {
             // A random current reading, and one that fills a group up to the
             // end of the log, put in the boxes as ShowRecord would.
             std::vector<std::pair<std::string, std::string>> currents { keys[rng() % keys.size()] };
             if (auto key = FullGroupToTheEnd(file, d->chartable)) currents.push_back(*key);
-            for (const auto& [date, time] : currents) {
-                record()->Bdate.SetText(QString::fromStdString(date));
-                record()->Btime.SetText(FormatMediumTime(QString::fromStdString(time)));
-                std::string clicks;
-                for (int i = 0; i < 14; ++i)
-                    clicks += rng() % 2 ? 'N' : 'P';
+            for (const auto& current : currents) {
+                ShowKey(current);
+                const std::string clicks = RandomClicks(rng, 14);
                 const auto rowByRow = Run(*d, Walk::RowByRow, clicks);
                 const auto skipping = Run(*d, Walk::Skipping, clicks);
                 ASSERT_EQ(rowByRow.size(), skipping.size());
@@ -135,10 +162,7 @@ TEST_F(WalkIdentity, EveryChartWindowShowsTheSameAfterEveryClick)
 // midway, in batches of a few rows: the scans must land where the walks do.
 TEST_F(WalkIdentity, EveryChartWindowShowsTheSameWhenItsWalksTurnIntoScans)
 {
-    std::vector<const ChartDescription*> windows;
-    for (const auto* charts : { &PressureCharts(), &SugarCharts() })
-        for (const ChartDescription& d : *charts)
-            windows.push_back(&d);
+    const auto windows = Windows();
     const double densities[] = { 0.0, 0.02, 0.15, 0.6 };
     struct Switch {
         long long steps;
@@ -149,22 +173,12 @@ TEST_F(WalkIdentity, EveryChartWindowShowsTheSameWhenItsWalksTurnIntoScans)
         std::mt19937 rng(seed);
         const double density = densities[seed % std::size(densities)];
         const QString file = QStringLiteral("SCAN_%1.mdb").arg(seed);
-        makeDatabase(file);
-        const auto keys = testsupport::WriteRandomLog(file, rng, 80 + int(rng() % 160), density, LogTexts);
-        if (record()) {
-            record()->Command1.Press();
-            flushDeletes();
-        }
-        open(file);
+        const auto keys = OpenRandomLog(file, rng, 80 + int(rng() % 160), density);
         ASSERT_NE(record(), nullptr);
         for (const ChartDescription* d : windows) {
             const Switch sw = switches[rng() % std::size(switches)];
-            const auto& [date, time] = keys[rng() % keys.size()];
-            record()->Bdate.SetText(QString::fromStdString(date));
-            record()->Btime.SetText(FormatMediumTime(QString::fromStdString(time)));
-            std::string clicks;
-            for (int i = 0; i < 12; ++i)
-                clicks += rng() % 2 ? 'N' : 'P';
+            ShowKey(keys[rng() % keys.size()]);
+            const std::string clicks = RandomClicks(rng, 12);
             const auto rowByRow = Run(*d, Walk::RowByRow, clicks);
             dao::StepCursor::SetScanSwitch(sw.steps, sw.batch);
             const auto scanning = Run(*d, Walk::Skipping, clicks);

@@ -40,10 +40,33 @@ protected:
         ListingFixture::TearDown();
     }
 
-    std::vector<std::pair<std::string, std::string>> WriteRandomLog(std::mt19937& rng, int rows, double density)
+    // A new database holding a random log, opened in place of the one open.
+    std::vector<std::pair<std::string, std::string>> OpenRandomLog(std::mt19937& rng, int rows, double density)
     {
+        if (record()) {
+            record()->Command1.Press();
+            shelltest::flushDeletes();
+        }
+        QFile::remove(DatabaseFile);
         tellora::CreateReadingsDatabase(DatabaseFile);
-        return testsupport::WriteRandomLog(DatabaseFile, rng, rows, density, LogTexts);
+        auto keys = testsupport::WriteRandomLog(DatabaseFile, rng, rows, density, LogTexts);
+        OpenDatabase();
+        return keys;
+    }
+
+    // A random current reading, put in the boxes as ShowRecord would.
+    void ShowKey(const std::pair<std::string, std::string>& key)
+    {
+        record()->Bdate.SetText(QString::fromStdString(key.first));
+        record()->Btime.SetText(tellora::FormatMediumTime(QString::fromStdString(key.second)));
+    }
+
+    static std::string RandomClicks(std::mt19937& rng, int count)
+    {
+        std::string clicks;
+        for (int i = 0; i < count; ++i)
+            clicks += rng() % 3 ? 'N' : 'P';
+        return clicks;
     }
 
     std::vector<std::string> Run(bool injectionLog, tellora::Walk walk, const std::string& clicks)
@@ -78,22 +101,11 @@ TEST_F(ListingWalkIdentity, BothListingsShowTheSameAfterEveryClick)
     for (unsigned seed = 1; seed <= 12; ++seed) {
         std::mt19937 rng(seed);
         const double density = densities[seed % std::size(densities)];
-        if (record()) {
-            record()->Command1.Press();
-            shelltest::flushDeletes();
-        }
-        QFile::remove(DatabaseFile);
-        const auto keys = WriteRandomLog(rng, 30 + int(rng() % 250), density);
-        OpenDatabase();
+        const auto keys = OpenRandomLog(rng, 30 + int(rng() % 250), density);
         for (bool injectionLog : { false, true }) {
             for (int round = 0; round < 3; ++round) {
-                // A random current reading, put in the boxes as ShowRecord would.
-                const auto& [date, time] = keys[rng() % keys.size()];
-                record()->Bdate.SetText(QString::fromStdString(date));
-                record()->Btime.SetText(tellora::FormatMediumTime(QString::fromStdString(time)));
-                std::string clicks;
-                for (int i = 0; i < 12; ++i)
-                    clicks += rng() % 3 ? 'N' : 'P';
+                ShowKey(keys[rng() % keys.size()]);
+                const std::string clicks = RandomClicks(rng, 12);
                 const auto rowByRow = Run(injectionLog, tellora::Walk::RowByRow, clicks);
                 const auto skipping = Run(injectionLog, tellora::Walk::Skipping, clicks);
                 ASSERT_EQ(rowByRow.size(), skipping.size());
@@ -119,21 +131,11 @@ TEST_F(ListingWalkIdentity, BothListingsShowTheSameWhenTheirWalksTurnIntoScans)
     for (unsigned seed = 31; seed <= 36; ++seed) {
         std::mt19937 rng(seed);
         const double density = densities[seed % std::size(densities)];
-        if (record()) {
-            record()->Command1.Press();
-            shelltest::flushDeletes();
-        }
-        QFile::remove(DatabaseFile);
-        const auto keys = WriteRandomLog(rng, 60 + int(rng() % 250), density);
-        OpenDatabase();
+        const auto keys = OpenRandomLog(rng, 60 + int(rng() % 250), density);
         for (bool injectionLog : { false, true }) {
             for (const Switch sw : switches) {
-                const auto& [date, time] = keys[rng() % keys.size()];
-                record()->Bdate.SetText(QString::fromStdString(date));
-                record()->Btime.SetText(tellora::FormatMediumTime(QString::fromStdString(time)));
-                std::string clicks;
-                for (int i = 0; i < 12; ++i)
-                    clicks += rng() % 3 ? 'N' : 'P';
+                ShowKey(keys[rng() % keys.size()]);
+                const std::string clicks = RandomClicks(rng, 12);
                 const auto rowByRow = Run(injectionLog, tellora::Walk::RowByRow, clicks);
                 dao::StepCursor::SetScanSwitch(sw.steps, sw.batch);
                 const auto scanning = Run(injectionLog, tellora::Walk::Skipping, clicks);
