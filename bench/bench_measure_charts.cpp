@@ -2,7 +2,8 @@
 // opening and paging where every reading is chartable, and the temperature
 // and SpO2 windows where those measures are rare (1 reading in 1,000, 1 in
 // 100,000, none at all), as in a log that notes them only during an illness.
-// A raw SQLite statement that finds the same rows runs beside each sparse case.
+// Beside each sparse click, in the same iteration, the raw SQLite statements
+// that find the same readings and the sorted scan of the table for them.
 #include "bench_support.h"
 
 #include "charts/register.h"
@@ -146,20 +147,47 @@ void Close(tellora::ChartWindow* w)
 
 const char* const kWindows[] = { "WtbyDate", "WtbyDateLine", "WtPulbyDate", "WtPulbyDateTime", "TempbyDateTime",
     "TempPulbyDateTime", "Spo2byDateTime", "Spo2PulbyDateTime", "Spo2PulTempDateTime", "Spo2PulTempDateTimeLine" };
-const char* const kSparseWindows[] = { "TempbyDateTime", "Spo2byDateTime", "Spo2PulTempDateTime" };
+
+// The windows over the rare measures, each with its chartable test as the
+// program hands it to SQLite.
+struct SparseWindow {
+    const char* name;
+    const char* test;
+};
+const SparseWindow kSparseWindows[] = {
+    { "TempbyDateTime", "(Temp <> '-' COLLATE BINARY)" },
+    { "Spo2byDateTime", "(SPO2 <> '-' COLLATE BINARY)" },
+    { "Spo2PulTempDateTime",
+        "((SPO2 <> '-' COLLATE BINARY) AND (Bpulse <> '-' COLLATE BINARY) AND (Temp <> '-' COLLATE BINARY))" },
+};
+
+// Fixed, so that the untimed reopening between timed clicks stays bounded.
+const int kIterations = 12;
+
+// Dense data: every click's target is 2 ms.
+void ReportDense(benchmark::State& state, double engine, long n)
+{
+    state.counters["engine_ms"] = n ? engine * 1000 / double(n) : 0;
+    state.counters["of_2ms"] = n ? engine * 1000 / double(n) / 2 : 0;
+}
 
 // Every reading chartable: the first group from the middle of the table.
 void OpenEveryReadingChartable(benchmark::State& state, const char* window)
 {
     program().Use(1);
     program().Show(kRows / 2);
+    double engine = 0;
+    long n = 0;
     for (auto _ : state) {
-        auto* w = Open(window);
+        tellora::ChartWindow* w = nullptr;
+        const double t = Seconds([&] { w = Open(window); });
+        state.SetIterationTime(t);
         if (w->LineCount.Text() != "31") state.SkipWithError("the first group is not full");
-        state.PauseTiming();
         Close(w);
-        state.ResumeTiming();
+        engine += t;
+        ++n;
     }
+    ReportDense(state, engine, n);
 }
 
 void NextOrPreviousEveryReadingChartable(benchmark::State& state, const char* window)
@@ -168,138 +196,146 @@ void NextOrPreviousEveryReadingChartable(benchmark::State& state, const char* wi
     program().Show(kRows / 2);
     auto* w = Open(window);
     bool forward = true;
+    double engine = 0;
+    long n = 0;
     for (auto _ : state) {
-        (forward ? w->NextGroup : w->Previous).Press();
-        w->MSChart1.repaint();
+        const double t = Seconds([&] {
+            (forward ? w->NextGroup : w->Previous).Press();
+            w->MSChart1.repaint();
+        });
+        state.SetIterationTime(t);
         forward = !forward;
+        engine += t;
+        ++n;
     }
     if (w->LineCount.Text() != "31") state.SkipWithError("a group is not full");
     Close(w);
+    ReportDense(state, engine, n);
 }
 
-// Sparse data: opening from the middle of the table, Next from a full
-// group where one exists, Previous from the group the opening drew.
-void Sparse(benchmark::State& state, const char* window, long every)
-{
-    program().Use(every);
-    for (auto _ : state) {
-        state.PauseTiming();
-        program().Show(kRows / 2);
-        state.ResumeTiming();
-        auto* w = Open(window);
-        state.PauseTiming();
-        state.counters["charted"] = w->LineCount.Text().toDouble();
-        Close(w);
-        state.ResumeTiming();
-    }
-}
-
-void SparseNext(benchmark::State& state, const char* window, long every)
-{
-    program().Use(every);
-    // From the first reading, so a full group is on screen when the data allow.
-    program().Show(0);
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto* w = Open(window);
-        state.ResumeTiming();
-        w->NextGroup.Press();
-        w->MSChart1.repaint();
-        state.PauseTiming();
-        state.counters["charted"] = w->LineCount.Text().toDouble();
-        Close(w);
-        state.ResumeTiming();
-    }
-}
-
-void SparsePrevious(benchmark::State& state, const char* window, long every)
+// Sparse data: opening from the middle of the table, beside one statement
+// that finds the same readings.
+void SparseOpen(benchmark::State& state, SparseWindow window, long every)
 {
     program().Use(every);
     program().Show(kRows / 2);
+    const std::string file = MeasuresDatabase(every), date = DateOf(kRows / 2), time = TimeOf(kRows / 2);
+    double engine = 0, raw = 0, scan = 0;
+    long n = 0;
     for (auto _ : state) {
-        state.PauseTiming();
-        auto* w = Open(window);
-        state.ResumeTiming();
-        w->Previous.Press();
-        w->MSChart1.repaint();
-        state.PauseTiming();
+        tellora::ChartWindow* w = nullptr;
+        const double t = Seconds([&] { w = Open(window.name); });
+        state.SetIterationTime(t);
         state.counters["charted"] = w->LineCount.Text().toDouble();
         Close(w);
-        state.ResumeTiming();
+        raw += Seconds([&] {
+            RawWalk(file,
+                "SELECT " + RawColumns + " FROM BLOOD WHERE (Bdate, Btime) >= (?, ?) AND " + window.test
+                    + " ORDER BY Bdate, Btime, rowid",
+                { date, time }, tellora::ChartGroupSize);
+        });
+        scan += ScanFloor(file, window.test, ">=", "Bdate, Btime, rowid", date, time, tellora::ChartGroupSize);
+        engine += t;
+        ++n;
     }
+    ReportClick(state, engine, raw, n, scan);
 }
 
-// The raw baseline: one SQLite statement stepping from the middle reading
-// to the 31st reading that holds the measure, or to the end of the table.
-void RawForward(benchmark::State& state, long every)
+// Next from a full group ending at readings spread over the table, into
+// whatever follows: the window's hidden boxes hold a full group's end, as a
+// full group leaves them, so every click is timed at every density.
+void SparseNext(benchmark::State& state, SparseWindow window, long every)
 {
-    SQLite::Database db(MeasuresDatabase(every), SQLite::OPEN_READONLY);
+    program().Use(every);
+    program().Show(0);
+    const std::string file = MeasuresDatabase(every);
+    auto* w = Open(window.name);
+    double engine = 0, raw = 0, scan = 0;
+    long n = 0;
     for (auto _ : state) {
-        SQLite::Statement q(db,
-            "SELECT Bdate, Btime, Temp, Bpulse FROM BLOOD WHERE (Bdate, Btime) >= (?, ?) "
-            "ORDER BY Bdate, Btime");
-        q.bind(1, DateOf(kRows / 2));
-        q.bind(2, TimeOf(kRows / 2));
-        int found = 0;
-        while (found < 31 && q.executeStep())
-            if (!q.getColumn(2).isNull() && q.getColumn(2).getString() != "-") ++found;
-        benchmark::DoNotOptimize(found);
-        state.counters["charted"] = found;
+        const long at = (n * 7919 + 1) % (kRows - 1);
+        const std::string date = DateOf(at), time = TimeOf(at);
+        w->Bdate.SetText(QString::fromStdString(date));
+        w->Btime.SetText(QString::fromStdString(time));
+        w->LineCount.SetText(QStringLiteral("31"));
+        const double t = Seconds([&] {
+            w->NextGroup.Press();
+            w->MSChart1.repaint();
+        });
+        state.SetIterationTime(t);
+        raw += Seconds([&] {
+            RawWalk(file,
+                "SELECT " + RawColumns + " FROM BLOOD WHERE (Bdate, Btime) > (?, ?) AND " + window.test
+                    + " ORDER BY Bdate, Btime, rowid",
+                { date, time }, tellora::ChartGroupSize);
+        });
+        scan += ScanFloor(file, window.test, ">", "Bdate, Btime, rowid", date, time, tellora::ChartGroupSize);
+        engine += t;
+        ++n;
     }
+    Close(w);
+    ReportClick(state, engine, raw, n, scan);
 }
 
-// And backward: from the middle reading back over 61 readings that hold
-// the measure, or to the start of the table.
-void RawBackward(benchmark::State& state, long every)
+// Previous from the group opened on the middle reading: back over the
+// readings before it, then the group forward from where that walk stopped.
+void SparsePrevious(benchmark::State& state, SparseWindow window, long every)
 {
-    SQLite::Database db(MeasuresDatabase(every), SQLite::OPEN_READONLY);
+    program().Use(every);
+    program().Show(kRows / 2);
+    const std::string file = MeasuresDatabase(every);
+    double engine = 0, raw = 0, scan = 0;
+    long n = 0;
     for (auto _ : state) {
-        SQLite::Statement q(db,
-            "SELECT Bdate, Btime, Temp, Bpulse FROM BLOOD WHERE (Bdate, Btime) <= (?, ?) "
-            "ORDER BY Bdate DESC, Btime DESC");
-        q.bind(1, DateOf(kRows / 2));
-        q.bind(2, TimeOf(kRows / 2));
-        int found = 0;
-        while (found < 61 && q.executeStep())
-            if (!q.getColumn(2).isNull() && q.getColumn(2).getString() != "-") ++found;
-        benchmark::DoNotOptimize(found);
-        state.counters["passed"] = found;
+        auto* w = Open(window.name);
+        const std::string date = w->Bdate.Text().toStdString(), time = w->Btime.Text().toStdString();
+        const int count = w->LineCount.Text().toInt();
+        const int backStep
+            = count >= tellora::ChartGroupSize ? 2 * tellora::ChartGroupSize : count + tellora::ChartGroupSize;
+        const double t = Seconds([&] {
+            w->Previous.Press();
+            w->MSChart1.repaint();
+        });
+        state.SetIterationTime(t);
+        state.counters["charted"] = w->LineCount.Text().toDouble();
+        Close(w);
+        raw += Seconds(
+            [&] { RawStepBack(file, window.test, date, time, false, backStep - 1, tellora::ChartGroupSize); });
+        scan += ScanFloor(file, window.test, "<", "Bdate DESC, Btime DESC, rowid DESC", date, time, backStep - 1);
+        engine += t;
+        ++n;
+        // Open again on the middle reading for the next click.
+        program().Show(kRows / 2);
     }
+    ReportClick(state, engine, raw, n, scan);
 }
+
+struct SparseClick {
+    std::string name;
+    void (*run)(benchmark::State&, SparseWindow, long);
+};
+const SparseClick kSparseClicks[]
+    = { { "SparseOpen/", SparseOpen }, { "SparseNext/", SparseNext }, { "SparsePrevious/", SparsePrevious } };
 
 void RegisterAll()
 {
     for (const char* w : kWindows) {
         benchmark::RegisterBenchmark((std::string("Open/") + w).c_str(), OpenEveryReadingChartable, w)
-            ->Unit(benchmark::kMillisecond);
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime();
         benchmark::RegisterBenchmark(
             (std::string("NextOrPrevious/") + w).c_str(), NextOrPreviousEveryReadingChartable, w)
-            ->Unit(benchmark::kMillisecond);
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime();
     }
     for (long every : kDensities) {
         const std::string density = every ? "1in" + std::to_string(every) : "none";
-        benchmark::RegisterBenchmark(("SparseRawForward/" + density).c_str(), RawForward, every)
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("SparseRawBackward/" + density).c_str(), RawBackward, every)
-            ->Unit(benchmark::kMillisecond);
-        for (const char* w : kSparseWindows) {
-            // Where the measure is rarest one click walks most of the table:
-            // a couple of runs say enough.
-            const int runs = every == 0 || every >= 100000 ? 2 : 0;
-            auto* open = benchmark::RegisterBenchmark(("SparseOpen/" + density + "/" + w).c_str(), Sparse, w, every)
-                             ->Unit(benchmark::kMillisecond);
-            auto* previous = benchmark::RegisterBenchmark(
-                ("SparsePrevious/" + density + "/" + w).c_str(), SparsePrevious, w, every)
-                                 ->Unit(benchmark::kMillisecond);
-            if (runs) {
-                open->Iterations(runs);
-                previous->Iterations(runs);
-            } else {
-                // Next pages only from a full group, which rarer data never fill.
-                benchmark::RegisterBenchmark(("SparseNext/" + density + "/" + w).c_str(), SparseNext, w, every)
-                    ->Unit(benchmark::kMillisecond);
-            }
-        }
+        for (const SparseWindow& w : kSparseWindows)
+            for (const SparseClick& c : kSparseClicks)
+                benchmark::RegisterBenchmark((c.name + density + "/" + w.name).c_str(), c.run, w, every)
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseManualTime()
+                    ->Iterations(kIterations);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDir>
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -151,6 +152,32 @@ void RawStepBack(const std::string& file, const std::string& test, const std::st
     else
         RawWalk(
             file, "SELECT " + RawColumns + " FROM BLOOD WHERE " + test + " ORDER BY Bdate, Btime, rowid", {}, group);
+}
+
+double ScanFloor(const std::string& file, const std::string& test, const std::string& bound, const std::string& order,
+    const std::string& date, const std::string& time, int limit)
+{
+    const bool keyed = !date.empty();
+    return Seconds([&] {
+        RawWalk(file,
+            "SELECT " + RawColumns + " FROM BLOOD NOT INDEXED WHERE "
+                + (keyed ? "(Bdate, Btime) " + bound + " (?, ?) AND " : std::string()) + test + " ORDER BY " + order
+                + " LIMIT " + std::to_string(limit),
+            keyed ? std::vector<std::string> { date, time } : std::vector<std::string> {}, limit);
+    });
+}
+
+void ReportClick(benchmark::State& state, double engine, double raw, long n, double scan)
+{
+    state.counters["raw_ms"] = n ? raw * 1000 / double(n) : 0;
+    state.counters["ratio"] = raw > 0 ? engine / raw : 0;
+    state.counters["engine_ms"] = n ? engine * 1000 / double(n) : 0;
+    // Every click's target: under 150 ms (dense data: under 2 ms).
+    state.counters["of_150ms"] = n ? engine * 1000 / double(n) / 150 : 0;
+    if (scan >= 0) {
+        state.counters["scan_ms"] = n ? scan * 1000 / double(n) : 0;
+        state.counters["scan_ratio"] = scan > 0 ? engine / scan : 0;
+    }
 }
 
 double CurrentMemoryMiB()

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace benchmark {
+class State;
+}
+
 namespace benchsupport {
 
 // Path of a readings database holding `rows` readings, one every 15 minutes
@@ -53,6 +57,19 @@ inline const std::string RawColumns
 // first passing row when fewer were found.
 void RawStepBack(const std::string& file, const std::string& test, const std::string& date, const std::string& time,
     bool inclusive, int back, int group);
+
+// The scan floor of a sparse walk: one pass over the table with the rows
+// passing `test` (and, with `date`, keyed `bound` the date and time) sorted
+// by SQLite in `order`, up to `limit` rows read as RawWalk reads them; its
+// wall-clock seconds.
+double ScanFloor(const std::string& file, const std::string& test, const std::string& bound, const std::string& order,
+    const std::string& date, const std::string& time, int limit);
+
+// The figures of a timed click over `n` iterations, beside its baselines
+// (seconds summed): the program's mean, the raw statements' mean and their
+// ratio, the share of the 150 ms a click may take, and with `scan` also the
+// scan floor's mean and the ratio to it (under 2 where the walk is sparse).
+void ReportClick(benchmark::State& state, double engine, double raw, long n, double scan = -1);
 
 // Wall-clock seconds that `f` takes.
 template<class F> double Seconds(F&& f);

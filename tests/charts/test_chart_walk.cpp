@@ -167,8 +167,10 @@ TEST_F(WalkIdentity, EveryChartWindowShowsTheSameWhenItsWalksTurnIntoScans)
     struct Switch {
         long long steps;
         int batch;
+        // Scans in this many parts, each on a thread of its own, however small the table.
+        int ways = 0;
     };
-    const Switch switches[] = { { 1, 0 }, { 1, 2 }, { 60, 3 }, { 500, 0 } };
+    const Switch switches[] = { { 1, 0 }, { 1, 2 }, { 60, 3 }, { 500, 0 }, { 1, 0, 3 }, { 1, 2, 2 }, { 60, 3, 4 } };
     for (unsigned seed = 21; seed <= 24; ++seed) {
         std::mt19937 rng(seed);
         const double density = densities[seed % std::size(densities)];
@@ -181,13 +183,15 @@ TEST_F(WalkIdentity, EveryChartWindowShowsTheSameWhenItsWalksTurnIntoScans)
             const std::string clicks = RandomClicks(rng, 12);
             const auto rowByRow = Run(*d, Walk::RowByRow, clicks);
             dao::StepCursor::SetScanSwitch(sw.steps, sw.batch);
+            dao::StepCursor::SetPartedScan(sw.ways ? 1 : 0, sw.ways);
             const auto scanning = Run(*d, Walk::Skipping, clicks);
             dao::StepCursor::SetScanSwitch(0, 0);
+            dao::StepCursor::SetPartedScan(0, 0);
             ASSERT_EQ(rowByRow.size(), scanning.size());
             for (std::size_t i = 0; i < rowByRow.size(); ++i)
                 ASSERT_EQ(rowByRow[i], scanning[i])
-                    << d->name.toStdString() << ", seed " << seed << ", switch " << sw.steps << "/" << sw.batch
-                    << ", after " << (i ? clicks.substr(0, i) : std::string("opening"));
+                    << d->name.toStdString() << ", seed " << seed << ", switch " << sw.steps << "/" << sw.batch << "/"
+                    << sw.ways << ", after " << (i ? clicks.substr(0, i) : std::string("opening"));
         }
     }
 }

@@ -126,8 +126,10 @@ TEST_F(ListingWalkIdentity, BothListingsShowTheSameWhenTheirWalksTurnIntoScans)
     struct Switch {
         long long steps;
         int batch;
+        // Scans in this many parts, each on a thread of its own, however small the table.
+        int ways = 0;
     };
-    const Switch switches[] = { { 1, 0 }, { 1, 2 }, { 60, 3 }, { 500, 0 } };
+    const Switch switches[] = { { 1, 0 }, { 1, 2 }, { 60, 3 }, { 500, 0 }, { 1, 0, 3 }, { 60, 2, 4 } };
     for (unsigned seed = 31; seed <= 36; ++seed) {
         std::mt19937 rng(seed);
         const double density = densities[seed % std::size(densities)];
@@ -138,8 +140,10 @@ TEST_F(ListingWalkIdentity, BothListingsShowTheSameWhenTheirWalksTurnIntoScans)
                 const std::string clicks = RandomClicks(rng, 12);
                 const auto rowByRow = Run(injectionLog, tellora::Walk::RowByRow, clicks);
                 dao::StepCursor::SetScanSwitch(sw.steps, sw.batch);
+                dao::StepCursor::SetPartedScan(sw.ways ? 1 : 0, sw.ways);
                 const auto scanning = Run(injectionLog, tellora::Walk::Skipping, clicks);
                 dao::StepCursor::SetScanSwitch(0, 0);
+                dao::StepCursor::SetPartedScan(0, 0);
                 ASSERT_EQ(rowByRow.size(), scanning.size());
                 for (std::size_t i = 0; i < rowByRow.size(); ++i)
                     ASSERT_EQ(rowByRow[i], scanning[i])

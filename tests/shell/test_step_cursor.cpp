@@ -16,6 +16,8 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <thread>
+#include <tuple>
 
 namespace {
 
@@ -403,22 +405,126 @@ TEST(StepCursor, AWalkThatTurnsIntoAScanLandsWhereTheWalkWould)
             for (int r = 0; r < repeat; ++r)
                 seen += Apply(c, op, key) + "\n";
         }
-        return std::make_pair(seen, c.Scans());
+        return std::make_tuple(seen, c.Scans(), c.PartedScans());
     };
     for (int seed : { 1, 2, 3 }) {
-        const auto [indexed, none] = walk(seed);
+        const auto [indexed, none, noParts] = walk(seed);
         EXPECT_EQ(none, 0) << "a small table is walked on its index";
+        EXPECT_EQ(noParts, 0);
         struct Switch {
             long long steps;
             int batch;
+            int ways = 0;
         };
-        for (const Switch s :
-            { Switch { 1, 0 }, Switch { 1, 1 }, Switch { 1, 3 }, Switch { 40, 2 }, Switch { 300, 0 } }) {
+        for (const Switch s : { Switch { 1, 0 }, Switch { 1, 1 }, Switch { 1, 3 }, Switch { 40, 2 }, Switch { 300, 0 },
+                 Switch { 1, 0, 2 }, Switch { 1, 1, 3 }, Switch { 40, 2, 4 }, Switch { 1, 0, 7 } }) {
             StepCursor::SetScanSwitch(s.steps, s.batch);
-            const auto [scanned, scans] = walk(seed);
+            StepCursor::SetPartedScan(s.ways ? 1 : 0, s.ways);
+            const auto [scanned, scans, parted] = walk(seed);
             StepCursor::SetScanSwitch(0, 0);
+            StepCursor::SetPartedScan(0, 0);
             EXPECT_GT(scans, 0) << "steps " << s.steps;
-            ASSERT_EQ(scanned, indexed) << "seed " << seed << ", steps " << s.steps << ", batch " << s.batch;
+            EXPECT_EQ(parted > 0, s.ways > 0) << "ways " << s.ways;
+            ASSERT_EQ(scanned, indexed) << "seed " << seed << ", steps " << s.steps << ", batch " << s.batch
+                                        << ", ways " << s.ways;
         }
     }
+}
+
+// A scan in parts reads the file on connections of their own: it must list
+// what the cursor's own connection would, its own changes not yet committed
+// included and another program's left out, and never wait on another lock.
+TEST(StepCursor, AScanInPartsListsWhatTheCursorsOwnConnectionSees)
+{
+    testsupport::ProgramFolder folder;
+    WriteReadings(240);
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    const auto setSugar = [&](const std::string& comment) {
+        auto rs = db->OpenRecordset("BLOOD");
+        for (rs->MoveFirst(); !rs->EOF_(); rs->MoveNext())
+            if (rs->GetValue("Bcomm") == comment) {
+                rs->Edit();
+                rs->SetValue("Bsugar", "6");
+                rs->Update();
+                return;
+            }
+        FAIL() << comment;
+    };
+    setSugar("r40");
+    setSugar("r200");
+    const auto sugars = [&](int& parted) {
+        dao::StepCursor c(*db, "BLOOD", "Readings");
+        c.SetFilter(dao::RowFilter::Holds("Bsugar", "-"));
+        std::string seen;
+        for (c.MoveFirst(); !c.EOF_(); c.MoveNext())
+            seen += Where(c) + " ";
+        for (c.MoveLast(); !c.BOF(); c.MovePrevious())
+            seen += Where(c) + " ";
+        parted = c.PartedScans();
+        return seen;
+    };
+    StepCursor::SetScanSwitch(1, 0);
+    StepCursor::SetPartedScan(1, 3);
+    int parted = 0;
+    const std::string committed = sugars(parted);
+    EXPECT_GT(parted, 0);
+    EXPECT_NE(committed.find("r40 "), std::string::npos);
+    EXPECT_NE(committed.find("r200 "), std::string::npos);
+    {
+        // Its own change, not yet committed: the scan runs whole here.
+        dao::Transaction pending(dao::DefaultWorkspace());
+        setSugar("r120");
+        const std::string own = sugars(parted);
+        EXPECT_EQ(parted, 0);
+        EXPECT_NE(own.find("r120 "), std::string::npos) << own;
+    }
+    {
+        // Another program's change, not yet committed: not listed, and the
+        // parts read beside its lock.
+        SQLite::Database other(File, SQLite::OPEN_READWRITE);
+        other.exec("BEGIN IMMEDIATE");
+        other.exec("UPDATE BLOOD SET Bsugar = '9' WHERE Bcomm = 'r7'");
+        EXPECT_EQ(sugars(parted), committed);
+        EXPECT_GT(parted, 0);
+        other.exec("ROLLBACK");
+    }
+    StepCursor::SetScanSwitch(0, 0);
+    StepCursor::SetPartedScan(0, 0);
+}
+
+// Another program committing while the cursor reads waits for the cursor's
+// read lock and keeps new readers out meanwhile: the parts, new readers,
+// must not wait for it (it waits for the cursor, so both would wait out
+// their timeouts). The cursor lets go, the commit lands, and the scan runs
+// whole on the cursor's own connection over the committed file.
+TEST(StepCursor, AScanInPartsNeverWaitsForAProgramThatWaitsForTheCursor)
+{
+    testsupport::ProgramFolder folder;
+    WriteReadings(240);
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    SQLite::Database other(File, SQLite::OPEN_READWRITE, 10000);
+    std::thread committing;
+    StepCursor::SetScanSwitch(1, 0);
+    StepCursor::SetPartedScan(1, 3, [&] {
+        if (committing.joinable()) return;
+        other.exec("BEGIN IMMEDIATE");
+        other.exec("UPDATE BLOOD SET Bsugar = '9' WHERE Bcomm = 'r7'");
+        // Its commit takes the lock that keeps new readers out, then waits.
+        committing = std::thread([&] { other.exec("COMMIT"); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    });
+    const auto started = std::chrono::steady_clock::now();
+    dao::StepCursor c(*db, "BLOOD", "Readings");
+    c.SetFilter(dao::RowFilter::Holds("Bsugar", "-"));
+    c.MoveFirst();
+    const std::string seen = Where(c);
+    const int parted = c.PartedScans();
+    c.MoveLast();
+    StepCursor::SetPartedScan(0, 0);
+    StepCursor::SetScanSwitch(0, 0);
+    const auto waited = std::chrono::steady_clock::now() - started;
+    committing.join();
+    EXPECT_EQ(seen, "r7");
+    EXPECT_EQ(parted, 0);
+    EXPECT_LT(waited, std::chrono::seconds(2));
 }

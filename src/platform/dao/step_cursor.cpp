@@ -1,12 +1,14 @@
 #include "step_cursor.h"
 
 #include "engine_detail.h"
+#include "parallel_scan.h"
 #include "sqlite_support.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <thread>
 
 namespace dao {
 
@@ -44,8 +46,29 @@ constexpr long long FewestScanRows = 32;
 
 long long testSwitchSteps = 0;
 int testBatch = 0;
+// A scan of a table spanning at least this many rowids runs in parts, while
+// its batch is at most this many rows (the parts' rowids are picked by
+// naming them all).
+constexpr long long PartedScanRows = 65536;
+constexpr int PartedBatchRows = 4096;
+long long testPartRows = 0;
+int testWays = 0;
+std::function<void()> testBeforeParts;
+
+int DefaultWays()
+{
+    static const int ways = int(std::min(4u, std::thread::hardware_concurrency()));
+    return ways;
+}
 
 } // namespace
+
+void StepCursor::SetPartedScan(long long fromRows, int ways, std::function<void()> beforeParts)
+{
+    testPartRows = fromRows > 0 ? fromRows : 0;
+    testWays = ways > 0 ? ways : 0;
+    testBeforeParts = std::move(beforeParts);
+}
 
 void StepCursor::SetScanSwitch(long long engineSteps, int batch)
 {
@@ -152,6 +175,7 @@ void StepCursor::prepareWalks(const std::string& condition)
         c, select_ + " WHERE (" + tuple_ + ") < (" + marks_ + ")" + also + " ORDER BY " + descending_);
     scanForward_.reset();
     scanBack_.reset();
+    pick_.reset();
     if (condition.empty()) return;
     // A scan returns what the walk it finishes would have gone on to return:
     // the walk's own bounds (:k says whether it had any), then only rows past
@@ -172,12 +196,22 @@ void StepCursor::prepareWalks(const std::string& condition)
         past[1] = "(" + earlier + " OR (" + same + " AND " + past[1] + "))";
     }
     const std::string from = select_ + " NOT INDEXED WHERE " + condition;
-    scanForward_ = std::make_unique<SQLite::Statement>(c,
-        from + " AND (:k = 0 OR (" + tuple_ + ") > (" + startNames + ")) AND (:m = 0 OR " + past[0] + ") ORDER BY "
-            + ascending_ + " LIMIT :n");
-    scanBack_ = std::make_unique<SQLite::Statement>(c,
-        from + " AND (:k = 0 OR (" + tuple_ + ") < (" + startNames + ")) AND (:m = 0 OR " + past[1] + ") ORDER BY "
-            + descending_ + " LIMIT :n");
+    const std::string bounds[2] = {
+        " AND (:k = 0 OR (" + tuple_ + ") > (" + startNames + ")) AND (:m = 0 OR " + past[0] + ") ORDER BY "
+            + ascending_ + " LIMIT :n",
+        " AND (:k = 0 OR (" + tuple_ + ") < (" + startNames + ")) AND (:m = 0 OR " + past[1] + ") ORDER BY "
+            + descending_ + " LIMIT :n",
+    };
+    scanForward_ = std::make_unique<SQLite::Statement>(c, from + bounds[0]);
+    scanBack_ = std::make_unique<SQLite::Statement>(c, from + bounds[1]);
+    // The same scan over one range of rowids, for a part run on a thread of
+    // its own, and over the rowids the parts found, with the test again.
+    for (int w = 0; w < 2; ++w) {
+        partSql_[w] = "SELECT rowid FROM " + QuoteId(table_) + " NOT INDEXED WHERE rowid BETWEEN :lo AND :hi AND "
+            + condition + bounds[w];
+        pickHead_[w] = select_ + " NOT INDEXED WHERE rowid IN (";
+        pickTail_[w] = ") AND " + condition + bounds[w];
+    }
 }
 
 void StepCursor::SetFilter(const RowFilter& filter)
@@ -257,6 +291,7 @@ void StepCursor::stop()
         running_->tryReset();
         running_->clearBindings();
     }
+    releaseHold();
     running_ = nullptr;
     way_ = Way::None;
     runWatched_ = false;
@@ -332,31 +367,102 @@ int StepCursor::onProgress(void* cursor)
     return scan ? 1 : 0;
 }
 
+std::vector<detail::ScanBinding> StepCursor::scanBindings() const
+{
+    std::vector<detail::ScanBinding> b;
+    const std::size_t n = keyFields_.size();
+    b.push_back({ ":k", runKeyed_ ? 1 : 0, {} });
+    b.push_back({ ":m", runRows_ > 0 ? 1 : 0, {} });
+    for (std::size_t i = 0; i < n; ++i) {
+        b.push_back({ ":s" + std::to_string(i), std::nullopt, runKeyed_ ? runKey_[i] : dao::Value {} });
+        b.push_back({ ":c" + std::to_string(i), std::nullopt, runRows_ > 0 ? row_[keyFields_[i]] : dao::Value {} });
+    }
+    b.push_back({ ":s" + std::to_string(n), runRowid_, {} });
+    b.push_back({ ":c" + std::to_string(n), rowid_, {} });
+    return b;
+}
+
+std::optional<std::vector<long long>> StepCursor::scanInParts(
+    int way, const std::vector<detail::ScanBinding>& bindings, int limit)
+{
+    const int ways = testWays ? testWays : DefaultWays();
+    if (ways < 2 || limit > PartedBatchRows || sqlite3_threadsafe() == 0) return std::nullopt;
+    sqlite3* handle = db_->connection().getHandle();
+    // Changes of this connection not yet committed are seen by it alone.
+    if (!sqlite3_get_autocommit(handle)) return std::nullopt;
+    const char* file = sqlite3_db_filename(handle, "main");
+    if (!file || !*file) return std::nullopt;
+    auto& c = db_->connection();
+    if (journalWal_ < 0) {
+        SQLite::Statement mode(c, "PRAGMA journal_mode");
+        journalWal_ = mode.executeStep() && detail::SameName(mode.getColumn(0).getString(), "wal") ? 1 : 0;
+    }
+    // In the write-ahead mode another connection may read a later moment.
+    if (journalWal_) return std::nullopt;
+    if (!hold_) {
+        const std::string t = QuoteId(table_);
+        viewSql_ = "SELECT (SELECT min(rowid) FROM " + t + "), (SELECT max(rowid) FROM " + t
+            + "), (SELECT page_count FROM pragma_page_count())";
+        hold_ = std::make_unique<SQLite::Statement>(c, viewSql_);
+    }
+    // The read lock this statement takes stays until the rows are picked:
+    // meanwhile no other program can commit, so every part reads the file as
+    // this connection does.
+    if (hold_->tryExecuteStep() != SQLITE_ROW) {
+        hold_->tryReset();
+        return std::nullopt;
+    }
+    holding_ = true;
+    const detail::FileView view { hold_->getColumn(0).getInt64(), hold_->getColumn(1).getInt64(),
+        hold_->getColumn(2).getInt64() };
+    std::optional<std::vector<long long>> rowids;
+    if (view.lastRowid - view.firstRowid + 1 >= (testWays ? testPartRows : PartedScanRows)) {
+        if (testBeforeParts) testBeforeParts();
+        rowids = detail::ScanInParallel(file, partSql_[way], viewSql_, bindings, view, ways, limit);
+    }
+    if (!rowids) releaseHold();
+    return rowids;
+}
+
+void StepCursor::releaseHold()
+{
+    if (holding_) hold_->tryReset();
+    holding_ = false;
+}
+
 void StepCursor::startScan(int limit)
 {
     if (testBatch) limit = std::min(limit, testBatch);
-    SQLite::Statement& st = way_ == Way::Forward ? *scanForward_ : *scanBack_;
+    const int way = way_ == Way::Forward ? 0 : 1;
     running_->tryReset();
     running_->clearBindings();
-    st.tryReset();
-    st.clearBindings();
-    const std::size_t n = keyFields_.size();
-    auto bindText = [&st](const std::string& name, const dao::Value& v) {
-        if (v)
-            st.bind(name, *v);
-        else
-            st.bind(name);
-    };
-    st.bind(":k", runKeyed_ ? 1 : 0);
-    st.bind(":m", runRows_ > 0 ? 1 : 0);
-    for (std::size_t i = 0; i < n; ++i) {
-        bindText(":s" + std::to_string(i), runKeyed_ ? runKey_[i] : dao::Value {});
-        bindText(":c" + std::to_string(i), runRows_ > 0 ? row_[keyFields_[i]] : dao::Value {});
+    const auto bindings = scanBindings();
+    SQLite::Statement* st = nullptr;
+    if (auto rowids = scanInParts(way, bindings, limit)) {
+        // Picked again with the whole test on this connection: the parts'
+        // first rows hold the first rows of the table.
+        std::string list;
+        for (long long r : *rowids)
+            list += (list.empty() ? "" : ",") + std::to_string(r);
+        pick_ = std::make_unique<SQLite::Statement>(
+            db_->connection(), pickHead_[way] + (list.empty() ? "NULL" : list) + pickTail_[way]);
+        st = pick_.get();
+        ++partedScans_;
+    } else {
+        st = way == 0 ? scanForward_.get() : scanBack_.get();
+        st->tryReset();
+        st->clearBindings();
     }
-    st.bind(":s" + std::to_string(n), static_cast<int64_t>(runRowid_));
-    st.bind(":c" + std::to_string(n), static_cast<int64_t>(rowid_));
-    st.bind(":n", limit);
-    running_ = &st;
+    for (const auto& b : bindings) {
+        if (b.number)
+            st->bind(b.name, static_cast<int64_t>(*b.number));
+        else if (b.text)
+            st->bind(b.name, *b.text);
+        else
+            st->bind(b.name);
+    }
+    st->bind(":n", limit);
+    running_ = st;
     if (!scanning_) ++scans_;
     scanning_ = true;
     batchRows_ = 0;
@@ -381,6 +487,8 @@ bool StepCursor::step()
             } else {
                 rc = running_->tryExecuteStep();
             }
+            // The picked rows are read: other programs may commit again.
+            releaseHold();
             if (rc == SQLITE_ROW) break;
             if (rc == SQLITE_DONE) {
                 // A full batch may have more rows after it.

@@ -10,11 +10,16 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace SQLite {
 class Statement;
+}
+
+namespace dao::detail {
+struct ScanBinding;
 }
 
 namespace dao {
@@ -91,6 +96,13 @@ public:
     static void SetScanSwitch(long long engineSteps, int batch);
     // How many scans this cursor's walks went over to.
     int Scans() const { return scans_; }
+    // For tests: run the scans of a table spanning at least `fromRows` rowids
+    // in `ways` parts, calling `beforeParts` once the read lock is held and
+    // before the parts start; 0 and 0 restore the defaults (large tables, up
+    // to four parts, as the machine has cores).
+    static void SetPartedScan(long long fromRows, int ways, std::function<void()> beforeParts = {});
+    // How many batches of those scans ran in parts.
+    int PartedScans() const { return partedScans_; }
 
     // As a table recordset moves: MoveFirst and MoveLast need a row (else
     // errNoCurrentRecord), MoveNext from BOF goes to the first row, MovePrevious
@@ -125,6 +137,14 @@ private:
     bool step();
     // The running walk ran long without finding its rows: go on with a scan.
     void startScan(int limit);
+    // The scan's parameters but its limit, from where the walk stands.
+    std::vector<detail::ScanBinding> scanBindings() const;
+    // The rowids the scan's parts found, each part on a thread of its own,
+    // with this connection's read lock held (release it with releaseHold);
+    // nothing when the scan should run here whole.
+    std::optional<std::vector<long long>> scanInParts(
+        int way, const std::vector<detail::ScanBinding>& bindings, int limit);
+    void releaseHold();
     static int onProgress(void* cursor);
     // Whether the rest of the running walk's range holds fewer rows than a
     // walk could pass in the time of a scan.
@@ -149,6 +169,12 @@ private:
     // The walks' scans, sorted by SQLite: they take the bounds of the walk
     // they finish and the row it stands on.
     std::unique_ptr<SQLite::Statement> scanForward_, scanBack_;
+    // The same in parts: a part's query, and the query that picks from what
+    // the parts found (its rowids go between head and tail), by way.
+    std::string partSql_[2], pickHead_[2], pickTail_[2], viewSql_;
+    std::unique_ptr<SQLite::Statement> pick_, hold_;
+    bool holding_ = false;
+    int journalWal_ = -1, partedScans_ = 0;
     // The walk under way: where it was started from, what it returned, and
     // whether it has gone over to a scan.
     bool runKeyed_ = false, runWatched_ = false, scanning_ = false, interrupted_ = false;
