@@ -147,13 +147,12 @@ StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::s
     descending_ = key.descending;
     tuple_ = key.columns;
     marks_ = key.marks;
-    auto& c = db.connection();
     detail::Guarded(file_, [&] {
         prepareWalks("");
-        seek_ = std::make_unique<SQLite::Statement>(c, select_ + " WHERE " + equal + " ORDER BY " + ascending_);
-        byRowid_ = std::make_unique<SQLite::Statement>(c, select_ + " WHERE rowid = ?");
+        seek_.set(select_ + " WHERE " + equal + " ORDER BY " + ascending_);
+        byRowid_.set(select_ + " WHERE rowid = ?");
         // On the first row, as a recordset is once its index is chosen.
-        start(*forwardAll_, Way::Forward, false);
+        start(prepared(forwardAll_), Way::Forward, false);
         return 0;
     });
     if (!step()) {
@@ -162,19 +161,28 @@ StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::s
     }
 }
 
+void StepCursor::Lazy::set(std::string text)
+{
+    sql = std::move(text);
+    st.reset();
+}
+
+SQLite::Statement& StepCursor::prepared(Lazy& lazy)
+{
+    if (!lazy.st) lazy.st = std::make_unique<SQLite::Statement>(db_->connection(), lazy.sql);
+    return *lazy.st;
+}
+
 void StepCursor::prepareWalks(const std::string& condition)
 {
-    auto& c = db_->connection();
     const std::string where = condition.empty() ? "" : " WHERE " + condition;
     const std::string also = condition.empty() ? "" : " AND " + condition;
-    forwardAll_ = std::make_unique<SQLite::Statement>(c, select_ + where + " ORDER BY " + ascending_);
-    backAll_ = std::make_unique<SQLite::Statement>(c, select_ + where + " ORDER BY " + descending_);
-    forwardFrom_ = std::make_unique<SQLite::Statement>(
-        c, select_ + " WHERE (" + tuple_ + ") > (" + marks_ + ")" + also + " ORDER BY " + ascending_);
-    backFrom_ = std::make_unique<SQLite::Statement>(
-        c, select_ + " WHERE (" + tuple_ + ") < (" + marks_ + ")" + also + " ORDER BY " + descending_);
-    scanForward_.reset();
-    scanBack_.reset();
+    forwardAll_.set(select_ + where + " ORDER BY " + ascending_);
+    backAll_.set(select_ + where + " ORDER BY " + descending_);
+    forwardFrom_.set(select_ + " WHERE (" + tuple_ + ") > (" + marks_ + ")" + also + " ORDER BY " + ascending_);
+    backFrom_.set(select_ + " WHERE (" + tuple_ + ") < (" + marks_ + ")" + also + " ORDER BY " + descending_);
+    scanForward_.set("");
+    scanBack_.set("");
     pick_.reset();
     if (condition.empty()) return;
     // A scan returns what the walk it finishes would have gone on to return:
@@ -202,8 +210,8 @@ void StepCursor::prepareWalks(const std::string& condition)
         " AND (:k = 0 OR (" + tuple_ + ") < (" + startNames + ")) AND (:m = 0 OR " + past[1] + ") ORDER BY "
             + descending_ + " LIMIT :n",
     };
-    scanForward_ = std::make_unique<SQLite::Statement>(c, from + bounds[0]);
-    scanBack_ = std::make_unique<SQLite::Statement>(c, from + bounds[1]);
+    scanForward_.set(from + bounds[0]);
+    scanBack_.set(from + bounds[1]);
     // The same scan over one range of rowids, for a part run on a thread of
     // its own, and over the rowids the parts found, with the test again.
     for (int w = 0; w < 2; ++w) {
@@ -313,8 +321,7 @@ void StepCursor::start(SQLite::Statement& st, Way way, bool fromHere)
     runKeyed_ = fromHere;
     runRows_ = 0;
     runProgress_ = 0;
-    runWatched_ = filtered_
-        && (&st == forwardAll_.get() || &st == backAll_.get() || &st == forwardFrom_.get() || &st == backFrom_.get());
+    runWatched_ = filtered_ && (forwardAll_.is(&st) || backAll_.is(&st) || forwardFrom_.is(&st) || backFrom_.is(&st));
 }
 
 long long StepCursor::tableRows()
@@ -449,7 +456,7 @@ void StepCursor::startScan(int limit)
         st = pick_.get();
         ++partedScans_;
     } else {
-        st = way == 0 ? scanForward_.get() : scanBack_.get();
+        st = &prepared(way == 0 ? scanForward_ : scanBack_);
         st->tryReset();
         st->clearBindings();
     }
@@ -549,8 +556,8 @@ void StepCursor::Seek(const std::vector<std::string>& keys)
     detail::Guarded(file_, [&] {
         stop();
         for (std::size_t i = 0; i < keys.size(); ++i)
-            seek_->bind(int(i) + 1, keys[i]);
-        running_ = seek_.get();
+            prepared(seek_).bind(int(i) + 1, keys[i]);
+        running_ = &prepared(seek_);
         return 0;
     });
     noMatch_ = !step();
@@ -597,7 +604,7 @@ void StepCursor::SeekAtLeast(const std::vector<std::string>& keys)
 void StepCursor::MoveFirst()
 {
     detail::Guarded(file_, [&] {
-        start(*forwardAll_, Way::Forward, false);
+        start(prepared(forwardAll_), Way::Forward, false);
         return 0;
     });
     if (!step()) noRowAtEnd(State::Eof);
@@ -606,7 +613,7 @@ void StepCursor::MoveFirst()
 void StepCursor::MoveLast()
 {
     detail::Guarded(file_, [&] {
-        start(*backAll_, Way::Back, false);
+        start(prepared(backAll_), Way::Back, false);
         return 0;
     });
     if (!step()) noRowAtEnd(State::Bof);
@@ -618,7 +625,7 @@ void StepCursor::MoveNext()
     const bool fromStart = state_ == State::Bof;
     if (fromStart || way_ != Way::Forward) {
         detail::Guarded(file_, [&] {
-            start(fromStart ? *forwardAll_ : *forwardFrom_, Way::Forward, !fromStart);
+            start(prepared(fromStart ? forwardAll_ : forwardFrom_), Way::Forward, !fromStart);
             return 0;
         });
     }
@@ -635,7 +642,7 @@ void StepCursor::MovePrevious()
     const bool fromEnd = state_ == State::Eof;
     if (fromEnd || way_ != Way::Back) {
         detail::Guarded(file_, [&] {
-            start(fromEnd ? *backAll_ : *backFrom_, Way::Back, !fromEnd);
+            start(prepared(fromEnd ? backAll_ : backFrom_), Way::Back, !fromEnd);
             return 0;
         });
     }
@@ -655,8 +662,8 @@ void StepCursor::SetBookmark(long long bookmark)
 {
     detail::Guarded(file_, [&] {
         stop();
-        byRowid_->bind(1, static_cast<int64_t>(bookmark));
-        running_ = byRowid_.get();
+        prepared(byRowid_).bind(1, static_cast<int64_t>(bookmark));
+        running_ = &prepared(byRowid_);
         return 0;
     });
     const bool found = step();

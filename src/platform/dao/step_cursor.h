@@ -165,10 +165,20 @@ private:
     bool filtered_ = false;
     std::vector<std::string> fields_;
     std::vector<int> keyFields_;
-    std::unique_ptr<SQLite::Statement> forwardAll_, backAll_, forwardFrom_, backFrom_, seek_, byRowid_;
+    // A statement prepared on its first use: a click opens a cursor, sets
+    // its filter and takes one or two of these; preparing them all would
+    // cost more than the walk itself where rows are dense.
+    struct Lazy {
+        std::string sql;
+        std::unique_ptr<SQLite::Statement> st;
+        void set(std::string text);
+        bool is(const SQLite::Statement* p) const { return st && st.get() == p; }
+    };
+    SQLite::Statement& prepared(Lazy& lazy);
+    Lazy forwardAll_, backAll_, forwardFrom_, backFrom_, seek_, byRowid_;
     // The walks' scans, sorted by SQLite: they take the bounds of the walk
     // they finish and the row it stands on.
-    std::unique_ptr<SQLite::Statement> scanForward_, scanBack_;
+    Lazy scanForward_, scanBack_;
     // The same in parts: a part's query, and the query that picks from what
     // the parts found (its rowids go between head and tail), by way.
     std::string partSql_[2], pickHead_[2], pickTail_[2], viewSql_;

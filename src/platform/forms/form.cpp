@@ -59,10 +59,15 @@ QString installedFamily(const QString& family)
     static const QStringList windowsFaces { "MS Sans Serif", "Microsoft Sans Serif", "Arial", "Tahoma", "MS Shell Dlg",
         "MS Shell Dlg 2", "Verdana" };
     if (!windowsFaces.contains(family, Qt::CaseInsensitive)) return family;
-    const QStringList installed = QFontDatabase::families();
-    for (const char* candidate : { "Liberation Sans", "Arimo", "DejaVu Sans", "FreeSans" })
-        if (installed.contains(candidate)) return candidate;
-    return QStringLiteral("Sans Serif");
+    // Looked up once: the list of installed families is long, and every
+    // text a window measures asks for its face.
+    static const QString substitute = [] {
+        const QStringList installed = QFontDatabase::families();
+        for (const char* candidate : { "Liberation Sans", "Arimo", "DejaVu Sans", "FreeSans" })
+            if (installed.contains(candidate)) return QString::fromLatin1(candidate);
+        return QStringLiteral("Sans Serif");
+    }();
+    return substitute;
 }
 
 QFont makeFont(const FontSpec& spec)

@@ -145,17 +145,31 @@ QFont PictureBox::fontOf(const QString& name, double size, bool bold) const
     return f;
 }
 
+const QFontMetricsF& PictureBox::metricsOf(const QString& name, double size, bool bold) const
+{
+    const int dpi = logicalDpiY();
+    if (!kept_.metrics || kept_.name != name || kept_.size != size || kept_.bold != bold || kept_.dpi != dpi) {
+        kept_.name = name;
+        kept_.size = size;
+        kept_.bold = bold;
+        kept_.dpi = dpi;
+        kept_.font = fontOf(name, size, bold);
+        kept_.metrics.emplace(kept_.font, this);
+    }
+    return *kept_.metrics;
+}
+
 double PictureBox::TextWidth(const QString& text) const
 {
     const double perUnit = pixelsPerUnitX();
-    return perUnit == 0 ? 0 : QFontMetricsF(currentFont(), this).horizontalAdvance(text) / perUnit;
+    return perUnit == 0 ? 0 : currentMetrics().horizontalAdvance(text) / perUnit;
 }
 
 double PictureBox::TextHeight(const QString& text) const
 {
     const double perUnit = pixelsPerUnitY();
     const int lines = std::max<qsizetype>(1, text.count(QLatin1Char('\n')) + 1);
-    return perUnit == 0 ? 0 : QFontMetricsF(currentFont(), this).height() * lines / perUnit;
+    return perUnit == 0 ? 0 : currentMetrics().height() * lines / perUnit;
 }
 
 void PictureBox::Print(const QString& text, bool newline)
@@ -191,7 +205,7 @@ QString PictureBox::VisibleText(const DrawnText& item) const
 {
     const double room = contentsRect().right() + 1 - toPixels(item.x, item.y).x();
     if (room <= 0) return QString();
-    const QFontMetricsF metrics(fontOf(item.fontName, item.fontSize, item.fontBold), this);
+    const QFontMetricsF& metrics = metricsOf(item.fontName, item.fontSize, item.fontBold);
     qsizetype shown = item.text.size();
     while (shown > 0 && metrics.horizontalAdvance(item.text.left(shown)) > room)
         --shown;
@@ -262,11 +276,11 @@ void PictureBox::paintEvent(QPaintEvent* event)
     painter.setClipRect(interior);
     painter.fillRect(interior, backColor_);
     for (const DrawnText& item : drawn_) {
-        const QFont font = fontOf(item.fontName, item.fontSize, item.fontBold);
-        painter.setFont(font);
+        const QFontMetricsF& metrics = metricsOf(item.fontName, item.fontSize, item.fontBold);
+        painter.setFont(kept_.font);
         painter.setPen(item.color);
         const QPointF at = toPixels(item.x, item.y);
-        painter.drawText(QPointF(at.x(), at.y() + QFontMetricsF(font, this).ascent()), item.text);
+        painter.drawText(QPointF(at.x(), at.y() + metrics.ascent()), item.text);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QString>
 #include <QStringList>
@@ -102,6 +103,11 @@ protected:
 private:
     QFont fontOf(const QString& name, double size, bool bold) const;
     QFont currentFont() const { return fontOf(fontName_, fontSize_, fontBold_); }
+    // The metrics of a font on this box, kept for the last font asked for: a
+    // listing measures thousands of texts in one or two fonts, and each new
+    // metrics object looks the font engine up again.
+    const QFontMetricsF& metricsOf(const QString& name, double size, bool bold) const;
+    const QFontMetricsF& currentMetrics() const { return metricsOf(fontName_, fontSize_, fontBold_); }
     // Pixels per scale unit across and down; 0 while the box has no size
     // under a user scale.
     double pixelsPerUnitX() const;
@@ -129,6 +135,15 @@ private:
     int caretLine_ = 0;
     bool announcing_ = false;
     QString announced_; // the text a screen reader was last told of
+    struct KeptMetrics {
+        QString name;
+        double size = 0;
+        bool bold = false;
+        int dpi = 0;
+        QFont font;
+        std::optional<QFontMetricsF> metrics;
+    };
+    mutable KeptMetrics kept_;
 };
 
 } // namespace forms
