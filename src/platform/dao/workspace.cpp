@@ -34,6 +34,12 @@ using detail::setConnectionPragmas;
 
 namespace {
 
+// SQLite keeps statistics of its memory under one lock taken at every
+// allocation, which the engine never reads and which the threads of a
+// scan in parts would queue on. Set before SQLite starts, at load time;
+// later it cannot be changed and the statistics simply stay.
+[[maybe_unused]] const int withoutMemoryStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+
 std::function<void(const char*)>& creationHook()
 {
     static std::function<void(const char*)> hook;
