@@ -57,7 +57,7 @@ std::function<void()> testBeforeParts;
 
 int DefaultWays()
 {
-    static const int ways = int(std::min(4u, std::thread::hardware_concurrency()));
+    static const int ways = int(std::min(8u, std::thread::hardware_concurrency()));
     return ways;
 }
 
@@ -333,11 +333,19 @@ long long StepCursor::tableRows()
     return tableRows_;
 }
 
+double StepCursor::scanShare()
+{
+    const int ways = testWays ? testWays : DefaultWays();
+    if (ways < 2 || tableRows() < (testWays ? testPartRows : PartedScanRows)) return 1;
+    // The parts share the machine's memory and caches: a little slower each.
+    return std::min(1.0, 1.25 / ways);
+}
+
 bool StepCursor::fewRowsAhead()
 {
     // From an end the whole table is ahead.
     if (!runKeyed_ && runRows_ == 0) return false;
-    const auto few = static_cast<long long>(double(tableRows()) * WalkedRowsPerScannedRow);
+    const auto few = static_cast<long long>(double(tableRows()) * WalkedRowsPerScannedRow * scanShare());
     SQLite::Statement count(db_->connection(),
         "SELECT count(*) FROM (SELECT 1 FROM " + QuoteId(table_) + " WHERE (" + tuple_ + ") "
             + (way_ == Way::Forward ? "> (" : "< (") + marks_ + ") ORDER BY "
@@ -368,7 +376,8 @@ int StepCursor::onProgress(void* cursor)
         // far, against one scan of the whole table.
         const long long wanted = std::max<long long>(1, self->expected_ - self->runRows_);
         const long long ahead = self->runProgress_ / (self->runRows_ + 1) * wanted;
-        scan = double(ahead) > double(self->tableRows()) * StepsPerWalkedRow * WalkedRowsPerScannedRow;
+        scan = double(ahead)
+            > double(self->tableRows()) * StepsPerWalkedRow * WalkedRowsPerScannedRow * self->scanShare();
     }
     self->interrupted_ = scan;
     return scan ? 1 : 0;

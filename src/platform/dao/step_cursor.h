@@ -99,7 +99,7 @@ public:
     // For tests: run the scans of a table spanning at least `fromRows` rowids
     // in `ways` parts, calling `beforeParts` once the read lock is held and
     // before the parts start; 0 and 0 restore the defaults (large tables, up
-    // to four parts, as the machine has cores).
+    // to eight parts, as the machine has cores).
     static void SetPartedScan(long long fromRows, int ways, std::function<void()> beforeParts = {});
     // How many batches of those scans ran in parts.
     int PartedScans() const { return partedScans_; }
@@ -151,6 +151,9 @@ private:
     bool fewRowsAhead();
     // Rows of the table, as its largest rowid tells (no count over the table).
     long long tableRows();
+    // What a scan of the whole table costs against one on this thread alone:
+    // less where it runs in parts side by side.
+    double scanShare();
     // Starts `st` going `way`, bound to the current row's position when `fromHere`.
     void start(SQLite::Statement& st, Way way, bool fromHere);
     void stop();
