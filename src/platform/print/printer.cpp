@@ -3,10 +3,12 @@
 #include "platform/print/devices.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QStringList>
 
 #include <cmath>
 #include <optional>
+#include <vector>
 
 namespace print {
 
@@ -29,7 +31,15 @@ void useMetricCompatibleFaces()
 
 namespace {
 
-const QFontMetricsF& twipMetrics(const QFont& font)
+// The last font measured, with its metrics and the widths of the texts
+// measured in it.
+struct MeasuredFont {
+    QFont font;
+    std::optional<QFontMetricsF> metrics;
+    QHash<QString, double> widths;
+};
+
+MeasuredFont& measured(const QFont& font)
 {
     useMetricCompatibleFaces();
     // A device of 1440 dots to the inch measures in twips directly.
@@ -40,28 +50,55 @@ const QFontMetricsF& twipMetrics(const QFont& font)
         image.setDotsPerMeterY(dotsPerMeter);
         return image;
     }();
-    // A report measures thousands of texts in a few fonts: the metrics of the
-    // last font are kept, since making them looks the font engine up anew.
-    // Kept for the program's life, never destroyed after the application.
-    static auto* measured = new QFont;
-    static auto* kept = new std::optional<QFontMetricsF>;
-    if (!*kept || !(*measured == font)) {
-        *measured = font;
-        kept->emplace(font, &device);
+    // A report measures thousands of texts in a few fonts (a page's headings
+    // in one, its rows in another): the last fonts measured are kept, since
+    // making their metrics looks the font engine up anew. Kept for the
+    // program's life, never destroyed after the application.
+    constexpr std::size_t KeptFonts = 4;
+    static auto* kept = new std::vector<MeasuredFont>;
+    for (std::size_t i = 0; i < kept->size(); ++i) {
+        if (!((*kept)[i].font == font)) continue;
+        // The one last used stays first.
+        if (i != 0) std::swap((*kept)[0], (*kept)[i]);
+        return kept->front();
     }
-    return **kept;
+    if (kept->size() == KeptFonts) kept->pop_back();
+    MeasuredFont m;
+    m.font = font;
+    m.metrics.emplace(font, &device);
+    kept->insert(kept->begin(), std::move(m));
+    return kept->front();
+}
+
+const QFontMetricsF& twipMetrics(const QFont& font)
+{
+    return *measured(font).metrics;
+}
+
+// A text's width in the kept font: a report centres the same few values
+// (times, readings, dates) again and again, and each measuring shapes the
+// text anew. At most this many widths are kept.
+constexpr qsizetype KeptWidths = 4096;
+
+double lineWidth(MeasuredFont& m, const QString& line)
+{
+    if (const auto it = m.widths.constFind(line); it != m.widths.cend()) return *it;
+    const double width = m.metrics->horizontalAdvance(line);
+    if (m.widths.size() >= KeptWidths) m.widths.clear();
+    m.widths.insert(line, width);
+    return width;
 }
 
 } // namespace
 
 QSizeF measureTwips(const QString& text, const QFont& font)
 {
-    const QFontMetricsF& metrics = twipMetrics(font);
+    MeasuredFont& m = measured(font);
     const QStringList lines = text.split(QLatin1Char('\n'));
     double width = 0;
     for (const QString& line : lines)
-        width = std::max(width, metrics.horizontalAdvance(line));
-    return { text.isEmpty() ? 0.0 : width, metrics.lineSpacing() * lines.size() };
+        width = std::max(width, lineWidth(m, line));
+    return { text.isEmpty() ? 0.0 : width, m.metrics->lineSpacing() * lines.size() };
 }
 
 Printer::Printer(std::shared_ptr<Catalog> catalog)
