@@ -134,39 +134,14 @@ void ChartOpen(benchmark::State& state, long rows, long every)
     ReportClick(state, engine, raw, n);
 }
 
-// Next from a full group ending at readings spread over the table, into
-// whatever density follows: the window's hidden boxes hold a full group's
-// end, as a full group leaves them, so every click is timed.
+// Next from full groups ending at readings spread over the table.
 void ChartNext(benchmark::State& state, long rows, long every)
 {
     program().Use(rows, every);
     program().Show(0);
     auto* w = OpenChart();
-    double engine = 0, raw = 0, scan = 0;
-    long n = 0;
-    for (auto _ : state) {
-        const long at = (n * 7919 + 1) % (rows - 1);
-        const std::string date = DateOf(at), time = TimeOf(at);
-        w->Bdate.SetText(QString::fromStdString(date));
-        w->Btime.SetText(QString::fromStdString(time));
-        w->LineCount.SetText(QStringLiteral("31"));
-        const double t = Seconds([&] {
-            w->NextGroup.Press();
-            w->MSChart1.repaint();
-        });
-        state.SetIterationTime(t);
-        raw += Seconds([&] {
-            RawWalk(program().file,
-                "SELECT " + kColumns + " FROM BLOOD WHERE (Bdate, Btime) > (?, ?) AND " + kChartable
-                    + " ORDER BY Bdate, Btime, rowid",
-                { date, time }, tellora::ChartGroupSize);
-        });
-        scan += ChartScanFloor(">", "Bdate, Btime, rowid", date, time, tellora::ChartGroupSize);
-        engine += t;
-        ++n;
-    }
+    TimeNextGroups(state, *w, program().file, kChartable, rows, tellora::ChartGroupSize);
     CloseChart(w);
-    ReportClick(state, engine, raw, n, scan);
 }
 
 // Previous after Previous from the newest reading, back to the first group,

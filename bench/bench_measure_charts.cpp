@@ -247,40 +247,14 @@ void SparseOpen(benchmark::State& state, SparseWindow window, long every)
     ReportClick(state, engine, raw, n, every != 1 ? scan : -1);
 }
 
-// Next from a full group ending at readings spread over the table, into
-// whatever follows: the window's hidden boxes hold a full group's end, as a
-// full group leaves them, so every click is timed at every density.
+// Next from full groups ending at readings spread over the table.
 void SparseNext(benchmark::State& state, SparseWindow window, long every)
 {
     program().Use(every);
     program().Show(0);
-    const std::string file = MeasuresDatabase(every);
     auto* w = Open(window.name);
-    double engine = 0, raw = 0, scan = 0;
-    long n = 0;
-    for (auto _ : state) {
-        const long at = (n * 7919 + 1) % (kRows - 1);
-        const std::string date = DateOf(at), time = TimeOf(at);
-        w->Bdate.SetText(QString::fromStdString(date));
-        w->Btime.SetText(QString::fromStdString(time));
-        w->LineCount.SetText(QStringLiteral("31"));
-        const double t = Seconds([&] {
-            w->NextGroup.Press();
-            w->MSChart1.repaint();
-        });
-        state.SetIterationTime(t);
-        raw += Seconds([&] {
-            RawWalk(file,
-                "SELECT " + RawColumns + " FROM BLOOD WHERE (Bdate, Btime) > (?, ?) AND " + window.test
-                    + " ORDER BY Bdate, Btime, rowid",
-                { date, time }, tellora::ChartGroupSize);
-        });
-        scan += ScanFloor(file, window.test, ">", "Bdate, Btime, rowid", date, time, tellora::ChartGroupSize);
-        engine += t;
-        ++n;
-    }
+    TimeNextGroups(state, *w, MeasuresDatabase(every), window.test, kRows, tellora::ChartGroupSize);
     Close(w);
-    ReportClick(state, engine, raw, n, scan);
 }
 
 // Previous from the group opened on the middle reading: back over the

@@ -1,13 +1,12 @@
 #pragma once
 // Shared fixtures for the benchmarks: a generated readings database of a
 // million rows, made once per machine and reused.
+#include <QString>
+#include <benchmark/benchmark.h>
+
 #include <chrono>
 #include <string>
 #include <vector>
-
-namespace benchmark {
-class State;
-}
 
 namespace benchsupport {
 
@@ -74,11 +73,50 @@ void ReportClick(benchmark::State& state, double engine, double raw, long n, dou
 // Wall-clock seconds that `f` takes.
 template<class F> double Seconds(F&& f);
 
+// Next from a full group ending at readings spread over a table of `rows`,
+// into whatever follows: the chart window's hidden boxes hold a full group's
+// end, as a full group leaves them, so every click is timed at every
+// density; beside it the raw statement and the scan floor finding the same
+// `group` rows passing `test`.
+template<class Chart>
+void TimeNextGroups(
+    benchmark::State& state, Chart& w, const std::string& file, const std::string& test, long rows, int group);
+
 template<class F> double Seconds(F&& f)
 {
     const auto start = std::chrono::steady_clock::now();
     f();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+template<class Chart>
+void TimeNextGroups(
+    benchmark::State& state, Chart& w, const std::string& file, const std::string& test, long rows, int group)
+{
+    double engine = 0, raw = 0, scan = 0;
+    long n = 0;
+    for (auto _ : state) {
+        const long at = (n * 7919 + 1) % (rows - 1);
+        const std::string date = DateOf(at), time = TimeOf(at);
+        w.Bdate.SetText(QString::fromStdString(date));
+        w.Btime.SetText(QString::fromStdString(time));
+        w.LineCount.SetText(QString::number(group));
+        const double t = Seconds([&] {
+            w.NextGroup.Press();
+            w.MSChart1.repaint();
+        });
+        state.SetIterationTime(t);
+        raw += Seconds([&] {
+            RawWalk(file,
+                "SELECT " + RawColumns + " FROM BLOOD WHERE (Bdate, Btime) > (?, ?) AND " + test
+                    + " ORDER BY Bdate, Btime, rowid",
+                { date, time }, group);
+        });
+        scan += ScanFloor(file, test, ">", "Bdate, Btime, rowid", date, time, group);
+        engine += t;
+        ++n;
+    }
+    ReportClick(state, engine, raw, n, scan);
 }
 
 } // namespace benchsupport
