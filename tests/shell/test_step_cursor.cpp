@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
 
 #include <fstream>
 #include <functional>
@@ -511,7 +512,15 @@ TEST(StepCursor, AScanInPartsNeverWaitsForAProgramThatWaitsForTheCursor)
         other.exec("UPDATE BLOOD SET Bsugar = '9' WHERE Bcomm = 'r7'");
         // Its commit takes the lock that keeps new readers out, then waits.
         committing = std::thread([&] { other.exec("COMMIT"); });
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        // Until a new reader is kept out.
+        SQLite::Database reader(File, SQLite::OPEN_READONLY);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < until) {
+            const int rc
+                = sqlite3_exec(reader.getHandle(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+            if (rc == SQLITE_BUSY) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
     });
     const auto started = std::chrono::steady_clock::now();
     dao::StepCursor c(*db, "BLOOD", "Readings");
