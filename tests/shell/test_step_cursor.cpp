@@ -127,6 +127,42 @@ TEST_P(CursorTest, MovesAsTheEnginesRecordsetDoes)
     db->Close();
 }
 
+// Another program may store a reading without a date or time. The move
+// from such a row goes on in the index's order, Null first, as the table
+// recordset's does: a row value comparing Null would find no row at all.
+TEST_P(CursorTest, MovesFromARowWithoutADateOrTimeAsTheEnginesRecordsetDoes)
+{
+    WriteReadings(GetParam());
+    {
+        SQLite::Database raw(File, SQLite::OPEN_READWRITE);
+        raw.exec("UPDATE BLOOD SET Bdate = NULL WHERE rowid % 5 = 0");
+        raw.exec("UPDATE BLOOD SET Btime = NULL WHERE rowid % 7 = 0");
+    }
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    auto rs = db->OpenRecordset("BLOOD");
+    rs->SetIndex("Readings");
+    {
+        dao::StepCursor cursor(*db, "BLOOD", "Readings");
+        std::vector<long long> nullKeyed;
+        {
+            SQLite::Database raw(File, SQLite::OPEN_READONLY);
+            SQLite::Statement q(raw, "SELECT rowid FROM BLOOD WHERE Bdate IS NULL OR Btime IS NULL");
+            while (q.executeStep())
+                nullKeyed.push_back(q.getColumn(0).getInt64());
+        }
+        EXPECT_EQ(nullKeyed.empty(), GetParam() < 5);
+        for (long long row : nullKeyed)
+            for (int op : { 0, 1 }) {
+                rs->SetBookmark(row);
+                cursor.SetBookmark(row);
+                const std::string expected = Apply(*rs, op, {});
+                ASSERT_EQ(Apply(cursor, op, {}), expected) << "row " << row << " op " << op;
+            }
+    }
+    rs->Close();
+    db->Close();
+}
+
 TEST_P(CursorTest, SeeksAtLeastAKeyOrItsDateAloneAsTheEnginesRecordsetDoes)
 {
     WriteReadings(GetParam());

@@ -306,22 +306,79 @@ void StepCursor::stop()
     scanning_ = false;
 }
 
+SQLite::Statement& StepCursor::pastNullKey(Way way)
+{
+    // Row values compare Null as unknown, while the order puts Null first:
+    // the rows past one whose key holds Null (a row written by another
+    // program) are spelt out field by field, as the table recordset does.
+    const bool forward = way == Way::Forward;
+    const std::size_t n = keyFields_.size();
+    auto column = [&](std::size_t i) { return i < n ? QuoteId(fields_[keyFields_[i]]) : std::string("rowid"); };
+    std::string where;
+    std::vector<int> binds; // key positions (-1: the rowid) in the order of the marks
+    for (std::size_t i = 0; i <= n; ++i) {
+        const bool isNull = i < n && !row_[keyFields_[i]];
+        std::string term;
+        std::vector<int> termBinds;
+        for (std::size_t j = 0; j < i; ++j) {
+            if (!row_[keyFields_[j]]) {
+                term += column(j) + " IS NULL AND ";
+            } else {
+                term += column(j) + " = ? AND ";
+                termBinds.push_back(int(j));
+            }
+        }
+        const int self = i < n ? int(i) : -1;
+        if (forward && isNull) {
+            term += column(i) + " IS NOT NULL";
+        } else if (forward) {
+            term += column(i) + " > ?";
+            termBinds.push_back(self);
+        } else if (isNull) {
+            continue; // nothing comes before Null
+        } else {
+            term += "(" + column(i) + " < ? OR " + column(i) + " IS NULL)";
+            termBinds.push_back(self);
+        }
+        where += (where.empty() ? "(" : " OR (") + term + ")";
+        binds.insert(binds.end(), termBinds.begin(), termBinds.end());
+    }
+    pastNull_ = std::make_unique<SQLite::Statement>(db_->connection(),
+        select_ + " WHERE (" + where + ")" + (condition_.empty() ? "" : " AND " + condition_) + " ORDER BY "
+            + (forward ? ascending_ : descending_));
+    for (std::size_t b = 0; b < binds.size(); ++b) {
+        if (binds[b] < 0)
+            pastNull_->bind(int(b) + 1, static_cast<int64_t>(rowid_));
+        else
+            pastNull_->bind(int(b) + 1, *row_[keyFields_[std::size_t(binds[b])]]);
+    }
+    return *pastNull_;
+}
+
 void StepCursor::start(SQLite::Statement& st, Way way, bool fromHere)
 {
     stop();
+    SQLite::Statement* chosen = &st;
     if (fromHere) {
-        detail::bindOrderedKey(st, keyFields_, row_, rowid_);
+        const bool nullKey = std::any_of(keyFields_.begin(), keyFields_.end(), [&](int k) { return !row_[k]; });
+        if (nullKey)
+            chosen = &pastNullKey(way);
+        else
+            detail::bindOrderedKey(st, keyFields_, row_, rowid_);
         runKey_.clear();
         for (int k : keyFields_)
             runKey_.push_back(row_[k]);
         runRowid_ = rowid_;
     }
-    running_ = &st;
+    running_ = chosen;
     way_ = way;
     runKeyed_ = fromHere;
     runRows_ = 0;
     runProgress_ = 0;
-    runWatched_ = filtered_ && (forwardAll_.is(&st) || backAll_.is(&st) || forwardFrom_.is(&st) || backFrom_.is(&st));
+    // The walk past a Null key is never watched: a scan bounded by that key
+    // would find nothing.
+    runWatched_ = filtered_
+        && (forwardAll_.is(chosen) || backAll_.is(chosen) || forwardFrom_.is(chosen) || backFrom_.is(chosen));
 }
 
 long long StepCursor::tableRows()

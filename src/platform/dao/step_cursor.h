@@ -154,6 +154,8 @@ private:
     // What a scan of the whole table costs against one on this thread alone:
     // less where it runs in parts side by side.
     double scanShare();
+    // The walk `way` from the current row when its key holds Null.
+    SQLite::Statement& pastNullKey(Way way);
     // Starts `st` going `way`, bound to the current row's position when `fromHere`.
     void start(SQLite::Statement& st, Way way, bool fromHere);
     void stop();
@@ -185,7 +187,7 @@ private:
     // The same in parts: a part's query, and the query that picks from what
     // the parts found (its rowids go between head and tail), by way.
     std::string partSql_[2], pickHead_[2], pickTail_[2], viewSql_;
-    std::unique_ptr<SQLite::Statement> pick_, hold_;
+    std::unique_ptr<SQLite::Statement> pick_, hold_, pastNull_;
     bool holding_ = false;
     int journalWal_ = -1, partedScans_ = 0;
     // The walk under way: where it was started from, what it returned, and
