@@ -573,3 +573,49 @@ TEST(StepCursor, AScanInPartsNeverWaitsForAProgramThatWaitsForTheCursor)
     EXPECT_EQ(parted, 0);
     EXPECT_LT(waited, std::chrono::seconds(2));
 }
+
+// Another program may store any rowid: parts split whatever range they span,
+// or the scan runs whole, and either way it lists what the walk does.
+TEST(StepCursor, AScanInPartsTakesRowidsAtBothEndsOfTheRange)
+{
+    testsupport::ProgramFolder folder;
+    WriteReadings(40);
+    {
+        SQLite::Database raw(File, SQLite::OPEN_READWRITE);
+        raw.exec("INSERT INTO BLOOD (rowid, Bdate, Btime, Bsugar, Bcomm) VALUES "
+                 "(-9223372036854775807, '2024-01-02', '08:30', '7', 'lowest'), "
+                 "(9223372036854775807, '2024-01-01', '12:00', '8', 'highest'), "
+                 "(-5, '2024-01-03', '17:45', '9', 'negative')");
+    }
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    const auto listed = [&](int ways, int& parted) {
+        StepCursor::SetScanSwitch(ways ? 1 : 0, 0);
+        StepCursor::SetPartedScan(ways ? 1 : 0, ways);
+        dao::StepCursor c(*db, "BLOOD", "Readings");
+        c.SetFilter(dao::RowFilter::Holds("Bsugar", "-"));
+        std::string seen;
+        for (c.MoveFirst(); !c.EOF_(); c.MoveNext())
+            seen += Where(c) + " ";
+        for (c.MoveLast(); !c.BOF(); c.MovePrevious())
+            seen += Where(c) + " ";
+        parted = c.PartedScans();
+        StepCursor::SetScanSwitch(0, 0);
+        StepCursor::SetPartedScan(0, 0);
+        return seen;
+    };
+    int parted = 0;
+    const std::string walked = listed(0, parted);
+    EXPECT_EQ(walked, "highest lowest negative negative lowest highest ");
+    for (int ways : { 2, 3, 8 })
+        EXPECT_EQ(listed(ways, parted), walked) << ways << " parts";
+    // A range the parts can split.
+    {
+        SQLite::Database raw(File, SQLite::OPEN_READWRITE);
+        raw.exec("UPDATE BLOOD SET rowid = -2305843009213693952 WHERE Bcomm = 'lowest'");
+        raw.exec("UPDATE BLOOD SET rowid = 2305843009213693952 WHERE Bcomm = 'highest'");
+    }
+    for (int ways : { 2, 3, 8 }) {
+        EXPECT_EQ(listed(ways, parted), walked) << ways << " parts";
+        EXPECT_GT(parted, 0);
+    }
+}

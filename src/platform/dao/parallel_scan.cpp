@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -85,14 +86,18 @@ std::optional<std::vector<long long>> ScanInParallel(const std::string& file, co
     const std::string& viewSql, const std::vector<ScanBinding>& bindings, const FileView& view, int ways, int limit)
 {
     if (ways < 1 || view.lastRowid < view.firstRowid) return std::nullopt;
-    std::vector<Part> parts(static_cast<std::size_t>(ways));
-    // Equal spans of rowids; the last takes what the division leaves.
-    const long long span = (view.lastRowid - view.firstRowid) / ways + 1;
-    long long lo = view.firstRowid;
-    for (auto& p : parts) {
-        p.lo = lo;
-        p.hi = &p == &parts.back() ? view.lastRowid : lo + span - 1;
-        lo = p.hi + 1;
+    // Equal spans of rowids, counted from the first without overflow (another
+    // program may store any rowid at all); the last part ends at the last.
+    const auto first = static_cast<unsigned long long>(view.firstRowid);
+    const unsigned long long width = static_cast<unsigned long long>(view.lastRowid) - first;
+    if (width > (1ULL << 62)) return std::nullopt;
+    const unsigned long long span = width / static_cast<unsigned long long>(ways) + 1;
+    std::vector<Part> parts;
+    for (unsigned long long from = 0; from <= width; from += span) {
+        Part p;
+        p.lo = static_cast<long long>(first + from);
+        p.hi = static_cast<long long>(first + std::min(width, from + span - 1));
+        parts.push_back(p);
     }
     {
         std::vector<std::jthread> threads;

@@ -489,7 +489,10 @@ std::optional<std::vector<long long>> StepCursor::scanInParts(
     const detail::FileView view { hold_->getColumn(0).getInt64(), hold_->getColumn(1).getInt64(),
         hold_->getColumn(2).getInt64() };
     std::optional<std::vector<long long>> rowids;
-    if (view.lastRowid - view.firstRowid + 1 >= (testWays ? testPartRows : PartedScanRows)) {
+    const unsigned long long span
+        = static_cast<unsigned long long>(view.lastRowid) - static_cast<unsigned long long>(view.firstRowid);
+    if (view.lastRowid >= view.firstRowid
+        && span >= static_cast<unsigned long long>(testWays ? testPartRows : PartedScanRows) - 1) {
         if (testBeforeParts) testBeforeParts();
         rowids = detail::ScanInParallel(file, partSql_[way], viewSql_, bindings, view, ways, limit);
     }
