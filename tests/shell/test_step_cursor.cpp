@@ -468,6 +468,21 @@ TEST(StepCursor, AWalkThatTurnsIntoAScanLandsWhereTheWalkWould)
     }
 }
 
+// The comments of the readings holding a sugar, first to last then last to
+// first, and how many scan batches ran in parts.
+std::string SugarsBothWays(dao::Database& db, int& parted)
+{
+    dao::StepCursor c(db, "BLOOD", "Readings");
+    c.SetFilter(dao::RowFilter::Holds("Bsugar", "-"));
+    std::string seen;
+    for (c.MoveFirst(); !c.EOF_(); c.MoveNext())
+        seen += Where(c) + " ";
+    for (c.MoveLast(); !c.BOF(); c.MovePrevious())
+        seen += Where(c) + " ";
+    parted = c.PartedScans();
+    return seen;
+}
+
 // A scan in parts reads the file on connections of their own: it must list
 // what the cursor's own connection would, its own changes not yet committed
 // included and another program's left out, and never wait on another lock.
@@ -489,17 +504,7 @@ TEST(StepCursor, AScanInPartsListsWhatTheCursorsOwnConnectionSees)
     };
     setSugar("r40");
     setSugar("r200");
-    const auto sugars = [&](int& parted) {
-        dao::StepCursor c(*db, "BLOOD", "Readings");
-        c.SetFilter(dao::RowFilter::Holds("Bsugar", "-"));
-        std::string seen;
-        for (c.MoveFirst(); !c.EOF_(); c.MoveNext())
-            seen += Where(c) + " ";
-        for (c.MoveLast(); !c.BOF(); c.MovePrevious())
-            seen += Where(c) + " ";
-        parted = c.PartedScans();
-        return seen;
-    };
+    const auto sugars = [&](int& parted) { return SugarsBothWays(*db, parted); };
     StepCursor::SetScanSwitch(1, 0);
     StepCursor::SetPartedScan(1, 3);
     int parted = 0;
@@ -591,14 +596,7 @@ TEST(StepCursor, AScanInPartsTakesRowidsAtBothEndsOfTheRange)
     const auto listed = [&](int ways, int& parted) {
         StepCursor::SetScanSwitch(ways ? 1 : 0, 0);
         StepCursor::SetPartedScan(ways ? 1 : 0, ways);
-        dao::StepCursor c(*db, "BLOOD", "Readings");
-        c.SetFilter(dao::RowFilter::Holds("Bsugar", "-"));
-        std::string seen;
-        for (c.MoveFirst(); !c.EOF_(); c.MoveNext())
-            seen += Where(c) + " ";
-        for (c.MoveLast(); !c.BOF(); c.MovePrevious())
-            seen += Where(c) + " ";
-        parted = c.PartedScans();
+        const std::string seen = SugarsBothWays(*db, parted);
         StepCursor::SetScanSwitch(0, 0);
         StepCursor::SetPartedScan(0, 0);
         return seen;
