@@ -174,6 +174,24 @@ struct RemoveScratch {
     }
 };
 
+// A scratch file's bytes made durable and the file closed.
+Result flushScratch(Fd& out, const QString& scratchPath, const QString& target)
+{
+    if (injected("sync", target) || ::fsync(out.get()) != 0)
+        return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : EIO);
+    if (!out.close()) return failure(QStringLiteral("Cannot write"), scratchPath, errno);
+    return {};
+}
+
+// The scratch file renamed over `target`, and kept from then on.
+Result renameOver(RemoveScratch& scratch, const QString& target)
+{
+    if (injected("rename", target) || ::rename(scratch.path.constData(), native(target).constData()) != 0)
+        return failure(QStringLiteral("Cannot replace"), target, errno ? errno : EACCES);
+    scratch.keep = true;
+    return {};
+}
+
 } // namespace
 
 void SetFaultHook(FaultHook hook)
@@ -242,24 +260,13 @@ Result CopyFile(const QString& source, const QString& target)
     if (out.get() < 0) return failure(QStringLiteral("Cannot create a file beside"), target, errno);
     const QString scratchPath = QFile::decodeName(scratch);
     // Whatever goes wrong from here, the scratch file goes and the target stays.
-    struct Remove {
-        QByteArray path;
-        bool keep = false;
-        ~Remove()
-        {
-            if (!keep) ::unlink(path.constData());
-        }
-    } remove { scratch };
+    RemoveScratch remove { scratch };
 
     ::fchmod(out.get(), st.st_mode & 07777);
     if (injected("write", target) || !copyBytes(in.get(), out.get()))
         return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : ENOSPC);
-    if (injected("sync", target) || ::fsync(out.get()) != 0)
-        return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : EIO);
-    if (!out.close()) return failure(QStringLiteral("Cannot write"), scratchPath, errno);
-    if (injected("rename", target) || ::rename(scratch.constData(), native(target).constData()) != 0)
-        return failure(QStringLiteral("Cannot replace"), target, errno ? errno : EACCES);
-    remove.keep = true;
+    if (Result r = flushScratch(out, scratchPath, target); !r) return r;
+    if (Result r = renameOver(remove, target); !r) return r;
     syncFolder(folderOf(target));
     return {};
 }
@@ -295,9 +302,7 @@ Result CopyDatabase(const QString& source, const QString& target)
             if (!copyBytes(in->get(), out.get()))
                 return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : ENOSPC);
             errno = 0;
-            if (injected("sync", target) || ::fsync(out.get()) != 0)
-                return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : EIO);
-            if (!out.close()) return failure(QStringLiteral("Cannot write"), scratchPath, errno);
+            if (Result r = flushScratch(out, scratchPath, target); !r) return r;
         } else {
             // Committed pages may lie in the write-ahead log: SQLite's backup gathers them.
             out.close();
@@ -313,9 +318,7 @@ Result CopyDatabase(const QString& source, const QString& target)
         std::optional<dao::FileHold> targetHold;
         if (dao::IsSqliteFile(native(target).toStdString())) targetHold.emplace(native(target).toStdString());
         errno = 0;
-        if (injected("rename", target) || ::rename(name.constData(), native(target).constData()) != 0)
-            return failure(QStringLiteral("Cannot replace"), target, errno ? errno : EACCES);
-        scratch.keep = true;
+        if (Result r = renameOver(scratch, target); !r) return r;
     } catch (const dao::Error& e) {
         return Result { QString::fromStdString(e.Description()) };
     }
@@ -448,12 +451,8 @@ Result WriteRecord(const QString& path, int recordLength, int number, const QByt
         }
         put += static_cast<std::size_t>(n);
     }
-    if (injected("sync", path) || ::fsync(out.get()) != 0)
-        return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : EIO);
-    if (!out.close()) return failure(QStringLiteral("Cannot write"), scratchPath, errno);
-    if (injected("rename", path) || ::rename(name.constData(), native(path).constData()) != 0)
-        return failure(QStringLiteral("Cannot replace"), path, errno ? errno : EACCES);
-    scratch.keep = true;
+    if (Result r = flushScratch(out, scratchPath, path); !r) return r;
+    if (Result r = renameOver(scratch, path); !r) return r;
     syncFolder(folderOf(path));
     return {};
 }

@@ -3,6 +3,9 @@
 // beep, and the BPbyDate pair's own label and group-end tests.
 #include "chart_fixture.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 using namespace charttest;
 
 namespace {
@@ -27,11 +30,11 @@ struct PagingCase {
     std::vector<Step> steps;
 };
 
-std::vector<int> Range(int from, int to) // from..to inclusive
+std::vector<int> Range(int from, int to, std::initializer_list<int> without = {}) // from..to inclusive
 {
     std::vector<int> r;
     for (int i = from; i <= to; ++i)
-        r.push_back(i);
+        if (std::find(without.begin(), without.end(), i) == without.end()) r.push_back(i);
     return r;
 }
 
@@ -107,33 +110,10 @@ const std::vector<PagingCase>& Cases()
             },
             1,
             {
-                { Action::Open,
-                    [] {
-                        std::vector<int> r { 3, 4 };
-                        for (int i = 6; i <= 34; ++i)
-                            if (i != 33) r.push_back(i);
-                        r.push_back(35);
-                        return r;
-                    }(),
-                    0, 0 },
+                { Action::Open, Range(3, 35, { 5, 33 }), 0, 0 },
                 { Action::Next, Range(36, 39), 0, 0 },
-                { Action::Previous,
-                    [] {
-                        std::vector<int> r { 3, 4 };
-                        for (int i = 6; i <= 34; ++i)
-                            if (i != 33) r.push_back(i);
-                        r.push_back(35);
-                        return r;
-                    }(),
-                    0, 0 },
-                { Action::Previous,
-                    [] {
-                        std::vector<int> r { 0, 3, 4 };
-                        for (int i = 6; i <= 34; ++i)
-                            if (i != 33) r.push_back(i);
-                        return r;
-                    }(),
-                    1, 1 },
+                { Action::Previous, Range(3, 35, { 5, 33 }), 0, 0 },
+                { Action::Previous, Range(0, 34, { 1, 2, 5, 33 }), 1, 1 },
             } },
     };
     return cases;

@@ -6,6 +6,7 @@
 #include "shell/creation.h"
 #include "shell/displayrecord.h"
 #include "shell/format.h"
+#include "shell/mdistart.h"
 #include "shell/selectdbase.h"
 #include "shell/shell.h"
 
@@ -103,6 +104,19 @@ protected:
     {
         SQLite::Database db(file.toStdString(), SQLite::OPEN_READWRITE);
         db.exec(sql);
+    }
+
+    // A pick-list editor opened from the main window's menu, and active:
+    // the focus lands once the window is active.
+    template<class T> T* OpenEditor(const char* menu)
+    {
+        forms::Forms::Find<tellora::MDIStart>()->Menu[menu].Trigger();
+        T* w = forms::Forms::Find<T>();
+        if (w) {
+            QApplication::setActiveWindow(w);
+            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        }
+        return w;
     }
 
     // Starts the program and opens the database as the user would.

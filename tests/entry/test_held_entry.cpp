@@ -47,6 +47,7 @@ public:
     using EntryTest::Count;
     using EntryTest::desk;
     using EntryTest::Focus;
+    using EntryTest::OpenEditor;
     using EntryTest::Texts;
 
     DisplayRecord* record = nullptr;
@@ -66,17 +67,6 @@ public:
         if (w) {
             QApplication::setActiveWindow(w);
             QApplication::processEvents();
-        }
-        return w;
-    }
-
-    template<class T> T* OpenEditor(const char* menu)
-    {
-        forms::Forms::Find<MDIStart>()->Menu[menu].Trigger();
-        T* w = forms::Forms::Find<T>();
-        if (w) {
-            QApplication::setActiveWindow(w);
-            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
         }
         return w;
     }

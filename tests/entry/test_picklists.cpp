@@ -5,9 +5,9 @@
 
 #include "shell/mdistart.h"
 
-#include <csignal>
+#include "support/file_size_limit.h"
+
 #include <functional>
-#include <sys/resource.h>
 
 using namespace entrytest;
 using namespace tellora;
@@ -106,18 +106,6 @@ protected:
         EntryTest::SetUp();
         record = Open();
         record->DatabaseName.SetText(Base);
-    }
-
-    template<class T> T* OpenEditor(const char* menu)
-    {
-        forms::Forms::Find<MDIStart>()->Menu[menu].Trigger();
-        T* w = forms::Forms::Find<T>();
-        if (w) {
-            QApplication::setActiveWindow(w);
-            // The focus lands once the window is active.
-            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
-        }
-        return w;
     }
 
     static QStringList Column(PickListEditor* w)
@@ -393,16 +381,13 @@ TEST_F(EditorTest, AStoreThatCannotBeReadIsNotCalledRepaired)
 
 TEST_F(EditorTest, AStoreThatCannotBeCreatedSaysWhy)
 {
-    // A file size limit of nothing fails every write, as a full disk does.
-    struct rlimit before { };
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-    const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
-    struct rlimit none = before;
-    none.rlim_cur = 0;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
-    auto* w = OpenEditor<AddNames>("mnuFileConfigInsNames");
-    setrlimit(RLIMIT_FSIZE, &before);
-    signal(SIGXFSZ, previousHandler);
+    AddNames* w = nullptr;
+    {
+        // A file size limit of nothing fails every write, as a full disk does.
+        const testsupport::FileSizeLimit full(0);
+        ASSERT_TRUE(full.ok());
+        w = OpenEditor<AddNames>("mnuFileConfigInsNames");
+    }
     EXPECT_EQ(w, nullptr);
     EXPECT_EQ(Texts(),
         std::vector<QString> { "The insulin names database could not be created.  There is no room on "

@@ -1,14 +1,13 @@
 // BACKUP.CFG: one 75-byte record, blank-filled, written in place.
 #include "maintenance/backupconfig.h"
 
+#include "support/file_size_limit.h"
 #include "support/tempdir.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 
 using namespace tellora;
 using testsupport::ProgramFolder;
@@ -111,15 +110,9 @@ TEST(BackupConfig, ASaveThatCannotBeWrittenLeavesTheOldFileOrNone)
     ProgramFolder folder;
     // A file size limit of nothing fails every write, as a full disk does.
     const auto failingWrites = [](const std::function<void()>& work) {
-        struct rlimit before { };
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-        const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
-        struct rlimit none = before;
-        none.rlim_cur = 0;
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+        const testsupport::FileSizeLimit full(0);
+        ASSERT_TRUE(full.ok());
         work();
-        setrlimit(RLIMIT_FSIZE, &before);
-        signal(SIGXFSZ, previousHandler);
     };
     failingWrites([] { EXPECT_FALSE(SaveBackupPath("/media/backup").ok()); });
     EXPECT_FALSE(folder.exists("BACKUP.CFG"));

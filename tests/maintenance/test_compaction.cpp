@@ -3,9 +3,9 @@
 // pointers, the maintenance lock, and the old file kept whole on every failure.
 #include "layouts_fixture.h"
 
-#include <csignal>
+#include "support/file_size_limit.h"
+
 #include <fstream>
-#include <sys/resource.h>
 
 using namespace maintest;
 
@@ -335,16 +335,13 @@ TEST_F(Compaction, RepairOnAFullDiskSaysTheDiskIsFullAndKeepsTheFile)
     wreckPage("ANN_LEE.mdb", page);
     const QByteArray bytes = folder.read("ANN_LEE.mdb");
 
-    // A file size limit below the rebuilt copy's size fails its writes, as a full disk does.
-    struct rlimit before { };
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-    const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = before;
-    small.rlim_cur = 256 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const Failure failure = RepairReadingsDatabase("ANN_LEE.mdb");
-    setrlimit(RLIMIT_FSIZE, &before);
-    signal(SIGXFSZ, previousHandler);
+    Failure failure;
+    {
+        // A file size limit below the rebuilt copy's size fails its writes, as a full disk does.
+        const testsupport::FileSizeLimit small(256 * 1024);
+        ASSERT_TRUE(small.ok());
+        failure = RepairReadingsDatabase("ANN_LEE.mdb");
+    }
 
     ASSERT_TRUE(failure.has_value());
     EXPECT_TRUE(failure->contains("The disk is full")) << failure->toStdString();
