@@ -108,6 +108,17 @@ protected:
         doubleClick(w->File1, file);
         flushDeletes();
     }
+    // A backup of JANE_DOE.mdb made while another program held it: whole and
+    // holding exactly the committed readings, or refused.
+    void expectCommittedOrRefused(const SetCopy& copy, const std::string& committed)
+    {
+        if (copy.outcome == SetCopy::Outcome::Done) {
+            EXPECT_EQ(integrity(backupFile("JANE_DOE.mdb")), "ok");
+            EXPECT_EQ(digest(backupFile("JANE_DOE.mdb")), committed);
+        } else {
+            EXPECT_EQ(copy.outcome, SetCopy::Outcome::Failed);
+        }
+    }
 };
 
 } // namespace
@@ -217,12 +228,7 @@ TEST_F(Outside, ABackupWhileAnotherProgramWritesNeverReportsATornCopy)
         ASSERT_EQ(other.exec("UPDATE BLOOD SET Bsugar = '999', Bcomm = printf('%0250d', rowid)"), SQLITE_OK);
         ASSERT_NE(folder.read("JANE_DOE.mdb"), bytes);
         const SetCopy copy = BackupSet("JANE_DOE.mdb", "JANE_DOE");
-        if (copy.outcome == SetCopy::Outcome::Done) {
-            EXPECT_EQ(integrity(backupFile("JANE_DOE.mdb")), "ok");
-            EXPECT_EQ(digest(backupFile("JANE_DOE.mdb")), committed);
-        } else {
-            EXPECT_EQ(copy.outcome, SetCopy::Outcome::Failed);
-        }
+        expectCommittedOrRefused(copy, committed);
         EXPECT_EQ(other.exec("COMMIT"), SQLITE_OK);
     }
     EXPECT_EQ(Raw(folder.file("JANE_DOE.mdb")).one("SELECT count(*) FROM BLOOD WHERE Bsugar = '999'"), "3002");
@@ -243,12 +249,7 @@ TEST_F(Outside, ABackupOfAFileInWriteAheadModeHoldsEveryCommittedReading)
     ASSERT_EQ(other.exec(insertRows(10)), SQLITE_OK);
     const std::string committed = digest("JANE_DOE.mdb");
     const SetCopy copy = BackupSet("JANE_DOE.mdb", "JANE_DOE");
-    if (copy.outcome == SetCopy::Outcome::Done) {
-        EXPECT_EQ(integrity(backupFile("JANE_DOE.mdb")), "ok");
-        EXPECT_EQ(digest(backupFile("JANE_DOE.mdb")), committed);
-    } else {
-        EXPECT_EQ(copy.outcome, SetCopy::Outcome::Failed);
-    }
+    expectCommittedOrRefused(copy, committed);
     EXPECT_EQ(digest("JANE_DOE.mdb"), committed);
 }
 
