@@ -59,17 +59,18 @@ SetCopy BackupSet(const QString& fileName, const QString& baseName)
     QString folder;
     if (auto refusal = backupFolder(folder)) return *refusal;
     if (fileName.isEmpty()) return failed(QStringLiteral("No database is open."));
-    // The readings database always, and first.
-    if (files::Result r = files::CopyDatabase(fileName, files::Join(folder, fileName)); !r) return failed(r.error);
+    // The readings database always, and first. The set is replaced whole:
+    // a copy that fails leaves every earlier copy of the set as it was.
+    std::vector<std::pair<QString, QString>> copies { { fileName, files::Join(folder, fileName) } };
     const bool exact = hasTwin(fileName);
     for (const char* ext : storeExtensions) {
         const QString store = baseName + QLatin1String(ext);
         bool ambiguous = false;
         const std::optional<QString> source = files::FindPresent(QString(), store, exact, &ambiguous);
         if (ambiguous) return failed(QStringLiteral("Several files are named %1 but for letter case.").arg(store));
-        if (source)
-            if (files::Result r = files::CopyDatabase(*source, files::Join(folder, store)); !r) return failed(r.error);
+        if (source) copies.emplace_back(*source, files::Join(folder, store));
     }
+    if (files::Result r = files::CopyDatabases(copies); !r) return failed(r.error);
     return {};
 }
 
@@ -90,7 +91,8 @@ SetCopy RestoreSet(const QString& fileName)
         return failed(ambiguous ? QStringLiteral("Several copies of %1 differ in letter case only.").arg(fileName)
                                 : QStringLiteral("The backup folder holds no copy of %1.").arg(fileName));
     }
-    if (files::Result r = files::CopyDatabase(files::Join(folder, *copy), fileName); !r) return failed(r.error);
+    // Every file of the set is put in place, or none.
+    std::vector<std::pair<QString, QString>> copies { { files::Join(folder, *copy), fileName } };
     for (const char* ext : storeExtensions) {
         const QString store = base + QLatin1String(ext);
         const std::optional<QString> source = files::FindPresent(folder, store, exact, &ambiguous);
@@ -99,8 +101,9 @@ SetCopy RestoreSet(const QString& fileName)
         // A store already here is replaced under the name it has.
         const QString target = files::FindPresent(QString(), store, exact, &ambiguous).value_or(store);
         if (ambiguous) return failed(QStringLiteral("Several files are named %1 but for letter case.").arg(store));
-        if (files::Result r = files::CopyDatabase(files::Join(folder, *source), target); !r) return failed(r.error);
+        copies.emplace_back(files::Join(folder, *source), target);
     }
+    if (files::Result r = files::CopyDatabases(copies); !r) return failed(r.error);
     return {};
 }
 

@@ -15,12 +15,13 @@ struct SetCopy {
 };
 
 // Copies N, then each store present in the program folder, into the backup
-// folder named in BACKUP.CFG. A backup folder that is the program folder, or
+// folder named in BACKUP.CFG; the earlier copies are replaced only once every
+// new copy is whole. A backup folder that is the program folder, or
 // a BACKUP.CFG that cannot be read, is a failure.
 SetCopy BackupSet(const QString& fileName, const QString& baseName);
 // Copies N from the backup folder over N in the program folder, then each
-// store present in the backup folder over its namesake. Each file is
-// replaced whole or not at all.
+// store present in the backup folder over its namesake. The set is replaced
+// whole or not at all, whatever state its files were in.
 SetCopy RestoreSet(const QString& fileName);
 
 struct SetDeletion {

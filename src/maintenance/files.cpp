@@ -137,12 +137,12 @@ QByteArray scratchTemplate(const QString& target)
     return native(QDir(folderOf(target)).filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".XXXXXX")));
 }
 
-// Removes scratch files that an earlier copy to `target` left when it was
-// killed before its rename; the copy being made has not begun its own.
+// Removes scratch files (and journals moved aside) that an earlier copy to
+// `target` left when it was killed; the copy being made has not begun its own.
 void removeLeftovers(const QString& target)
 {
     const QDir dir(folderOf(target));
-    const QRegularExpression pattern(QStringLiteral("^\\.%1\\.[A-Za-z0-9]{6}(-journal)?$")
+    const QRegularExpression pattern(QStringLiteral("^\\.%1(-journal|-wal)?\\.[A-Za-z0-9]{6}(-journal)?$")
                                          .arg(QRegularExpression::escape(QFileInfo(target).fileName())));
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
         if (pattern.match(name).hasMatch()) ::unlink(native(dir.filePath(name)).constData());
@@ -243,7 +243,22 @@ bool SameFile(const QString& a, const QString& b)
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-Result CopyFile(const QString& source, const QString& target)
+namespace {
+
+// A copy built beside the file it is to replace, not yet in its place.
+struct Staged {
+    QString target; // the file the target's name stands for
+    RemoveScratch scratch;
+};
+using StagedList = std::vector<std::unique_ptr<Staged>>;
+
+// A journal or log moved off a file's name while its replacement takes it.
+struct Aside {
+    QByteArray path, original;
+};
+
+// The whole of `source` as bytes into a scratch file beside `target`.
+Result stageBytes(const QString& source, const QString& target, StagedList& staged)
 {
     if (Result r = checkRegular(source, false); !r) return r;
     if (Result r = checkRegular(target, true); !r) return r;
@@ -260,22 +275,25 @@ Result CopyFile(const QString& source, const QString& target)
     if (out.get() < 0) return failure(QStringLiteral("Cannot create a file beside"), target, errno);
     const QString scratchPath = QFile::decodeName(scratch);
     // Whatever goes wrong from here, the scratch file goes and the target stays.
-    RemoveScratch remove { scratch };
+    auto copy = std::make_unique<Staged>();
+    copy->target = target;
+    copy->scratch.path = scratch;
 
     ::fchmod(out.get(), st.st_mode & 07777);
+    errno = 0;
     if (injected("write", target) || !copyBytes(in.get(), out.get()))
         return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : ENOSPC);
     if (Result r = flushScratch(out, scratchPath, target); !r) return r;
-    if (Result r = renameOver(remove, target); !r) return r;
-    syncFolder(folderOf(target));
+    staged.push_back(std::move(copy));
     return {};
 }
 
-Result CopyDatabase(const QString& source, const QString& target)
+// A consistent copy of the database `source` into a scratch file beside `target`.
+Result stageDatabase(const QString& source, const QString& target, StagedList& staged)
 {
     if (Result r = checkRegular(source, false); !r) return r;
     if (Result r = checkRegular(target, true); !r) return r;
-    if (!dao::IsSqliteFile(native(source).toStdString())) return CopyFile(source, target);
+    if (!dao::IsSqliteFile(native(source).toStdString())) return stageBytes(source, target, staged);
     struct stat st { };
     if (::stat(native(source).constData(), &st) != 0) return failure(QStringLiteral("Cannot read"), source, errno);
     try {
@@ -287,7 +305,9 @@ Result CopyDatabase(const QString& source, const QString& target)
         QByteArray name = scratchTemplate(target);
         Fd out(::mkostemp(name.data(), O_CLOEXEC));
         if (out.get() < 0) return failure(QStringLiteral("Cannot create a file beside"), target, errno);
-        RemoveScratch scratch { name };
+        auto copy = std::make_unique<Staged>();
+        copy->target = target;
+        copy->scratch.path = name;
         const QString scratchPath = QFile::decodeName(name);
         ::fchmod(out.get(), st.st_mode & 07777);
         if (injected("write", target)) return failure(QStringLiteral("Cannot write"), scratchPath, ENOSPC);
@@ -312,18 +332,117 @@ Result CopyDatabase(const QString& source, const QString& target)
             if (injected("sync", target)) return failure(QStringLiteral("Cannot write"), scratchPath, EIO);
         }
         hold.reset();
-        // Held across the rename: a writer's transaction is never lost under
-        // the copy, and a journal it left is played back into the old file,
-        // not the new one.
-        std::optional<dao::FileHold> targetHold;
-        if (dao::IsSqliteFile(native(target).toStdString())) targetHold.emplace(native(target).toStdString());
-        errno = 0;
-        if (Result r = renameOver(scratch, target); !r) return r;
+        staged.push_back(std::move(copy));
     } catch (const dao::Error& e) {
         return Result { QString::fromStdString(e.Description()) };
     }
-    syncFolder(folderOf(target));
     return {};
+}
+
+// A journal or log beside `target` moved to a scratch name: SQLite would
+// read it into the file that is to take the name.
+Result setAside(const QString& target, std::vector<Aside>& asides)
+{
+    for (const char* suffix : { "-journal", "-wal" }) {
+        const QByteArray original = native(target) + suffix;
+        struct stat st { };
+        if (::lstat(original.constData(), &st) != 0) continue;
+        QByteArray path = scratchTemplate(QFile::decodeName(original));
+        Fd placeholder(::mkostemp(path.data(), O_CLOEXEC));
+        if (placeholder.get() < 0 || ::rename(original.constData(), path.constData()) != 0) {
+            const int error = errno;
+            ::unlink(path.constData());
+            return failure(QStringLiteral("Cannot move aside"), QFile::decodeName(original), error);
+        }
+        asides.push_back({ path, original });
+    }
+    return {};
+}
+
+// Every staged copy renamed over its target, once each is whole. With
+// `hold`, every target is first held exclusively, so that no other
+// program's transaction is lost under a copy and a journal it left is
+// played back into the old file, not the new one. A failure to hold any
+// target leaves every target as it was.
+Result putInPlace(StagedList& staged, bool hold)
+{
+    std::vector<std::unique_ptr<dao::FileHold>> holds;
+    std::vector<std::vector<Aside>> asides(staged.size());
+    const auto putBack = [&](std::size_t from) {
+        for (std::size_t i = from; i < asides.size(); ++i)
+            for (const Aside& a : asides[i])
+                ::rename(a.path.constData(), a.original.constData());
+    };
+    for (std::size_t i = 0; hold && i < staged.size(); ++i) {
+        const QString& target = staged[i]->target;
+        // A journal beside a file SQLite cannot read, or beside none, was
+        // never played back: it is the old file's, and goes with it.
+        bool unplayed = !QFileInfo::exists(target);
+        try {
+            if (!unplayed) {
+                holds.push_back(std::make_unique<dao::FileHold>(native(target).toStdString()));
+                unplayed = holds.back()->Unreadable();
+            }
+        } catch (const dao::Error& e) {
+            putBack(0);
+            return Result { QString::fromStdString(e.Description()) };
+        }
+        if (unplayed)
+            if (Result r = setAside(target, asides[i]); !r) {
+                putBack(0);
+                return r;
+            }
+    }
+    for (std::size_t i = 0; i < staged.size(); ++i) {
+        errno = 0;
+        if (Result r = renameOver(staged[i]->scratch, staged[i]->target); !r) {
+            putBack(i);
+            return r;
+        }
+    }
+    for (const auto& list : asides)
+        for (const Aside& a : list)
+            ::unlink(a.path.constData());
+    for (const auto& copy : staged)
+        syncFolder(folderOf(copy->target));
+    return {};
+}
+
+} // namespace
+
+QString LinkedFile(const QString& path)
+{
+    QString current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st { };
+        if (::lstat(native(current).constData(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        std::array<char, 4096> buffer;
+        const ssize_t n = ::readlink(native(current).constData(), buffer.data(), buffer.size());
+        if (n <= 0 || std::size_t(n) >= buffer.size()) break;
+        const QString next = QFile::decodeName(QByteArray(buffer.data(), n));
+        current = QDir::isAbsolutePath(next) ? next : QDir(folderOf(current)).filePath(next);
+    }
+    return current;
+}
+
+Result CopyFile(const QString& source, const QString& target)
+{
+    StagedList staged;
+    if (Result r = stageBytes(source, LinkedFile(target), staged); !r) return r;
+    return putInPlace(staged, false);
+}
+
+Result CopyDatabases(const std::vector<std::pair<QString, QString>>& copies)
+{
+    StagedList staged;
+    for (const auto& [source, target] : copies)
+        if (Result r = stageDatabase(source, LinkedFile(target), staged); !r) return r;
+    return putInPlace(staged, true);
+}
+
+Result CopyDatabase(const QString& source, const QString& target)
+{
+    return CopyDatabases({ { source, target } });
 }
 
 Result DeleteFile(const QString& path)
@@ -353,6 +472,15 @@ Result RenameFile(const QString& from, const QString& to)
 
 Result ReplaceFile(const QString& scratch, const QString& target)
 {
+    const QString file = LinkedFile(target);
+    if (file != target && !SameFile(folderOf(scratch), folderOf(file))) {
+        // The scratch file lies beside the link, maybe on another disk: its
+        // bytes are copied beside the file the link names, which they replace.
+        if (Result r = CopyFile(scratch, file); !r) return r;
+        ::unlink(native(scratch).constData());
+        syncFolder(folderOf(scratch));
+        return {};
+    }
     errno = 0;
     {
         Fd fd(::open(native(scratch).constData(), O_RDONLY | O_CLOEXEC));
@@ -360,14 +488,14 @@ Result ReplaceFile(const QString& scratch, const QString& target)
         if (injected("sync", target) || ::fsync(fd.get()) != 0)
             return failure(QStringLiteral("Cannot write"), scratch, errno ? errno : EIO);
     }
-    if (injected("rename", target) || ::rename(native(scratch).constData(), native(target).constData()) != 0)
+    if (injected("rename", target) || ::rename(native(scratch).constData(), native(file).constData()) != 0)
         return failure(QStringLiteral("Cannot replace"), target, errno ? errno : EACCES);
-    syncFolder(folderOf(target));
+    syncFolder(folderOf(file));
     return {};
 }
 
 ScratchFile::ScratchFile(const QString& target)
-    : target_(target)
+    : target_(LinkedFile(target))
 {
     // A name no file bears: made and freed again, for a writer that must create it.
     QByteArray name = scratchTemplate(target);

@@ -14,6 +14,8 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tellora::files {
 
@@ -47,6 +49,11 @@ int CountCaseMatches(const QString& folder, const QString& name);
 // `folder` and `name` joined by exactly one added separator.
 QString Join(const QString& folder, const QString& name);
 
+// The file `path` stands for: a symbolic link followed to the file it names
+// (which may be missing). A step that replaces a file replaces that one,
+// with its scratch file beside it, and leaves the link as it was.
+QString LinkedFile(const QString& path);
+
 // True when both paths name one existing file (or folder) on disk.
 bool SameFile(const QString& a, const QString& b);
 
@@ -64,11 +71,20 @@ Result CopyFile(const QString& source, const QString& target);
 // journal beside it is ever played back into the copy. A file that is not
 // SQLite's is copied as bytes. Fails when another program holds either file.
 Result CopyDatabase(const QString& source, const QString& target);
+// Copies a set of databases (source, target) as CopyDatabase does, whole:
+// every copy is built first, and only once all are whole are the targets
+// held and the copies renamed over them, so a failure leaves every target as
+// it was. A target SQLite cannot read (damaged, cut short, not a database) is
+// replaced all the same; a journal or log beside it, or beside a missing
+// target, goes with the old file and is never read into the new one.
+Result CopyDatabases(const std::vector<std::pair<QString, QString>>& copies);
 Result DeleteFile(const QString& path);
 // Fails when a file named `to` exists already.
 Result RenameFile(const QString& from, const QString& to);
 // Flushes `scratch` to disk and renames it over `target` in one step; the
-// scratch file must lie in the target's folder.
+// scratch file must lie in the target's folder. A target that is a link
+// stays one: the file it names is replaced, by a copy of the scratch file
+// built beside it when the scratch file lies elsewhere.
 Result ReplaceFile(const QString& scratch, const QString& target);
 
 // A hidden scratch file beside a target, removed when it goes out of scope

@@ -10,8 +10,10 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include <filesystem>
@@ -68,6 +70,60 @@ bool regularFile(const std::string& name)
     return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool lockRefused(int code)
+{
+    return (code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED;
+}
+
+// A connection that only locks, copies or replaces a file: it sets no
+// pragma, since every pragma that reads the schema fails on a damaged file,
+// and a damaged file must still be held to be replaced.
+std::unique_ptr<SQLite::Database> openToLock(const std::string& name)
+{
+    return detail::openConnection(name, SQLite::OPEN_READWRITE);
+}
+
+// Takes the file's lock at `level` below SQLite's pager, as every SQLite
+// program sees it, waiting out another program's lock for the busy timeout.
+// Only for a file the pager cannot read: the lock holds without its header.
+void lockBelowPager(SQLite::Database& c, int level, const std::string& name)
+{
+    sqlite3_file* file = nullptr;
+    int rc = sqlite3_file_control(c.getHandle(), "main", SQLITE_FCNTL_FILE_POINTER, &file);
+    if (rc == SQLITE_OK && (!file || !file->pMethods)) rc = SQLITE_CANTOPEN;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(BusyTimeout());
+    for (int wanted = SQLITE_LOCK_SHARED; rc == SQLITE_OK && wanted <= level;) {
+        rc = file->pMethods->xLock(file, wanted);
+        if (rc == SQLITE_OK) {
+            ++wanted;
+            if (wanted == SQLITE_LOCK_PENDING) ++wanted; // taken on the way to the exclusive lock
+        } else if (lockRefused(rc) && Clock::now() < deadline) {
+            rc = SQLITE_OK;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    if (rc != SQLITE_OK) RaiseEngineError(SQLite::Exception(sqlite3_errstr(rc), rc), name);
+}
+
+// The file a name stands for, a symbolic link followed to the file it names.
+std::string linkedFile(std::string name)
+{
+    std::error_code ec;
+    for (int hop = 0; hop < 40 && fs::is_symlink(fs::symlink_status(name, ec)); ++hop) {
+        const fs::path next = fs::read_symlink(name, ec);
+        if (ec) break;
+        name = next.is_absolute() ? next.string() : (fs::path(folderOf(name)) / next).string();
+    }
+    return name;
+}
+
+bool logBeside(const std::string& name)
+{
+    struct stat st { };
+    return ::lstat((name + "-wal").c_str(), &st) == 0;
+}
+
 } // namespace
 
 void Database::HoldExclusively()
@@ -82,12 +138,24 @@ void Database::HoldExclusively()
 FileHold::FileHold(const std::string& name)
 {
     try {
-        conn_ = openFile(name, SQLite::OPEN_READWRITE);
+        conn_ = openToLock(name);
         holdExclusively(*conn_);
+        // The log of another program's write-ahead mode is taken into this
+        // file and removed, so it is never read into a file renamed here.
+        if (logBeside(name)) conn_->exec("PRAGMA journal_mode=DELETE");
+        return;
     } catch (const SQLite::Exception& e) {
         conn_.reset();
+        if (lockRefused(e.getErrorCode())) RaiseEngineError(e, name);
+    }
+    // SQLite cannot read the file (damaged, cut, not a database): held all the same.
+    try {
+        conn_ = openToLock(name);
+    } catch (const SQLite::Exception& e) {
         RaiseEngineError(e, name);
     }
+    lockBelowPager(*conn_, SQLITE_LOCK_EXCLUSIVE, name);
+    unreadable_ = true;
 }
 
 FileHold::~FileHold() = default;
@@ -96,22 +164,32 @@ ReadHold::ReadHold(const std::string& name)
 {
     if (!regularFile(name)) throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
     try {
-        // Read and write, so that a journal left by a killed writer can be played back.
-        conn_ = openFile(name, SQLite::OPEN_READWRITE);
-        SQLite::Statement mode(*conn_, "PRAGMA journal_mode");
-        wholeInFile_ = mode.executeStep() && mode.getColumn(0).getString() != "wal";
-        mode.reset();
+        // Read and write, so that a journal left by a killed writer can be
+        // played back. The header's schema version takes the read lock
+        // without reading the schema.
+        conn_ = openToLock(name);
         conn_->exec("BEGIN");
-        conn_->exec("SELECT count(*) FROM sqlite_master");
+        conn_->exec("PRAGMA schema_version");
+        wholeInFile_ = !logBeside(name);
+        return;
     } catch (const SQLite::Exception& e) {
         conn_.reset();
+        if (lockRefused(e.getErrorCode())) RaiseEngineError(e, name);
+    }
+    // A file SQLite cannot read is copied as its bytes, under the read lock.
+    try {
+        conn_ = openToLock(name);
+    } catch (const SQLite::Exception& e) {
         RaiseEngineError(e, name);
     }
+    lockBelowPager(*conn_, SQLITE_LOCK_SHARED, name);
+    wholeInFile_ = true;
+    belowPager_ = true;
 }
 
 ReadHold::~ReadHold()
 {
-    if (conn_) conn_->tryExec("COMMIT");
+    if (conn_ && !belowPager_) conn_->tryExec("COMMIT");
 }
 
 bool IsSqliteFile(const std::string& name)
@@ -363,7 +441,9 @@ bool Workspace::RepairDatabase(const std::string& name)
 
     // Rebuild beside the damaged file; the old file is replaced only when
     // the new one is whole.
-    const std::string fresh = name + ".repair";
+    // A link stays a link: the file it names is rebuilt beside that file.
+    const std::string file = linkedFile(name);
+    const std::string fresh = file + ".repair";
     RemoveFile(fresh);
     std::unique_ptr<SQLite::Database> out;
     try {
@@ -383,9 +463,9 @@ bool Workspace::RepairDatabase(const std::string& name)
         throw;
     }
     out.reset();
-    replaceWithRepaired(fresh, name);
+    replaceWithRepaired(fresh, file);
     old.reset();
-    syncPath(folderOf(name), true);
+    syncPath(folderOf(file), true);
     return true;
 }
 

@@ -359,7 +359,9 @@ void BackupDatabase(const std::string& source, const std::string& target);
 
 // Holds a database file exclusively while it lives (a journal left beside it
 // by a killed writer rolled back first), so that it can be renamed over
-// without another program's transaction in flight. Throws Error when another
+// without another program's transaction in flight. Taking the hold reads
+// nothing but the file's header: a file that SQLite cannot read (damaged,
+// cut short, empty, not a database) is held too. Throws Error when another
 // program holds the file.
 class FileHold {
 public:
@@ -368,13 +370,20 @@ public:
     FileHold(const FileHold&) = delete;
     FileHold& operator=(const FileHold&) = delete;
 
+    // True when SQLite could not read the file, so that a journal or log
+    // still beside it was not played back into it.
+    bool Unreadable() const { return unreadable_; }
+
 private:
     std::unique_ptr<SQLite::Database> conn_;
+    bool unreadable_ = false;
 };
 
 // Holds a read transaction on a database file while it lives (a journal left
 // beside it by a killed writer rolled back first), so that no writer changes
-// the file meanwhile: its bytes are then a consistent snapshot. Throws Error when a writer holds the file.
+// the file meanwhile: its bytes are then a consistent snapshot. Like
+// FileHold it reads no schema, so a damaged file can be copied as it is.
+// Throws Error when a writer holds the file.
 // Closing another descriptor of the file meanwhile would drop the lock: a
 // copier closes its own only once the hold is released.
 class ReadHold {
@@ -391,6 +400,7 @@ public:
 private:
     std::unique_ptr<SQLite::Database> conn_;
     bool wholeInFile_ = false;
+    bool belowPager_ = false;
 };
 
 // The file starts with SQLite's header (a regular file only; nothing else is opened).
