@@ -11,6 +11,9 @@
 #include "maintenance/windows/convertdbase.h"
 #include "maintenance/windows/restbackup.h"
 
+#include "support/file_size_limit.h"
+#include "support/held_file.h"
+
 #include <QRegularExpression>
 
 #include <sqlite3.h>
@@ -405,4 +408,240 @@ TEST_F(Outside, ACopyKilledAtAnyMomentLeavesTheOldOrTheNewDatabaseWhole)
     ASSERT_TRUE(files::CopyDatabase("NEW.mdb", "OLD.mdb").ok());
     EXPECT_EQ(digest("OLD.mdb"), fresh);
     EXPECT_EQ(filesOf(folder.path()).filter(QRegularExpression("^\\.OLD")), QStringList());
+}
+
+namespace {
+
+void writeAt(const QString& file, qint64 at, const QByteArray& bytes)
+{
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.seek(at));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+void cutTo(const QString& file, qint64 size)
+{
+    ASSERT_EQ(::truncate(QFile::encodeName(file).constData(), size), 0);
+}
+
+// Leaves a hot journal beside `file`, as a writer killed inside a
+// transaction on any database does.
+void leaveHotJournal(const QString& file)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        Raw raw(file);
+        raw.exec("PRAGMA cache_size=5");
+        raw.exec("BEGIN");
+        raw.exec("CREATE TABLE Spill (x)");
+        raw.exec("WITH RECURSIVE n(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM n WHERE x < 3000) "
+                 "INSERT INTO Spill SELECT printf('%0200d', x) FROM n");
+        ::raise(SIGKILL);
+    }
+    ::waitpid(child, nullptr, 0);
+    ASSERT_TRUE(QFileInfo::exists(file + "-journal"));
+}
+
+// What a failing disk, a cut copy or another program leaves of a file.
+struct Damage {
+    const char* what;
+    std::function<void(const QString& file)> apply;
+};
+
+const Damage damages[] = {
+    { "overwritten", [](const QString& f) { writeAt(f, 100, QByteArray(3000, 'Z')); } },
+    { "first_page_zeroed", [](const QString& f) { writeAt(f, 0, QByteArray(4096, '\0')); } },
+    { "cut_to_its_header", [](const QString& f) { cutTo(f, 100); } },
+    { "cut_in_half", [](const QString& f) { cutTo(f, QFileInfo(f).size() / 2); } },
+    { "empty", [](const QString& f) { cutTo(f, 0); } },
+    { "not_SQLite",
+        [](const QString& f) {
+            QFile::remove(f);
+            writeAt(f, 0, "Dear diary, today my sugar was fine.\n");
+        } },
+    { "missing", [](const QString& f) { QFile::remove(f); } },
+    { "overwritten_with_a_hot_journal",
+        [](const QString& f) {
+            leaveHotJournal(f);
+            writeAt(f, 100, QByteArray(3000, 'Z'));
+        } },
+    { "missing_with_a_hot_journal",
+        [](const QString& f) {
+            leaveHotJournal(f);
+            QFile::remove(f);
+        } },
+};
+
+const char* const setFiles[] = { "JANE_DOE.mdb", "JANE_DOE.qnm", "JANE_DOE.qst" };
+
+class DamagedTarget : public Outside, public ::testing::WithParamInterface<std::tuple<int, const char*>> { };
+
+} // namespace
+
+TEST_P(DamagedTarget, IsRestoredToItsBackupCopy)
+{
+    const Damage& damage = damages[std::get<0>(GetParam())];
+    const QString target = std::get<1>(GetParam());
+    configure();
+    makeSet("JANE_DOE");
+    ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+    // The set moved on since its backup, then the file was damaged.
+    addReadings("JANE_DOE.mdb", { { "2024-03-01", "10:00" } });
+    AddEntry(InsulinNames, "JANE_DOE.qnm", "Lantus");
+    damage.apply(folder.file(target));
+
+    const SetCopy restored = RestoreSet("JANE_DOE.mdb");
+    EXPECT_EQ(restored.outcome, SetCopy::Outcome::Done) << restored.error.toStdString();
+    for (const char* name : setFiles) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(folder.read(name), backupBytes(name));
+        // SQLite opening it would play back a journal left beside it.
+        EXPECT_EQ(integrity(name), "ok");
+        EXPECT_EQ(folder.read(name), backupBytes(name));
+        EXPECT_FALSE(folder.exists(QString(name) + "-journal"));
+    }
+    EXPECT_EQ(filesOf(folder.path()).filter(QRegularExpression("^\\.")), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DamagedTarget,
+    ::testing::Combine(::testing::Range(0, int(std::size(damages))), ::testing::Values("JANE_DOE.mdb", "JANE_DOE.qnm")),
+    [](const ::testing::TestParamInfo<std::tuple<int, const char*>>& info) {
+        return std::string(damages[std::get<0>(info.param)].what)
+            + (QString(std::get<1>(info.param)).endsWith(".mdb") ? "_readings" : "_store");
+    });
+
+TEST_F(Outside, TheRestoreWindowBringsBackADamagedFile)
+{
+    configure();
+    makeSet("JANE_DOE");
+    ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+    writeAt(folder.file("JANE_DOE.mdb"), 100, QByteArray(3000, 'Z'));
+    restoreByWindow("JANE_DOE.mdb");
+    EXPECT_EQ(messageTexts(), QStringList { RestoreDone });
+    EXPECT_EQ(folder.read("JANE_DOE.mdb"), backupBytes("JANE_DOE.mdb"));
+}
+
+TEST_F(Outside, ADamagedFileAnotherProgramHoldsIsLeftAsItIs)
+{
+    configure();
+    makeSet("JANE_DOE");
+    ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+    const testsupport::BusyTimeout quick(std::chrono::milliseconds(200));
+    for (const char* name : { "JANE_DOE.mdb", "JANE_DOE.qnm" }) {
+        SCOPED_TRACE(name);
+        const QByteArray set[] = { folder.read("JANE_DOE.mdb"), folder.read("JANE_DOE.qnm") };
+        Raw other(folder.file(name));
+        ASSERT_EQ(other.exec("BEGIN IMMEDIATE"), SQLITE_OK);
+        cutTo(folder.file(name), QFileInfo(folder.file(name)).size() / 2);
+        const QByteArray damaged = folder.read(name);
+        EXPECT_EQ(RestoreSet("JANE_DOE.mdb").outcome, SetCopy::Outcome::Failed);
+        EXPECT_EQ(folder.read(name), damaged);
+        EXPECT_EQ(folder.read(name == QString("JANE_DOE.mdb") ? "JANE_DOE.qnm" : "JANE_DOE.mdb"),
+            set[name == QString("JANE_DOE.mdb") ? 1 : 0]);
+        other.exec("ROLLBACK");
+        ASSERT_EQ(RestoreSet("JANE_DOE.mdb").outcome, SetCopy::Outcome::Done);
+    }
+}
+
+TEST_F(Outside, ABackupCopiesADamagedStoreAsItIs)
+{
+    configure();
+    makeSet("JANE_DOE");
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        if (QString(damage.what).startsWith("missing")) continue;
+        QFile::remove(folder.file("JANE_DOE.qnm"));
+        CreateStore(InsulinNames, "JANE_DOE.qnm");
+        damage.apply(folder.file("JANE_DOE.qnm"));
+        const SetCopy copy = BackupSet("JANE_DOE.mdb", "JANE_DOE");
+        EXPECT_EQ(copy.outcome, SetCopy::Outcome::Done) << copy.error.toStdString();
+        EXPECT_EQ(backupBytes("JANE_DOE.qnm"), folder.read("JANE_DOE.qnm"));
+    }
+}
+
+TEST_F(Outside, AReplacingStepKeepsALinkedFileLinked)
+{
+    configure();
+    makeSet("JANE_DOE");
+    ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+    // The readings file and a store live in a synced folder, linked into the program folder.
+    QTemporaryDir synced;
+    const auto real = [&](const char* name) { return QDir(synced.path()).filePath(name); };
+    for (const char* name : { "JANE_DOE.mdb", "JANE_DOE.qnm" }) {
+        ASSERT_TRUE(QFile::copy(folder.file(name), real(name)));
+        ASSERT_TRUE(QFile::remove(folder.file(name)));
+        ASSERT_EQ(
+            ::symlink(QFile::encodeName(real(name)).constData(), QFile::encodeName(folder.file(name)).constData()), 0);
+    }
+    const QStringList programFiles = filesOf(folder.path());
+    const struct Step {
+        const char* what;
+        std::function<bool()> run; // true: it worked
+    } steps[] = {
+        { "restore", [] { return RestoreSet("JANE_DOE.mdb").outcome == SetCopy::Outcome::Done; } },
+        { "compaction", [] { return !CompactReadingsDatabase("JANE_DOE.mdb"); } },
+        { "store compaction", [] { return !CompactStore(InsulinNames, "JANE_DOE"); } },
+        { "conversion",
+            [] { return ConvertDatabase(ToCurrentLayout, "JANE_DOE.mdb").end == ConversionEnd::Converted; } },
+    };
+    int added = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        addReadings("JANE_DOE.mdb", { { "2025-01-01", "10:0" + std::to_string(++added) } });
+        const std::string readings = digest(real("JANE_DOE.mdb"));
+        ASSERT_TRUE(step.run());
+        for (const char* name : { "JANE_DOE.mdb", "JANE_DOE.qnm" }) {
+            EXPECT_EQ(QFileInfo(folder.file(name)).symLinkTarget(), real(name)) << name;
+            EXPECT_EQ(integrity(real(name)), "ok") << name;
+        }
+        if (std::string_view(step.what) == "restore") {
+            EXPECT_EQ(folder.read("JANE_DOE.mdb"), backupBytes("JANE_DOE.mdb"));
+            EXPECT_EQ(folder.read("JANE_DOE.qnm"), backupBytes("JANE_DOE.qnm"));
+        } else {
+            EXPECT_EQ(digest(real("JANE_DOE.mdb")), readings);
+        }
+        EXPECT_EQ(filesOf(folder.path()), programFiles);
+        EXPECT_EQ(filesOf(synced.path()), QStringList({ "JANE_DOE.mdb", "JANE_DOE.qnm" }));
+    }
+    // A reading added later reaches the linked file.
+    addReadings("JANE_DOE.mdb", { { "2025-02-02", "11:00" } });
+    EXPECT_NE(digest(real("JANE_DOE.mdb")).find("2025-02-02 11:00"), std::string::npos);
+}
+
+TEST_F(Outside, ASetWhoseSecondCopyDoesNotFitLeavesTheEarlierSetAsItWas)
+{
+    configure();
+    makeSet("JANE_DOE");
+    ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+    // The store grows past the room left on the disk; the readings copy still fits.
+    ASSERT_EQ(Raw(folder.file("JANE_DOE.qnm")).exec("CREATE TABLE Pad (x); INSERT INTO Pad VALUES (zeroblob(400000))"),
+        SQLITE_OK);
+    addReadings("JANE_DOE.mdb", { { "2024-03-01", "10:00" } });
+    ASSERT_LT(QFileInfo(folder.file("JANE_DOE.mdb")).size(), 200 * 1024);
+    const auto snapshot = [](const QString& path) {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : filesOf(path)) {
+            QFile f(QDir(path).filePath(name));
+            files[name] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }
+        return files;
+    };
+    const auto withoutRoom = [](const std::function<SetCopy()>& run) {
+        const testsupport::FileSizeLimit full(200 * 1024);
+        EXPECT_TRUE(full.ok());
+        return run().outcome;
+    };
+
+    const auto backupBefore = snapshot(backup.path());
+    EXPECT_EQ(withoutRoom([] { return BackupSet("JANE_DOE.mdb", "JANE_DOE"); }), SetCopy::Outcome::Failed);
+    EXPECT_EQ(snapshot(backup.path()), backupBefore);
+
+    ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+    addReadings("JANE_DOE.mdb", { { "2024-04-01", "10:00" } });
+    ASSERT_TRUE(QFile::remove(folder.file("JANE_DOE.qnm")));
+    CreateStore(InsulinNames, "JANE_DOE.qnm");
+    const auto programBefore = snapshot(folder.path());
+    EXPECT_EQ(withoutRoom([] { return RestoreSet("JANE_DOE.mdb"); }), SetCopy::Outcome::Failed);
+    EXPECT_EQ(snapshot(folder.path()), programBefore);
 }
