@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 
 namespace dao {
@@ -51,6 +52,8 @@ int testBatch = 0;
 // naming them all).
 constexpr long long PartedScanRows = 65536;
 constexpr int PartedBatchRows = 4096;
+// What a scan in parts costs at least, against one on this connection alone.
+constexpr double PartsFloor = 0.25;
 long long testPartRows = 0;
 int testWays = 0;
 std::function<void()> testBeforeParts;
@@ -60,7 +63,16 @@ std::function<void()> testLetGo;
 int DefaultWays()
 {
     // The processors this process may use, not those the machine has.
-    static const int ways = std::min(8, detail::UsableProcessors());
+    static const int usable = std::min(8, detail::UsableProcessors());
+    // Of those, the ones other work leaves free now: a part that waits for a
+    // processor keeps the whole scan waiting. Asked again after a moment.
+    thread_local std::chrono::steady_clock::time_point asked;
+    thread_local int ways = usable;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - asked > std::chrono::milliseconds(100)) {
+        ways = detail::IdleProcessors(usable);
+        asked = now;
+    }
     return ways;
 }
 
@@ -398,8 +410,11 @@ double StepCursor::scanShare()
 {
     const int ways = testWays ? testWays : DefaultWays();
     if (ways < 2 || tableRows() < (testWays ? testPartRows : PartedScanRows)) return 1;
-    // The parts share the machine's memory and caches: a little slower each.
-    return std::min(1.0, 1.25 / ways);
+    // The parts share the machine's memory and caches, each opens the file
+    // anew and their rows are picked again here: a little slower each, and
+    // together never below a quarter of the scan on one connection (Previous
+    // over a sparse measure ran 38 ms in parts against 27 ms on the index).
+    return std::min(1.0, PartsFloor + 1.25 / ways);
 }
 
 bool StepCursor::fewRowsAhead()
