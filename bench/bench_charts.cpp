@@ -13,6 +13,7 @@
 #include "shell/shell.h"
 
 #include "platform/dao/dao.h"
+#include "platform/dao/step_cursor.h"
 #include "platform/forms/desktop.h"
 #include "platform/forms/registry.h"
 #include "platform/print/devices.h"
@@ -144,10 +145,21 @@ void ChartNext(benchmark::State& state, long rows, long every)
     CloseChart(w);
 }
 
+// How a click reads the file: as the cursor weighs it, on its one connection
+// alone, or in a scan in parts from the first row on.
+enum class Reading { Weighed, OneConnection, InParts };
+
 // Previous after Previous from the newest reading, back to the first group,
 // which Previous then shows again after a walk back to the first reading.
-void ChartPrevious(benchmark::State& state, long rows, long every)
+void ChartPrevious(benchmark::State& state, long rows, long every, Reading reading)
 {
+    if (reading == Reading::OneConnection) dao::StepCursor::SetPartedScan(1, 1);
+    if (reading == Reading::InParts) {
+        // Eight parts, however busy the machine is, over a table as large as
+        // the cursor splits.
+        dao::StepCursor::SetScanSwitch(1, 0);
+        dao::StepCursor::SetPartedScan(65536, 8);
+    }
     program().Use(rows, every);
     program().Show(rows - 1);
     auto* w = OpenChart();
@@ -168,6 +180,8 @@ void ChartPrevious(benchmark::State& state, long rows, long every)
         ++n;
     }
     CloseChart(w);
+    dao::StepCursor::SetPartedScan(0, 0);
+    dao::StepCursor::SetScanSwitch(0, 0);
     ReportClick(state, engine, raw, n, scan);
 }
 
@@ -219,11 +233,20 @@ int main(int argc, char** argv)
                 ->Unit(benchmark::kMillisecond)
                 ->UseManualTime()
                 ->Iterations(kIterations);
-            benchmark::RegisterBenchmark(("ChartPrevious" + suffix).c_str(), ChartPrevious, rows, every)
+            benchmark::RegisterBenchmark(
+                ("ChartPrevious" + suffix).c_str(), ChartPrevious, rows, every, Reading::Weighed)
                 ->Unit(benchmark::kMillisecond)
                 ->UseManualTime()
                 ->Iterations(kIterations);
         }
+    // The sparse Previous that the weighing decides, beside the two ways it weighs.
+    for (const auto& [name, reading] :
+        { std::pair { "one connection", Reading::OneConnection }, std::pair { "in parts", Reading::InParts } })
+        benchmark::RegisterBenchmark((std::string("ChartPrevious/1000000/density:1/1000/") + name).c_str(),
+            ChartPrevious, 1000000L, 1000L, reading)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(kIterations);
     benchmark::RegisterBenchmark("PrintToPdf", PrintToPdf)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -6,6 +6,7 @@
 #include "platform/dao/step_cursor.h"
 
 #include "platform/dao/dao.h"
+#include "platform/dao/sqlite_support.h"
 #include "shell/creation.h"
 #include "shell/reading.h"
 
@@ -14,6 +15,8 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <random>
@@ -616,4 +619,217 @@ TEST(StepCursor, AScanInPartsTakesRowidsAtBothEndsOfTheRange)
         EXPECT_EQ(listed(ways, parted), walked) << ways << " parts";
         EXPECT_GT(parted, 0);
     }
+}
+
+namespace {
+
+// 300 readings a quarter of an hour apart, added out of order; every third
+// one holds a sugar ("r0", "r3", ...). Written once and copied for each case.
+void WriteQuarterHours(const std::string& file)
+{
+    tellora::CreateReadingsDatabase(QString::fromStdString(file));
+    auto db = dao::DefaultWorkspace().OpenDatabase(file);
+    auto rs = db->OpenRecordset("BLOOD");
+    dao::Transaction writing(dao::DefaultWorkspace());
+    std::vector<int> order(300);
+    for (int i = 0; i < 300; ++i)
+        order[std::size_t(i)] = i;
+    std::shuffle(order.begin(), order.end(), std::mt19937(4));
+    for (int i : order) {
+        tellora::Reading r = tellora::Reading::NothingTaken(Day(1 + i / 96),
+            QStringLiteral("%1:%2")
+                .arg(i % 96 / 4, 2, 10, QLatin1Char('0'))
+                .arg(i % 4 * 15, 2, 10, QLatin1Char('0'))
+                .toStdString());
+        r[tellora::Reading::Bcomm] = "r" + std::to_string(i);
+        if (i % 3 == 0) r[tellora::Reading::Bsugar] = "5";
+        rs->AddNew();
+        r.WriteTo(*rs);
+        rs->Update();
+    }
+    writing.Commit();
+}
+
+// Where the walks start: reading r150, which holds a sugar.
+const std::vector<std::string> WalkStart { "2024-01-02", "13:30" };
+
+// The comments of the rows after r150 holding a sugar, as a plain serial
+// query reads the file under the name now; nothing when no file bears it.
+std::vector<std::string> SerialSugars()
+{
+    std::vector<std::string> out;
+    if (!std::filesystem::exists(File)) return out;
+    SQLite::Database raw(File, SQLite::OPEN_READONLY);
+    SQLite::Statement q(
+        raw, "SELECT Bcomm FROM BLOOD WHERE (Bdate, Btime) > (?, ?) AND Bsugar <> '-' ORDER BY Bdate, Btime, rowid");
+    q.bind(1, WalkStart[0]);
+    q.bind(2, WalkStart[1]);
+    while (q.executeStep())
+        out.push_back(q.getColumn(0).getString());
+    return out;
+}
+
+// Another program's committed change to the file under the name.
+void OtherCommits(const std::string& sql)
+{
+    SQLite::Database other(File, SQLite::OPEN_READWRITE);
+    other.exec(sql);
+}
+
+// Takes the sugar from one reading ahead of the walk's second batch and
+// gives one to another: as many rows hold a sugar as before, in the same
+// pages.
+const char* const EditAhead = "UPDATE BLOOD SET Bsugar = CASE Bcomm WHEN 'r186' THEN '-' ELSE '5' END "
+                              "WHERE Bcomm IN ('r186', 'r190')";
+
+// A sync tool's way: an edited copy renamed over the file, its header's
+// change counter set back to the file's, so only its identity tells it apart.
+void RenameEditedCopyOver()
+{
+    const std::string copy = "copy.mdb";
+    std::filesystem::copy_file(File, copy);
+    {
+        SQLite::Database edit(copy, SQLite::OPEN_READWRITE);
+        edit.exec(EditAhead);
+    }
+    char counter[4] = {};
+    {
+        std::ifstream original(File, std::ios::binary);
+        original.seekg(24);
+        original.read(counter, 4);
+    }
+    {
+        std::fstream f(copy, std::ios::in | std::ios::out | std::ios::binary);
+        for (std::streamoff at : { 24, 92 }) {
+            f.seekp(at);
+            f.write(counter, 4);
+        }
+    }
+    std::filesystem::rename(copy, File);
+}
+
+// One thing another program does while a walk runs, and when: the `at`-th
+// time the walk lets go of the file midway (between two batches, or where it
+// turns into a scan or starts again), or the `at`-th time a batch holds the
+// read lock before its parts start.
+struct Moment {
+    bool beforeParts;
+    int at;
+    std::function<void()> act;
+};
+
+struct Interference {
+    const char* what;
+    long long steps; // the walk's switch, as SetScanSwitch takes it
+    int batch;
+    bool scans; // whether the walk turns into a scan in parts (else it starts again on the index)
+    std::vector<Moment> moments;
+};
+
+const std::string Insert = "INSERT INTO BLOOD (Bdate, Btime, Bsugar, Bcomm) VALUES ('2024-01-02', '13:50', '5', 'new')";
+const std::string NoLongerHeld = "UPDATE BLOOD SET Bsugar = '-' WHERE Bcomm = 'r153'";
+
+const Interference interferences[] = {
+    { "an edit in place after a switch to WAL", 1, 8, true,
+        { { false, 2, [] { OtherCommits("PRAGMA journal_mode=WAL"); } },
+            { true, 2, [] { OtherCommits(EditAhead); } } } },
+    { "an edited copy renamed over the file", 1, 8, true, { { true, 2, RenameEditedCopyOver } } },
+    { "the file removed", 1, 8, true, { { true, 2, [] { std::filesystem::remove(File); } } } },
+    { "an insert inside the walked range between two batches", 1, 8, true,
+        { { false, 2, [] { OtherCommits(Insert); } } } },
+    { "a row that stops holding the measure between two batches", 1, 8, true,
+        { { false, 2, [] { OtherCommits(NoLongerHeld); } } } },
+    { "an insert inside the walked range where the walk starts again", 2000, 0, false,
+        { { false, 1, [] { OtherCommits(Insert); } } } },
+    { "a row that stops holding the measure where the walk starts again", 2000, 0, false,
+        { { false, 1, [] { OtherCommits(NoLongerHeld); } } } },
+};
+
+} // namespace
+
+// Whatever another program does while a walk runs, the walk lists the rows
+// of one committed state of the file: the one before or the one after.
+TEST(StepCursor, AWalkListsOneCommittedStateWhateverAnotherProgramDoesMeanwhile)
+{
+    testsupport::ProgramFolder folder;
+    WriteQuarterHours("seed.mdb");
+    for (const Interference& i : interferences) {
+        SCOPED_TRACE(i.what);
+        for (const char* leftover : { "", "-journal", "-wal", "-shm" })
+            std::filesystem::remove(File + leftover);
+        std::filesystem::copy_file("seed.mdb", File);
+        const std::vector<std::string> before = SerialSugars();
+        std::vector<std::string> walked;
+        int done = 0, scans = 0;
+        {
+            auto db = dao::DefaultWorkspace().OpenDatabase(File);
+            int seen[2] = { 0, 0 };
+            const auto moment = [&](bool parts) {
+                ++seen[parts];
+                for (const Moment& m : i.moments)
+                    if (m.beforeParts == parts && m.at == seen[parts]) {
+                        m.act();
+                        ++done;
+                    }
+            };
+            StepCursor::SetScanSwitch(i.steps, i.batch, [&] { moment(false); });
+            if (i.scans) StepCursor::SetPartedScan(1, 3, [&] { moment(true); });
+            try {
+                dao::StepCursor c(*db, "BLOOD", "Readings");
+                c.SetFilter(dao::RowFilter::Holds("Bsugar", "-"));
+                c.Seek(WalkStart);
+                for (c.MoveNext(); !c.EOF_(); c.MoveNext())
+                    walked.push_back(*c.GetValue("Bcomm"));
+                scans = c.Scans();
+            } catch (const dao::Error& e) {
+                ADD_FAILURE() << e.what();
+            }
+            StepCursor::SetScanSwitch(0, 0);
+            StepCursor::SetPartedScan(0, 0);
+        }
+        ASSERT_EQ(done, int(i.moments.size())) << "a moment never came";
+        ASSERT_EQ(scans > 0, i.scans);
+        const std::vector<std::string> after = SerialSugars();
+        ASSERT_NE(before, after) << "nothing changed";
+        EXPECT_TRUE(walked == before || walked == after)
+            << walked.size() << " rows walked, " << before.size() << " before, " << after.size() << " after";
+    }
+}
+
+// A scan whose parts' rows cannot be picked fails the move, and lets go of
+// the read lock it took for the parts: another program can commit at once.
+TEST(StepCursor, AFailedPickLetsGoOfTheReadLock)
+{
+    testsupport::ProgramFolder folder;
+    WriteReadings(240);
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    sqlite3* handle = db->connection().getHandle();
+    const int longest = sqlite3_limit(handle, SQLITE_LIMIT_SQL_LENGTH, -1);
+    StepCursor::SetScanSwitch(1, 0);
+    // Too short a statement for the pick, which names the parts' rows.
+    StepCursor::SetPartedScan(1, 3, [&] { sqlite3_limit(handle, SQLITE_LIMIT_SQL_LENGTH, 200); });
+    {
+        dao::StepCursor c(*db, "BLOOD", "Readings");
+        c.SetFilter(dao::RowFilter::Holds("Bsugar", "-"));
+        EXPECT_THROW(c.MoveFirst(), dao::Error);
+        StepCursor::SetScanSwitch(0, 0);
+        StepCursor::SetPartedScan(0, 0);
+        sqlite3_limit(handle, SQLITE_LIMIT_SQL_LENGTH, longest);
+        SQLite::Database other(File, SQLite::OPEN_READWRITE);
+        EXPECT_NO_THROW(other.exec("UPDATE BLOOD SET Bsugar = '7' WHERE Bcomm = 'r1'"));
+    }
+}
+
+// SQLite keeps no statistics of its memory, whose lock the parts would queue
+// on: the setting must take, before anything starts SQLite.
+TEST(StepCursor, SqliteKeepsNoMemoryStatistics)
+{
+    testsupport::ProgramFolder folder;
+    WriteReadings(30);
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    dao::StepCursor c(*db, "BLOOD", "Readings");
+    while (!c.EOF_())
+        c.MoveNext();
+    EXPECT_TRUE(dao::detail::MemoryStatisticsOff());
+    EXPECT_EQ(sqlite3_memory_used(), 0);
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+struct sqlite3;
+
 namespace dao::detail {
 
 // A named parameter of the scan: a number, or a text (Null without one).
@@ -21,17 +23,40 @@ struct ScanBinding {
 
 // What the caller's connection sees of the file, read under the read lock it
 // holds across the scan: a thread that sees anything else is not reading the
-// same file or the same moment of it.
+// same file or the same moment of it. The first three come from the view
+// query, the change counter from the file's header as the connection reads
+// it, device and inode from what the file's name names while the
+// connection's own file still bears it.
 struct FileView {
-    long long firstRowid = 0, lastRowid = 0, pages = 0;
+    long long firstRowid = 0, lastRowid = 0, pages = 0, changeCounter = 0;
+    unsigned long long device = 0, inode = 0;
     bool operator==(const FileView&) const = default;
 };
+
+// Fills the change counter, device and inode of `view` for the file `c` has
+// open, as a read lock taken on `c` keeps them; false when the name no
+// longer names that file (renamed over, moved or removed) or the header
+// cannot be read.
+bool ReadFileIdentity(sqlite3* c, FileView& view);
+
+// Whether the name still names the very file `c` has open.
+bool StillNamesItsFile(sqlite3* c);
+
+// How many processors this process may run on: its affinity, within the
+// processor quota of its control group where one is set; at least 1.
+int UsableProcessors();
+
+// Of `usable` processors, those other work leaves free at this moment, as
+// the kernel's count of runnable tasks (the caller among them) tells; at
+// least 1.
+int IdleProcessors(int usable);
 
 // The query, bound to ":lo" and ":hi" (rowids), ":n" (the limit) and
 // `bindings`, selects rowids; `viewSql` selects a FileView's three numbers.
 // Runs the query over `ways` ranges of the view's rowids at once and returns
 // every rowid the ranges gave, or nothing when any thread could not read the
-// file without waiting or saw another view of it. Throws nothing.
+// file without waiting, saw another view of it (another file under the name
+// included) or ran out of memory. Throws nothing.
 std::optional<std::vector<long long>> ScanInParallel(const std::string& file, const std::string& sql,
     const std::string& viewSql, const std::vector<ScanBinding>& bindings, const FileView& view, int ways, int limit);
 

@@ -8,6 +8,21 @@
 
 namespace dao::detail {
 
+namespace {
+
+// SQLite keeps statistics of its memory under one lock taken at every
+// allocation, which the engine never reads and which the threads of a
+// scan in parts would queue on. Set before SQLite starts, at load time;
+// later it cannot be changed and the statistics simply stay.
+const bool withoutMemoryStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+
+} // namespace
+
+bool MemoryStatisticsOff()
+{
+    return withoutMemoryStatistics;
+}
+
 bool SameName(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {

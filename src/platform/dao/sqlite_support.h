@@ -28,4 +28,8 @@ template<class F> auto Guarded(const std::string& file, F&& f) -> decltype(f())
 
 Error NoCurrentRecord();
 
+// Whether SQLite took the setting that keeps no statistics of its memory:
+// it fails when anything started SQLite before the engine was loaded.
+bool MemoryStatisticsOff();
+
 } // namespace dao::detail

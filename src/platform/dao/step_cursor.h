@@ -92,8 +92,11 @@ public:
 
     // For tests: switch a filtered walk to the scan after `engineSteps` of
     // SQLite's virtual machine, and let each scan return at most `batch`
-    // rows; 0 and 0 restore the adaptive switch.
-    static void SetScanSwitch(long long engineSteps, int batch);
+    // rows; 0 and 0 restore the adaptive switch. `onLetGo` runs each time a
+    // walk has let go of the file midway, before it goes on (between two
+    // batches, or where it turns into a scan or starts again), so another
+    // program can commit there.
+    static void SetScanSwitch(long long engineSteps, int batch, std::function<void()> onLetGo = {});
     // How many scans this cursor's walks went over to.
     int Scans() const { return scans_; }
     // For tests: run the scans of a table spanning at least `fromRows` rowids
@@ -189,7 +192,7 @@ private:
     std::string partSql_[2], pickHead_[2], pickTail_[2], viewSql_;
     std::unique_ptr<SQLite::Statement> pick_, hold_, pastNull_;
     bool holding_ = false;
-    int journalWal_ = -1, partedScans_ = 0;
+    int partedScans_ = 0;
     // The walk under way: where it was started from, what it returned, and
     // whether it has gone over to a scan.
     bool runKeyed_ = false, runWatched_ = false, scanning_ = false, interrupted_ = false;

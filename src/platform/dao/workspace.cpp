@@ -34,12 +34,6 @@ using detail::setConnectionPragmas;
 
 namespace {
 
-// SQLite keeps statistics of its memory under one lock taken at every
-// allocation, which the engine never reads and which the threads of a
-// scan in parts would queue on. Set before SQLite starts, at load time;
-// later it cannot be changed and the statistics simply stay.
-[[maybe_unused]] const int withoutMemoryStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-
 std::function<void(const char*)>& creationHook()
 {
     static std::function<void(const char*)> hook;
@@ -123,20 +117,34 @@ bool lockRefused(const SQLite::Exception& e)
 // calling the busy handler, so a program that holds the file open in WAL
 // mode for a moment would fail the opening at once: the switch is tried
 // again until the busy timeout has passed, as the handler waits elsewhere.
+class SwitchRetry {
+public:
+    // False once the busy timeout has passed; else waits a little (1 ms,
+    // doubling up to 25 ms) for the next try.
+    bool Wait()
+    {
+        const auto now = Clock::now();
+        if (now >= deadline_) return false;
+        std::this_thread::sleep_for(std::min<Clock::duration>(pause_, deadline_ - now));
+        pause_ = std::min(pause_ * 2, std::chrono::milliseconds(25));
+        return true;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point deadline_ = Clock::now() + std::chrono::milliseconds(busyTimeoutMs.load());
+    std::chrono::milliseconds pause_ { 1 };
+};
+
 void useRollbackJournal(SQLite::Database& c)
 {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(busyTimeoutMs.load());
-    auto pause = std::chrono::milliseconds(1);
+    SwitchRetry retry;
     for (;;) {
         try {
             c.exec("PRAGMA journal_mode=DELETE");
             return;
         } catch (const SQLite::Exception& e) {
-            const auto now = Clock::now();
-            if (!lockRefused(e) || now >= deadline) throw;
-            std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
-            pause = std::min(pause * 2, std::chrono::milliseconds(25));
+            if (!lockRefused(e) || !retry.Wait()) throw;
         }
     }
 }
@@ -288,28 +296,40 @@ std::unique_ptr<Database> Workspace::OpenDatabase(const std::string& name)
         throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
     if (!hasSqliteHeader(name)) throw Error(errNotADatabase, "'" + name + "' is not a database of this program.", name);
     std::unique_ptr<SQLite::Database> conn;
-    try {
-        conn = detail::openConnection(name, SQLite::OPEN_READWRITE);
-        {
-            // Probe the schema now, so a damaged or foreign file fails at
-            // open. The probes end before the journal mode is set: a read
-            // still under way would keep the file in another program's WAL
-            // mode.
-            SQLite::Statement appId(*conn, "PRAGMA application_id");
-            appId.executeStep();
-            const int id = appId.getColumn(0).getInt();
-            SQLite::Statement sys(*conn, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?");
-            sys.bind(1, kSystemTable);
-            sys.executeStep();
-            if (id != kApplicationId || sys.getColumn(0).getInt() != 1)
-                throw Error(errNotADatabase, "'" + name + "' is not a database of this program.", name);
-            SQLite::Statement meta(*conn, std::string("SELECT count(*) FROM ") + kSystemTable);
-            meta.executeStep();
+    SwitchRetry retry;
+    for (;;) {
+        bool switching = false;
+        try {
+            conn = detail::openConnection(name, SQLite::OPEN_READWRITE);
+            {
+                // Probe the schema now, so a damaged or foreign file fails at
+                // open. The probes end before the journal mode is set: a read
+                // still under way would keep the file in another program's WAL
+                // mode.
+                SQLite::Statement appId(*conn, "PRAGMA application_id");
+                appId.executeStep();
+                const int id = appId.getColumn(0).getInt();
+                SQLite::Statement sys(*conn, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?");
+                sys.bind(1, kSystemTable);
+                sys.executeStep();
+                if (id != kApplicationId || sys.getColumn(0).getInt() != 1)
+                    throw Error(errNotADatabase, "'" + name + "' is not a database of this program.", name);
+                SQLite::Statement meta(*conn, std::string("SELECT count(*) FROM ") + kSystemTable);
+                meta.executeStep();
+            }
+            conn->setBusyTimeout(busyTimeoutMs);
+            switching = true;
+            conn->exec("PRAGMA journal_mode=DELETE");
+            switching = false;
+            conn->exec("PRAGMA synchronous=FULL");
+            break;
+        } catch (const SQLite::Exception& e) {
+            // Closed between tries: a connection open in WAL mode keeps a lock
+            // on the file that stops the other program from leaving that mode
+            // itself, and the two would keep each other out.
+            conn.reset();
+            if (!switching || !lockRefused(e) || !retry.Wait()) RaiseEngineError(e, name);
         }
-        setConnectionPragmas(*conn);
-    } catch (const SQLite::Exception& e) {
-        conn.reset();
-        RaiseEngineError(e, name);
     }
     auto db = std::unique_ptr<Database>(new Database(*this, name, std::move(conn)));
     attach(db.get());

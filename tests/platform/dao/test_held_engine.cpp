@@ -9,8 +9,10 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <gtest/gtest.h>
 
+#include <exception>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 using namespace dao;
 using namespace std::chrono_literals;
@@ -213,4 +215,42 @@ TEST_F(HeldEngine, FileKeptOpenInWalModeIsInUseAndKeepsTheRowsOfItsLog)
     EXPECT_FALSE(folder.exists("U.mdb-wal"));
     EXPECT_EQ(journalMode("U.mdb"), "delete");
     EXPECT_EQ(rows("U.mdb"), (std::vector<std::string> { "a=1", "b=2", "w=5" }));
+}
+
+// Another program keeps the file open in WAL mode for a while and then wants
+// its rollback journal back, which needs the file to itself: the opening
+// that waits for WAL mode to end holds nothing between its tries, so the
+// other program can switch, and then the opening goes through.
+TEST_F(HeldEngine, WaitingForWalModeToEndLetsTheOtherProgramEndIt)
+{
+    testsupport::BusyTimeout wait(3s);
+    fresh();
+    SQLite::Database other("T.mdb", SQLite::OPEN_READWRITE);
+    other.exec("PRAGMA journal_mode=WAL");
+    other.exec("SELECT count(*) FROM BLOOD");
+    std::exception_ptr failure;
+    std::thread opening([&] {
+        try {
+            ws.OpenDatabase("T.mdb")->Close();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    // Until the opening has begun to wait, then the switch back, tried as
+    // the program tries its own.
+    std::this_thread::sleep_for(100ms);
+    bool switched = false;
+    for (const auto until = std::chrono::steady_clock::now() + 2s;
+         !switched && std::chrono::steady_clock::now() < until;) {
+        try {
+            other.exec("PRAGMA journal_mode=DELETE");
+            switched = true;
+        } catch (const SQLite::Exception&) {
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+    opening.join();
+    EXPECT_TRUE(switched);
+    EXPECT_FALSE(failure) << "the opening failed";
+    EXPECT_EQ(journalMode("T.mdb"), "delete");
 }
