@@ -125,8 +125,6 @@ TEST_F(FocusMark, TheFirstControlIsMarkedWhenTheWindowOpens)
     // No key has been pressed: the focus came with the window.
     ASSERT_EQ(QApplication::focusWidget(), &window->Go);
     const QImage image = shot();
-    image.save("/tmp/fm.png");
-    if (auto* m = window->findChild<QWidget*>("forms_focus_mark")) fprintf(stderr, "mark %d %d,%d %dx%d\n", m->isVisible(), m->x(), m->y(), m->width(), m->height()); else fprintf(stderr, "no mark\n");
     const QRgb background = image.pixel(2, 2);
     EXPECT_GE(weakestRing(image, window->Go.geometry(), background), 3.0);
 }
