@@ -8,6 +8,7 @@
 #include "shell.h"
 
 #include "platform/dao/dao.h"
+#include "platform/forms/accessible.h"
 #include "platform/forms/desktop.h"
 #include "platform/forms/registry.h"
 
@@ -132,6 +133,11 @@ DisplayRecord::DisplayRecord()
     }
     for (forms::TextBox* box : { &Instype, &Insamt, &Site })
         box->SetMaxLength(DesignLimit(*box));
+    // A blind user reads the reading box by box; the keyboard alone keeps the
+    // Tab order as drawn.
+    forms::TabStopsWhileReading(Spo2,
+        { &DatabaseName, &Bdates, &Btime, &Bsugar, &Bpressure, &Dpressure, &Bpulse, &Bweight, &Bcomm, &Instype, &Insamt,
+            &Site });
 
     FirstRecord.Click = [this] { FirstRecord_Click(); };
     LastRecord.Click = [this] { LastRecord_Click(); };
@@ -177,6 +183,7 @@ void DisplayRecord::Form_Load()
         Show();
         NextRecord.setFocus();
         select->Hide();
+        AnnounceReading(NextRecord);
     } catch (const dao::Error& e) {
         // Database and recordset were released as the block above unwound.
         // A file another program holds is whole: repairing or restoring it,
@@ -277,6 +284,23 @@ forms::TextBox& DisplayRecord::ValueBox(Reading::Field field)
     }
 }
 
+QString DisplayRecord::ReadingText() const
+{
+    if (Btime.Text().isEmpty()) return {};
+    QStringList parts;
+    for (const forms::TextBox* box : { &Bdates, &Btime, &Bsugar, &Bpressure, &Dpressure, &Bpulse, &Bweight, &Bcomm,
+             &Temp, &Spo2, &Instype, &Insamt, &Site })
+        parts << box->accessibleName() + QLatin1Char(' ') + box->Text();
+    return parts.join(QStringLiteral(", "));
+}
+
+void DisplayRecord::AnnounceReading(QWidget& where)
+{
+    // The boxes change under the focused button, which a screen reader does
+    // not follow: it is told the reading shown.
+    forms::Announce(where, ReadingText());
+}
+
 void DisplayRecord::ClearRecord()
 {
     for (forms::TextBox* box : { &Bdates, &Bdate, &Btime, &Bsugar, &Bpressure, &Dpressure, &Bpulse, &Bweight, &Bcomm,
@@ -315,6 +339,7 @@ void DisplayRecord::FirstRecord_Click()
         if (!rs.BOF()) rs.MoveFirst();
         if (!rs.BOF() && !rs.EOF_()) ShowRecord(rs);
     });
+    AnnounceReading(FirstRecord);
 }
 
 void DisplayRecord::LastRecord_Click()
@@ -323,6 +348,7 @@ void DisplayRecord::LastRecord_Click()
         if (!rs.EOF_()) rs.MoveLast();
         if (!rs.BOF() && !rs.EOF_()) ShowRecord(rs);
     });
+    AnnounceReading(LastRecord);
 }
 
 void DisplayRecord::NextRecord_Click()
@@ -339,6 +365,7 @@ void DisplayRecord::NextRecord_Click()
         rs.MovePrevious();
         ShowRecord(rs);
     });
+    AnnounceReading(NextRecord);
 }
 
 void DisplayRecord::PreviousRecord_Click()
@@ -354,6 +381,7 @@ void DisplayRecord::PreviousRecord_Click()
         rs.MoveFirst();
         ShowRecord(rs);
     });
+    AnnounceReading(PreviousRecord);
 }
 
 void DisplayRecord::Delete_Click()

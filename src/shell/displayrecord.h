@@ -39,6 +39,9 @@ public:
     // The box of a value field (Bsugar ... SPO2); Bdate and Btime have boxes
     // of their own in the shown form.
     forms::TextBox& ValueBox(Reading::Field field);
+    // The reading shown as a screen reader speaks it: each box's label and
+    // value, in the order drawn; empty when no reading is shown.
+    QString ReadingText() const;
     // Empties the fourteen reading boxes: no reading shown.
     void ClearRecord();
     // The row the boxes show (its bookmark); a window that writes the boxes
@@ -101,6 +104,8 @@ private:
     // Positions on the shown reading's row; false (after a beep) when it is gone.
     bool FindCurrent(dao::Recordset& rs);
     void SetMenuState(bool databaseOpen);
+    // Has a screen reader speak the reading shown, the focus staying on `where`.
+    void AnnounceReading(QWidget& where);
     // The typing limit a value box is drawn with (0: none).
     int DesignLimit(const forms::TextBox& box) const;
 

@@ -1,10 +1,13 @@
 // What a screen reader is told about the shell's windows and boxes.
 #include "shell_fixture.h"
 
+#include "platform/accessible_text.h"
+
 #include <QAccessible>
 #include <QLabel>
 
 #include <algorithm>
+#include <vector>
 
 // Readable failure output for texts.
 inline void PrintTo(const QString& text, std::ostream* os)
@@ -33,6 +36,146 @@ QList<QObject*> labelsOf(QWidget& box)
 }
 
 class Accessibility : public ShellTest { };
+
+// As Orca starting tells the program: a screen reader runs until the end of
+// the scope.
+struct ScreenReaderRunning {
+    ScreenReaderRunning() { QAccessible::setActive(true); }
+    ~ScreenReaderRunning() { QAccessible::setActive(false); }
+};
+
+// What the program told a screen reader, as tests can see it.
+struct Heard {
+    struct Said {
+        QString text;
+        QObject* at; // the control holding the focus meanwhile
+    };
+    std::vector<Said> said; // notifications shown
+    std::vector<QString> focused; // names of items the focus went to
+    Heard()
+    {
+        platform::noticeWatcher() = [this](QAccessibleEvent& e) {
+            QAccessibleInterface* iface = e.accessibleInterface();
+            if (!iface) return;
+            if (e.type() == QAccessible::ObjectShow && iface->role() == QAccessible::Notification)
+                said.push_back({ iface->text(QAccessible::Name), QApplication::focusWidget() });
+            else if (e.type() == QAccessible::Focus && e.child() >= 0)
+                focused.push_back(iface->text(QAccessible::Name));
+        };
+    }
+    ~Heard() { platform::noticeWatcher() = nullptr; }
+};
+
+// The Tab stops from the focus on, once round.
+std::vector<QString> tabRound()
+{
+    std::vector<QString> names;
+    QWidget* first = QApplication::focusWidget();
+    for (QWidget* w = first; w && names.size() < 40;) {
+        names.push_back(w->objectName());
+        QTest::keyClick(w, Qt::Key_Tab);
+        w = QApplication::focusWidget();
+        if (w == first) break;
+    }
+    return names;
+}
+
+const std::vector<QString> ButtonStops { "NextRecord", "Search", "PreviousRecord", "AddReadings", "Delete", "Edit",
+    "PrintReport", "Command1", "PrintToScreen", "LastRecord", "FirstRecord", "Temp", "Spo2" };
+
+TEST_F(Accessibility, WhileAScreenReaderRunsTabReachesEveryBoxOfTheReading)
+{
+    makeDatabase("JANE_DOE.mdb", { { "2024-03-05", "08:30", "120" } });
+    std::vector<QString> withReader = ButtonStops;
+    for (const char* box : { "DatabaseName", "Bdates", "Btime", "Bsugar", "Bpressure", "Dpressure", "Bpulse", "Bweight",
+             "Bcomm", "Instype", "Insamt", "Site" })
+        withReader.push_back(box);
+    {
+        ScreenReaderRunning reader;
+        open("JANE_DOE.mdb");
+        ASSERT_NE(record(), nullptr);
+        activate(record());
+        EXPECT_EQ(QApplication::focusWidget(), &record()->NextRecord);
+        EXPECT_EQ(tabRound(), withReader);
+    }
+    // The reader stopped: the keyboard alone has the drawn order again.
+    record()->NextRecord.setFocus();
+    EXPECT_EQ(tabRound(), ButtonStops);
+    // And a reader started while the window is open is followed.
+    ScreenReaderRunning reader;
+    EXPECT_EQ(tabRound(), withReader);
+}
+
+TEST_F(Accessibility, TheReadingShownIsSpokenWhileTheFocusStaysOnTheButton)
+{
+    makeDatabase("JANE_DOE.mdb");
+    Reading full = Reading::NothingTaken("2024-03-06", "17:45");
+    const std::pair<Reading::Field, const char*> values[] = { { Reading::Bsugar, "130" }, { Reading::Bpressure, "128" },
+        { Reading::Dpressure, "82" }, { Reading::Bpulse, "71" }, { Reading::Bweight, "80.5" },
+        { Reading::Bcomm, "after lunch" }, { Reading::Temp, "36.8" }, { Reading::SPO2, "97" },
+        { Reading::Instype, "Humalog" }, { Reading::Insamt, "6" }, { Reading::Site, "arm" } };
+    for (const auto& [field, text] : values)
+        full[field] = std::string(text);
+    writeReadings("JANE_DOE.mdb",
+        { Reading::NothingTaken("2024-03-05", "08:30"), Reading::NothingTaken("2024-03-06", "07:00"), full });
+
+    Heard heard;
+    open("JANE_DOE.mdb");
+    ASSERT_NE(record(), nullptr);
+    DisplayRecord& r = *record();
+    activate(&r);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(heard.said.size(), 1u);
+    EXPECT_EQ(heard.said[0].at, &r.NextRecord);
+    EXPECT_EQ(heard.said[0].text,
+        "Date: " + FormatShortDate("2024-03-06")
+            + ", Time: 05:45 PM, Blood Sugar: 130, Blood Pressure: systolic 128, Blood Pressure: diastolic 82, "
+              "Pulse: 71, Weight: 80.5, Comments: after lunch, Temperature: 36.8, SPO2: 97, Insulin Injected: "
+              "Humalog, Dosage: 6, Injection Site: arm");
+
+    // Each press, from the keyboard, speaks the reading it shows (the same
+    // one again at either end), and the focus stays where it was.
+    const struct {
+        forms::CommandButton& button;
+        const char* time;
+    } presses[] = {
+        { r.NextRecord, "05:45 PM" },
+        { r.PreviousRecord, "07:00 AM" },
+        { r.PreviousRecord, "08:30 AM" },
+        { r.PreviousRecord, "08:30 AM" },
+        { r.LastRecord, "05:45 PM" },
+        { r.FirstRecord, "08:30 AM" },
+        { r.NextRecord, "07:00 AM" },
+    };
+    for (const auto& press : presses) {
+        SCOPED_TRACE(press.button.objectName().toStdString() + " to " + press.time);
+        heard.said.clear();
+        press.button.setFocus(Qt::TabFocusReason);
+        QTest::keyClick(&press.button, Qt::Key_Space);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), &press.button);
+        ASSERT_EQ(heard.said.size(), 1u);
+        EXPECT_EQ(heard.said[0].at, &press.button);
+        EXPECT_TRUE(heard.said[0].text.startsWith("Date: " + r.Bdates.Text() + ", Time: " + press.time + ", "))
+            << heard.said[0].text.toStdString();
+    }
+}
+
+TEST_F(Accessibility, AFileListTakingTheFocusNamesItsCurrentFile)
+{
+    makeDatabase("ALICE_A.mdb");
+    makeDatabase("BOB_B.mdb");
+    Heard heard;
+    click(&panel()->Command2);
+    ASSERT_NE(chooser(), nullptr);
+    activate(chooser());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), &chooser()->File1);
+    ASSERT_FALSE(heard.focused.empty());
+    EXPECT_EQ(heard.focused.back(), "ALICE_A.mdb");
+    // Named, not chosen: the file is picked by Return or a double-click.
+    EXPECT_EQ(chooser()->File1.FileName(), "");
+}
 
 TEST_F(Accessibility, WindowsAreFramesOrDialogsNamedByWhatTheyAre)
 {

@@ -6,8 +6,18 @@
 
 #include "platform/accessible_text.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
+#include <QEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <optional>
+#include <vector>
 
 namespace forms {
 
@@ -45,7 +55,184 @@ QAccessibleInterface* factory(const QString& key, QObject* object)
     return nullptr;
 }
 
+// The reading point of a control: no widget of its own, a notification
+// named by the last text announced there. Orca speaks a notification that
+// shows, wherever the focus is, and keeps it among its notification
+// messages. It stands directly under the program: inside a dialog Orca
+// would read the dialog's name and headings before every text.
+class ReadingPoint : public QAccessibleInterface {
+public:
+    explicit ReadingPoint(QWidget* owner)
+        : owner_(owner)
+    {
+    }
+    void SetText(const QString& text) { text_ = text; }
+
+    bool isValid() const override { return !owner_.isNull(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return owner_ ? owner_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(qApp); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text t) const override { return t == QAccessible::Name ? text_ : QString(); }
+    void setText(QAccessible::Text, const QString&) override { }
+    QRect rect() const override
+    {
+        if (!owner_) return {};
+        return QRect(owner_->mapToGlobal(QPoint(0, 0)), owner_->size());
+    }
+    QAccessible::Role role() const override { return QAccessible::Notification; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        s.readOnly = true;
+        return s;
+    }
+
+private:
+    QPointer<QWidget> owner_;
+    QString text_;
+};
+
+// Owns a control's reading point for as long as the control lives; also
+// holds a text that waits for the control to take the focus.
+class Announcer : public QObject {
+public:
+    explicit Announcer(QWidget& owner)
+        : QObject(&owner)
+        , owner_(&owner)
+        , point_(new ReadingPoint(&owner))
+        , id_(QAccessible::registerAccessibleInterface(point_))
+    {
+        setObjectName(QStringLiteral("forms_announcer"));
+        owner.installEventFilter(this);
+    }
+    ~Announcer() override { QAccessible::deleteAccessibleInterface(id_); }
+
+    static Announcer& Of(QWidget& owner)
+    {
+        if (auto* a = owner.findChild<QObject*>(QStringLiteral("forms_announcer"), Qt::FindDirectChildrenOnly))
+            return *static_cast<Announcer*>(a);
+        return *new Announcer(owner);
+    }
+
+    void Say(const QString& text)
+    {
+        waiting_.clear();
+        if (owner_->hasFocus())
+            SayAfterFocus(text);
+        else
+            waiting_ = text;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == owner_ && event->type() == QEvent::FocusIn && !waiting_.isEmpty()) {
+            SayAfterFocus(waiting_);
+            waiting_.clear();
+        }
+        return false;
+    }
+
+private:
+    // The screen reader hears of the focus after the control does: the text
+    // follows once that notice has gone out.
+    void SayAfterFocus(const QString& text)
+    {
+        QTimer::singleShot(0, this, [this, text] {
+            point_->SetText(text);
+            QAccessibleEvent event(point_, QAccessible::ObjectShow);
+            platform::Notify(event);
+        });
+    }
+
+    QWidget* owner_;
+    ReadingPoint* point_;
+    QAccessible::Id id_;
+    QString waiting_;
+};
+
+// Whether a screen reader runs: the platform says so at start, and tells
+// every switch on or off (which tests make too).
+class ReaderState : public QAccessible::ActivationObserver {
+public:
+    void accessibilityActiveChanged(bool active) override { switched_ = active; }
+    bool Running() const { return switched_.value_or(QAccessible::isActive()); }
+
+private:
+    std::optional<bool> switched_;
+};
+
+ReaderState& readerState()
+{
+    static ReaderState* state = [] {
+        auto* s = new ReaderState;
+        QAccessible::installActivationObserver(s);
+        return s;
+    }();
+    return *state;
+}
+
+// Makes boxes Tab stops while a screen reader runs.
+class ReadingTabStops : public QObject, public QAccessible::ActivationObserver {
+public:
+    ReadingTabStops(QWidget& after, std::initializer_list<QWidget*> boxes)
+        : QObject(&after)
+    {
+        QWidget* previous = &after;
+        for (QWidget* box : boxes) {
+            boxes_.push_back({ box, box->focusPolicy() });
+            QWidget::setTabOrder(previous, box);
+            previous = box;
+        }
+        Apply(readerState().Running());
+        QAccessible::installActivationObserver(this);
+    }
+    ~ReadingTabStops() override { QAccessible::removeActivationObserver(this); }
+    void accessibilityActiveChanged(bool active) override { Apply(active); }
+
+private:
+    void Apply(bool reading)
+    {
+        for (const auto& [box, own] : boxes_)
+            if (box) box->setFocusPolicy(reading ? Qt::StrongFocus : own);
+    }
+
+    std::vector<std::pair<QPointer<QWidget>, Qt::FocusPolicy>> boxes_;
+};
+
 } // namespace
+
+void Announce(QWidget& where, const QString& text)
+{
+    if (!text.isEmpty()) Announcer::Of(where).Say(text);
+}
+
+void TellCurrentItem(QAbstractItemView& list)
+{
+    // After the list's own focus notice, which names no item.
+    QPointer<QAbstractItemView> view(&list);
+    QTimer::singleShot(0, &list, [view] {
+        if (!view || !view->hasFocus()) return;
+        const QModelIndex current = view->currentIndex();
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(view.data());
+        QAccessibleTableInterface* table = iface ? iface->tableInterface() : nullptr;
+        QAccessibleInterface* cell
+            = table && current.isValid() ? table->cellAt(current.row(), current.column()) : nullptr;
+        if (!cell) return;
+        QAccessibleEvent event(view.data(), QAccessible::Focus);
+        event.setChild(iface->indexOfChild(cell));
+        platform::Notify(event);
+    });
+}
+
+void TabStopsWhileReading(QWidget& after, std::initializer_list<QWidget*> boxes)
+{
+    new ReadingTabStops(after, boxes);
+}
 
 void InstallAccessibility()
 {
@@ -53,6 +240,7 @@ void InstallAccessibility()
     if (installed) return;
     installed = true;
     QAccessible::installFactory(factory);
+    readerState();
 }
 
 } // namespace forms

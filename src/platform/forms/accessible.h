@@ -3,10 +3,37 @@
 // controls: windows present themselves as frames or dialogs (a plain widget
 // window would be a nameless "filler"), and a picture box exposes the texts
 // it shows as read-only text, line by line.
+#include <QString>
+
+#include <initializer_list>
+
+class QAbstractItemView;
+class QWidget;
+
 namespace forms {
 
 // Installs the interface factory once; the runtime calls it before any
 // window or picture box can be asked for.
 void InstallAccessibility();
+
+// Has a screen reader speak `text` while the focus stays on `where`: the
+// text shows as a notification held by the control, which Orca speaks at
+// once. When `where` does not hold the focus yet (its window is still
+// opening) the text waits for it, so it follows what the reader says of the
+// window; a later text for the same control replaces a waiting one. Every
+// text goes through platform::Notify as an ObjectShow event of an interface
+// named by the text, so tests can watch it.
+void Announce(QWidget& where, const QString& text);
+
+// A list that takes the focus names its current item to a screen reader,
+// selected or not (the reader names a list's selected item by itself, else
+// only the list). Goes through platform::Notify as a Focus event on the item.
+void TellCurrentItem(QAbstractItemView& list);
+
+// While a screen reader runs, `boxes` are Tab stops too, in the order given,
+// right after `after`; otherwise they keep the focus they had, and the Tab
+// order is as the window laid it out. Follows a screen reader that starts
+// or stops while the window is open.
+void TabStopsWhileReading(QWidget& after, std::initializer_list<QWidget*> boxes);
 
 } // namespace forms

@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include "accessible.h"
 #include "typed_text.h"
 
 #include <QDir>
@@ -234,6 +235,8 @@ void FileListBox::keyPressEvent(QKeyEvent* event)
 void FileListBox::focusInEvent(QFocusEvent* event)
 {
     QListWidget::focusInEvent(event);
+    // The current file is the one Return opens: a screen reader names it.
+    TellCurrentItem(*this);
     if (GotFocus) GotFocus();
 }
 

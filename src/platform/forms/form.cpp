@@ -3,6 +3,7 @@
 #include "accessible.h"
 #include "captions.h"
 #include "events.h"
+#include "focusmark.h"
 #include "registry.h"
 
 #include <QAbstractButton>
@@ -104,6 +105,7 @@ Form::Form(const QString& name, BorderStyle border)
     if (!following) {
         following = true;
         connect(qApp, &QApplication::focusChanged, qApp, [](QWidget*, QWidget* now) { followFocus(now); });
+        InstallFocusMark();
     }
     InstallAccessibility();
 }
