@@ -129,7 +129,9 @@ TEST_F(WindowRuntime, EveryWindowIsHeldByTheMainWindow)
         forms::Form* w = Forms::Find(name);
         ASSERT_NE(w, nullptr) << name;
         ASSERT_NE(w->windowHandle(), nullptr) << name;
-        EXPECT_EQ(w->windowHandle()->transientParent(), frame) << name;
+        // The chart blocks the current-reading window and is held by it, above it.
+        QWindow* holder = QLatin1String(name) == "BPbyDate" ? record()->windowHandle() : frame;
+        EXPECT_EQ(w->windowHandle()->transientParent(), holder) << name;
     }
 }
 

@@ -1,10 +1,14 @@
 #include "desktop.h"
 
+#include "form.h"
+#include "registry.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -18,7 +22,7 @@ class SystemDesktop : public Desktop {
 public:
     int messageBox(const MessageBoxCall& call) override
     {
-        QMessageBox box(QApplication::activeWindow());
+        QMessageBox box(workingWindow());
         box.setWindowTitle(call.title);
         box.setText(call.text);
         switch (call.icon) {
@@ -146,7 +150,18 @@ Desktop& desktop()
 int MsgBox(const QString& text, Buttons buttons, Icon icon, const QString& title, int defaultButton)
 {
     MessageBoxCall call { text, buttons, icon, defaultButton, title.isEmpty() ? QString(ProgramTitle) : title };
-    return desktop().messageBox(call);
+    // A message of a main-window command belongs to the window the user was
+    // in; when the box closes, the desktop hands the activation to the main
+    // window, which holds nothing to work in, so that window takes it back.
+    const QPointer<QWidget> owner = workingWindow();
+    const int answer = desktop().messageBox(call);
+    Form* main = Forms::MainForm();
+    auto* form = qobject_cast<Form*>(owner.data());
+    QWidget* now = QApplication::activeWindow();
+    if (form && form != main && form->IsLoaded() && form->isVisible() && form->isEnabled()
+        && (!now || now == main || !qobject_cast<Form*>(now)))
+        form->activateWindow();
+    return answer;
 }
 
 void Beep()

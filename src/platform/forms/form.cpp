@@ -48,7 +48,41 @@ bool canTakeActivation(const Form* form)
     return form && form->IsLoaded() && form->isVisible() && form->isEnabled();
 }
 
+// The program's windows that were disabled while another opened, the latest last.
+std::vector<QPointer<Form>>& disabledOrder()
+{
+    static std::vector<QPointer<Form>> order;
+    return order;
+}
+
+// The window a window shown now is held by: the one it blocks (the latest
+// disabled window still on screen), else the main window.
+Form* holderFor(const Form* shown, Form* main)
+{
+    const auto& order = disabledOrder();
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        Form* blocked = it->data();
+        if (blocked && blocked != shown && blocked != main && blocked->IsLoaded() && blocked->isVisible()
+            && !blocked->isEnabled())
+            return blocked;
+    }
+    return main;
+}
+
 } // namespace
+
+QWidget* workingWindow()
+{
+    Form* main = Forms::MainForm();
+    QWidget* active = QApplication::activeWindow();
+    if (active && active != main) return active;
+    // The main window holds nothing to work in but its menus: the user works
+    // in the window last active before it.
+    const auto& order = activationOrder();
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
+        if (it->data() != main && canTakeActivation(it->data())) return it->data();
+    return active;
+}
 
 void Form::followFocus(QWidget* now)
 {
@@ -238,12 +272,14 @@ void Form::LabelBox(QWidget& box, std::initializer_list<QLabel*> labels)
 void Form::showEvent(QShowEvent* event)
 {
     // Every window is held by the main window: it stays above it and goes
-    // with it when it is minimised.
+    // with it when it is minimised. A window that blocks another is held by
+    // that one, so that a click on the blocked window cannot bury it.
     Form* main = Forms::MainForm();
     if (main && main != this && isWindow()) {
-        main->winId();
-        if (QWindow* w = windowHandle(); w && w->transientParent() != main->windowHandle())
-            w->setTransientParent(main->windowHandle());
+        Form* holder = holderFor(this, main);
+        holder->winId();
+        if (QWindow* w = windowHandle(); w && w->transientParent() != holder->windowHandle())
+            w->setTransientParent(holder->windowHandle());
     }
     // Windows shown before the main window (the start panel) are shown again
     // once it is on screen, so the desktop stacks them above it.
@@ -315,6 +351,11 @@ void Form::closeEvent(QCloseEvent* event)
 
 void Form::changeEvent(QEvent* event)
 {
+    if (event->type() == QEvent::EnabledChange) {
+        auto& order = disabledOrder();
+        std::erase_if(order, [this](const QPointer<Form>& f) { return !f || f == this; });
+        if (!isEnabled() && IsLoaded()) order.emplace_back(this);
+    }
     if (event->type() == QEvent::ActivationChange) {
         if (isActiveWindow()) {
             wasActive_ = true;

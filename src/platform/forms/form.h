@@ -141,6 +141,11 @@ private:
     static void followFocus(QWidget* now);
 };
 
+// The window the user works in: the active window, or, while the main window
+// (which holds only the menus) or none is active, the program's window that
+// was active last.
+QWidget* workingWindow();
+
 // Red, green, blue as the windows give colours.
 inline QColor RGB(int r, int g, int b)
 {

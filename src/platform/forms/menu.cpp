@@ -1,8 +1,13 @@
 #include "menu.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
+#include <QTimer>
 #include <QWidget>
 
 #include <stdexcept>
@@ -50,6 +55,88 @@ void collect(const std::vector<std::unique_ptr<MenuItem>>& items, std::vector<Me
     }
 }
 } // namespace
+
+// The frame's top menus answer their access keys from every window the frame
+// holds. A key press reaches this filter only after the desktop's shortcuts
+// have offered it to the active window's own access keys (a button's or a
+// label's "&" letter), so a control of that window on the same key keeps it.
+class MenuAccessKeys : public QObject {
+public:
+    explicit MenuAccessKeys(MenuBar& menus)
+        : QObject(menus.bar_)
+        , menus_(menus)
+    {
+        qApp->installEventFilter(this);
+        for (const auto& top : menus_.top_)
+            if (QMenu* menu = top->Submenu())
+                connect(menu, &QMenu::aboutToHide, this, [this] { QTimer::singleShot(0, this, [this] { leave(); }); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() != Qt::AltModifier || key->isAutoRepeat()) return false;
+        if (!heldByFrame(static_cast<QWidget*>(watched)->window())) return false;
+        MenuItem* menu = menuOn(QKeySequence(key->keyCombination()));
+        if (!menu) return false;
+        // A locked menu opens from no window, as on the frame; the key is
+        // the menu's all the same, not a character for the focused box.
+        if (menu->Available() && menu->Action()->isVisible()) open(*menu);
+        return true;
+    }
+
+private:
+    bool heldByFrame(QWidget* window) const
+    {
+        QWidget* frame = menus_.bar_->window();
+        if (!window || window == frame || !window->isEnabled() || !menus_.bar_->isVisible()) return false;
+        // A modal box or an open menu has the keys to itself.
+        if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) return false;
+        for (QWidget* w = window->parentWidget(); w; w = w->parentWidget())
+            if (w->window() == frame) return true;
+        return false;
+    }
+
+    MenuItem* menuOn(const QKeySequence& pressed) const
+    {
+        for (const auto& top : menus_.top_)
+            if (QKeySequence::mnemonic(top->Caption()) == pressed) return top.get();
+        return nullptr;
+    }
+
+    void open(MenuItem& menu)
+    {
+        opened_ = true;
+        menus_.bar_->setActiveAction(menu.Action());
+        // As the frame's own keys do, the menu opens on its first entry, so
+        // that a screen reader says where the user is.
+        QMenu* popup = menu.Submenu();
+        if (!popup) return;
+        const bool disabledToo = popup->style()->styleHint(QStyle::SH_Menu_AllowActiveAndDisabled, nullptr, popup);
+        for (QAction* a : popup->actions()) {
+            if (a->isSeparator() || !a->isVisible() || !(a->isEnabled() || disabledToo)) continue;
+            popup->setActiveAction(a);
+            break;
+        }
+    }
+
+    // Once the last menu opened from another window has closed, the menu bar
+    // lets go of the keyboard (Escape leaves it in keyboard mode, waiting on
+    // a frame that is not active): the keys stay with the user's window.
+    void leave()
+    {
+        if (!opened_ || QApplication::activePopupWidget()) return;
+        opened_ = false;
+        if (menus_.bar_->window()->isActiveWindow()) return;
+        QFocusEvent out(QEvent::FocusOut, Qt::PopupFocusReason);
+        QCoreApplication::sendEvent(menus_.bar_, &out);
+    }
+
+    MenuBar& menus_;
+    bool opened_ = false;
+};
 
 MenuBar::MenuBar(QWidget* owner, const std::vector<MenuSpec>& rows, bool separateEntries)
     : bar_(new QMenuBar(owner))
@@ -101,9 +188,14 @@ MenuBar::MenuBar(QWidget* owner, const std::vector<MenuSpec>& rows, bool separat
     if (owner)
         for (MenuItem* i : All())
             if (!i->IsSubmenu() && !i->shortcut_.isEmpty()) owner->addAction(i->action_);
+    if (qApp) accessKeys_ = new MenuAccessKeys(*this);
 }
 
-MenuBar::~MenuBar() = default;
+MenuBar::~MenuBar()
+{
+    // The filter outlives no tree it reads.
+    delete accessKeys_.data();
+}
 
 MenuItem* MenuBar::Find(const QString& name) const
 {

@@ -4,7 +4,12 @@
 //
 // An entry is available only when it and every menu above it are enabled;
 // choosing it, by mouse or by its shortcut, runs its Click only then.
+//
+// The menu bar is the frame's, and the frame holds every other window of the
+// program: a top menu's access key (Alt+F for "&File") opens it from any of
+// them, unless the active window has a control of its own on that key.
 #include <QKeySequence>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -92,8 +97,10 @@ public:
     std::vector<MenuItem*> All() const;
 
 private:
+    friend class MenuAccessKeys;
     QMenuBar* bar_;
     std::vector<std::unique_ptr<MenuItem>> top_;
+    QPointer<QObject> accessKeys_;
 };
 
 } // namespace forms

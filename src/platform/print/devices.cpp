@@ -1,6 +1,7 @@
 #include "platform/print/devices.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
@@ -227,13 +228,18 @@ std::unique_ptr<DocumentSink> PdfPrinter::Begin(PageOrientation orientation)
     return std::make_unique<PdfSink>(path_, orientation);
 }
 
+QString defaultPdfFile()
+{
+    // The desktop names a documents folder even where none was ever made
+    // (fresh desktops, server installs); a file there could not be written.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+    return QDir(folder).filePath(QStringLiteral("Tellora.pdf"));
+}
+
 std::shared_ptr<PdfPrinter> pdfPrinter()
 {
-    static const auto pdf = [] {
-        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (folder.isEmpty()) folder = QDir::homePath();
-        return std::make_shared<PdfPrinter>(QDir(folder).filePath(QStringLiteral("Tellora.pdf")));
-    }();
+    static const auto pdf = std::make_shared<PdfPrinter>(defaultPdfFile());
     return pdf;
 }
 

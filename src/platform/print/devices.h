@@ -44,8 +44,11 @@ private:
     QString name_;
 };
 
-// The program's PDF printer (its file defaults to Tellora.pdf in the user's
-// documents folder).
+// Where the PDF printer writes unless the user chooses a file: Tellora.pdf in
+// the desktop's documents folder when that folder exists, else in the home
+// folder, so that the file offered can be written as it stands.
+QString defaultPdfFile();
+// The program's PDF printer (its file is defaultPdfFile() until one is chosen).
 std::shared_ptr<PdfPrinter> pdfPrinter();
 
 // The system's printers in the print service's order, then the PDF printer.

@@ -1,5 +1,6 @@
 // Menus: the tree from a table, separators, shortcuts, states and the rule
 // that an entry under a disabled menu does nothing.
+#include "platform/forms/controls.h"
 #include "platform/forms/desktop.h"
 #include "platform/forms/form.h"
 #include "platform/forms/menu.h"
@@ -111,6 +112,73 @@ TEST_F(Menus, StateShowsInTheMenuBar)
     EXPECT_FALSE(frame.Menu["mnuHelp"].Action()->isEnabled());
     frame.Menu["mnuHelp"].SetEnabled(true);
     EXPECT_TRUE(frame.Menu["mnuHelp"].Action()->isEnabled());
+}
+
+// A window the frame holds, as the registry holds the program's windows: a box
+// and a button of its own on the key of the frame's "&About" menu.
+class HeldWindow : public forms::Form {
+public:
+    explicit HeldWindow(QWidget* frame)
+        : Form("Held")
+    {
+        setParent(frame, windowFlags());
+        SetClientSize(4500, 2000);
+        Layout({
+            { &Box, "Box", "", { 120, 120, 2000, 375 }, 0 },
+            { &Own, "Own", "&About", { 120, 720, 1500, 495 }, 1 },
+        });
+        Own.Click = [this] { ++ownClicks; };
+    }
+    forms::TextBox Box;
+    forms::CommandButton Own;
+    int ownClicks = 0;
+};
+
+TEST_F(Menus, TopMenusOpenByTheirAccessKeysFromAnyWindowTheFrameHolds)
+{
+    HeldWindow held(&frame);
+    held.show();
+    // The offscreen desktop hands the activation to no window when a menu
+    // closes; a real one gives it back to the window under the menu.
+    const auto activate = [&] {
+        QApplication::setActiveWindow(&held);
+        return QTest::qWaitForWindowActive(&held);
+    };
+    ASSERT_TRUE(activate());
+    held.Box.setFocus();
+
+    // Alt+F opens "&File" on its first entry, and the key is no character for the box.
+    QTest::keyClick(&held.Box, Qt::Key_F, Qt::AltModifier);
+    QMenu* file = frame.Menu["mnuFile"].Submenu();
+    ASSERT_EQ(QApplication::activePopupWidget(), file);
+    EXPECT_EQ(file->activeAction(), frame.Menu["mnuFileOne"].Action());
+    EXPECT_EQ(frame.Menu.widget()->activeAction(), frame.Menu["mnuFile"].Action());
+    // Return chooses the entry, as from the frame.
+    QTest::keyClick(file, Qt::Key_Return);
+    EXPECT_EQ(clicked, (std::vector<QString> { "mnuFileOne" }));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(held.Box.Text().isEmpty());
+
+    // Escape closes it, and the frame's menu bar keeps no hold on the keys.
+    ASSERT_TRUE(activate());
+    QTest::keyClick(&held.Box, Qt::Key_F, Qt::AltModifier);
+    ASSERT_EQ(QApplication::activePopupWidget(), file);
+    QTest::keyClick(file, Qt::Key_Escape);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.Menu.widget()->activeAction() == nullptr; }));
+    ASSERT_TRUE(activate());
+    EXPECT_EQ(QApplication::focusWidget(), &held.Box);
+
+    // The window's own control on a menu's key comes first.
+    QTest::keyClick(&held.Box, Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return held.ownClicks == 1; }));
+
+    // A locked menu opens from no window, as on the frame.
+    frame.Menu["mnuFile"].SetEnabled(false);
+    QTest::keyClick(&held.Box, Qt::Key_F, Qt::AltModifier);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(held.Box.Text().isEmpty());
 }
 
 TEST(MenuTable, RefusesASkippedLevel)

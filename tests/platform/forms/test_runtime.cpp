@@ -316,7 +316,9 @@ TEST_F(HeldWindows, EveryWindowIsTheDesktopsTransientOfTheMainWindowWhateverItsB
         ASSERT_NE(f, nullptr);
         QWindow* w = f->windowHandle();
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->transientParent(), main->windowHandle());
+        // The listing blocks the reading window, which holds it in turn.
+        QWindow* holder = f->Name() == "Listing" ? Forms::Find("Reading")->windowHandle() : main->windowHandle();
+        EXPECT_EQ(w->transientParent(), holder);
         // The desktop keeps only dialog-type windows above the window they
         // are transient for; a plain top-level window may go under it.
         EXPECT_EQ(w->type(), Qt::Dialog);
@@ -347,6 +349,39 @@ TEST_F(HeldWindows, ClosingAWindowGivesTheActivationAndTheFocusBackToTheWindowIt
     Forms::Unload(reading);
     EXPECT_TRUE(settlesActive(panel));
     EXPECT_NE(QApplication::activeWindow(), main);
+}
+
+TEST_F(HeldWindows, AWindowThatBlocksAnotherIsTheDesktopsTransientOfIt)
+{
+    Held* reading = load("Reading");
+    Held* chart = load("Chart");
+    ASSERT_TRUE(reading && chart);
+    // So the desktop keeps the chart above the reading window, whichever is clicked.
+    EXPECT_EQ(chart->windowHandle()->transientParent(), reading->windowHandle());
+    EXPECT_EQ(reading->windowHandle()->transientParent(), main->windowHandle());
+    Forms::Unload(chart);
+    flushDeletes();
+    // Once the reading window is free again, a window blocks nothing.
+    Held* panel = load("Panel");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->windowHandle()->transientParent(), main->windowHandle());
+}
+
+TEST_F(HeldWindows, AMessageOfAMainWindowCommandGivesTheActivationBackToTheWindowTheUserWasIn)
+{
+    Held* reading = load("Reading");
+    ASSERT_NE(reading, nullptr);
+    reading->Second.setFocus();
+    // A click on the main window's menu bar makes it the active window.
+    main->activateWindow();
+    ASSERT_TRUE(settlesActive(main));
+    QWidget* over = nullptr;
+    desk.onMessage = [&](const forms::MessageBoxCall&) { over = forms::workingWindow(); };
+    forms::MsgBox("**** Backup Successful ****");
+    // The box stood over the window the user was in, and that window has the keys again.
+    EXPECT_EQ(over, reading);
+    EXPECT_TRUE(settlesActive(reading));
+    EXPECT_EQ(QApplication::focusWidget(), &reading->Second);
 }
 
 } // namespace

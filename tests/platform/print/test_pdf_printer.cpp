@@ -4,6 +4,7 @@
 
 #include "support/tempdir.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -130,6 +131,50 @@ TEST_F(PdfTest, PagesKeepTheirOwnOrientation)
     const QString info = run("pdfinfo", { "-f", "1", "-l", "2", folder.file("out.pdf") });
     EXPECT_TRUE(info.contains(QRegularExpression("Page\\s+1 size:\\s+612 x 792"))) << info.toStdString();
     EXPECT_TRUE(info.contains(QRegularExpression("Page\\s+2 size:\\s+792 x 612"))) << info.toStdString();
+}
+
+// Points HOME at a folder of the test's for its lifetime.
+class ScopedHome {
+public:
+    explicit ScopedHome(const QString& home)
+    {
+        for (const char* name : { "HOME", "XDG_CONFIG_HOME" })
+            saved_.push_back({ name, qEnvironmentVariableIsSet(name), qgetenv(name) });
+        qputenv("HOME", home.toUtf8());
+        // No user-dirs file: the desktop's folders are the standard ones.
+        qputenv("XDG_CONFIG_HOME", QDir(home).filePath(".config").toUtf8());
+    }
+    ~ScopedHome()
+    {
+        for (const auto& [name, set, value] : saved_)
+            set ? qputenv(name, value) : qunsetenv(name);
+    }
+
+private:
+    struct Saved {
+        const char* name;
+        bool set;
+        QByteArray value;
+    };
+    std::vector<Saved> saved_;
+};
+
+TEST(DefaultPdfFile, LiesInTheDocumentsFolderOnlyWhereThereIsOneAndPrintsAsItComes)
+{
+    testsupport::ProgramFolder home;
+    ScopedHome scoped(home.path());
+    // A fresh home without a documents folder: the file goes into the home.
+    EXPECT_EQ(defaultPdfFile(), home.file("Tellora.pdf"));
+    {
+        ScopedCatalog catalog { std::make_shared<FixedCatalog>(
+            std::vector<std::shared_ptr<PrinterDevice>> { std::make_shared<PdfPrinter>(defaultPdfFile()) }) };
+        current().Print("offered");
+        current().EndDoc();
+    }
+    EXPECT_TRUE(run("pdftotext", { home.file("Tellora.pdf"), "-" }).contains("offered"));
+
+    ASSERT_TRUE(QDir(home.path()).mkdir("Documents"));
+    EXPECT_EQ(defaultPdfFile(), home.file("Documents/Tellora.pdf"));
 }
 
 TEST(SystemCatalog, AlwaysOffersThePdfPrinterLast)
