@@ -155,8 +155,7 @@ void ChartPrevious(benchmark::State& state, long rows, long every, Reading readi
 {
     if (reading == Reading::OneConnection) dao::StepCursor::SetPartedScan(1, 1);
     if (reading == Reading::InParts) {
-        // Eight parts, however busy the machine is, over a table as large as
-        // the cursor splits.
+        // Eight parts, over a table as large as the cursor splits.
         dao::StepCursor::SetScanSwitch(1, 0);
         dao::StepCursor::SetPartedScan(65536, 8);
     }

@@ -169,16 +169,6 @@ bool StillNamesItsFile(sqlite3* c)
     return sqlite3_file_control(c, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved == 0;
 }
 
-int IdleProcessors(int usable)
-{
-    // "load1 load5 load15 running/total last-pid"
-    std::ifstream load("/proc/loadavg");
-    std::string averages[3], tasks;
-    if (!(load >> averages[0] >> averages[1] >> averages[2] >> tasks)) return std::max(1, usable);
-    const int running = std::atoi(tasks.c_str());
-    return std::clamp(usable - std::max(0, running - 1), 1, std::max(1, usable));
-}
-
 int UsableProcessors()
 {
     int n = 0;

@@ -46,11 +46,6 @@ bool StillNamesItsFile(sqlite3* c);
 // processor quota of its control group where one is set; at least 1.
 int UsableProcessors();
 
-// Of `usable` processors, those other work leaves free at this moment, as
-// the kernel's count of runnable tasks (the caller among them) tells; at
-// least 1.
-int IdleProcessors(int usable);
-
 // The query, bound to ":lo" and ":hi" (rowids), ":n" (the limit) and
 // `bindings`, selects rowids; `viewSql` selects a FileView's three numbers.
 // Runs the query over `ways` ranges of the view's rowids at once and returns

@@ -8,7 +8,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <chrono>
 #include <exception>
 
 namespace dao {
@@ -63,16 +62,7 @@ std::function<void()> testLetGo;
 int DefaultWays()
 {
     // The processors this process may use, not those the machine has.
-    static const int usable = std::min(8, detail::UsableProcessors());
-    // Of those, the ones other work leaves free now: a part that waits for a
-    // processor keeps the whole scan waiting. Asked again after a moment.
-    thread_local std::chrono::steady_clock::time_point asked;
-    thread_local int ways = usable;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - asked > std::chrono::milliseconds(100)) {
-        ways = detail::IdleProcessors(usable);
-        asked = now;
-    }
+    static const int ways = std::min(8, detail::UsableProcessors());
     return ways;
 }
 
