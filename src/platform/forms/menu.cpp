@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <QTimer>
 #include <QWidget>
 
@@ -112,14 +111,12 @@ private:
         menus_.bar_->setActiveAction(menu.Action());
         // As the frame's own keys do, the menu opens on its first entry, so
         // that a screen reader says where the user is.
+        // Down, as a user would press it: setting the entry active would open
+        // a first entry that is a submenu, which then takes the keys.
         QMenu* popup = menu.Submenu();
-        if (!popup) return;
-        const bool disabledToo = popup->style()->styleHint(QStyle::SH_Menu_AllowActiveAndDisabled, nullptr, popup);
-        for (QAction* a : popup->actions()) {
-            if (a->isSeparator() || !a->isVisible() || !(a->isEnabled() || disabledToo)) continue;
-            popup->setActiveAction(a);
-            break;
-        }
+        if (!popup || !popup->isVisible()) return;
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QCoreApplication::sendEvent(popup, &down);
     }
 
     // Once the last menu opened from another window has closed, the menu bar

@@ -179,6 +179,16 @@ TEST_F(Menus, TopMenusOpenByTheirAccessKeysFromAnyWindowTheFrameHolds)
     QTest::keyClick(&held.Box, Qt::Key_F, Qt::AltModifier);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_TRUE(held.Box.Text().isEmpty());
+
+    // A first entry that is a submenu is marked, not opened: the keys stay with the menu.
+    frame.Menu["mnuFile"].SetEnabled(true);
+    frame.Menu["mnuFileOne"].Action()->setVisible(false);
+    frame.Menu["mnuFileTwo"].Action()->setVisible(false);
+    ASSERT_TRUE(activate());
+    QTest::keyClick(&held.Box, Qt::Key_F, Qt::AltModifier);
+    EXPECT_EQ(QApplication::activePopupWidget(), file);
+    EXPECT_EQ(file->activeAction(), frame.Menu["mnuFileSub"].Action());
+    QTest::keyClick(file, Qt::Key_Escape);
 }
 
 TEST(MenuTable, RefusesASkippedLevel)
