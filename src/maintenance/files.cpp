@@ -412,17 +412,7 @@ Result putInPlace(StagedList& staged, bool hold)
 
 QString LinkedFile(const QString& path)
 {
-    QString current = path;
-    for (int hop = 0; hop < 40; ++hop) {
-        struct stat st { };
-        if (::lstat(native(current).constData(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
-        std::array<char, 4096> buffer;
-        const ssize_t n = ::readlink(native(current).constData(), buffer.data(), buffer.size());
-        if (n <= 0 || std::size_t(n) >= buffer.size()) break;
-        const QString next = QFile::decodeName(QByteArray(buffer.data(), n));
-        current = QDir::isAbsolutePath(next) ? next : QDir(folderOf(current)).filePath(next);
-    }
-    return current;
+    return QFile::decodeName(QByteArray::fromStdString(dao::LinkedFile(native(path).toStdString())));
 }
 
 Result CopyFile(const QString& source, const QString& target)

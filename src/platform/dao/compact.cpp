@@ -106,8 +106,15 @@ void lockBelowPager(SQLite::Database& c, int level, const std::string& name)
     if (rc != SQLITE_OK) RaiseEngineError(SQLite::Exception(sqlite3_errstr(rc), rc), name);
 }
 
-// The file a name stands for, a symbolic link followed to the file it names.
-std::string linkedFile(std::string name)
+bool logBeside(const std::string& name)
+{
+    struct stat st { };
+    return ::lstat((name + "-wal").c_str(), &st) == 0;
+}
+
+} // namespace
+
+std::string LinkedFile(std::string name)
 {
     std::error_code ec;
     for (int hop = 0; hop < 40 && fs::is_symlink(fs::symlink_status(name, ec)); ++hop) {
@@ -117,14 +124,6 @@ std::string linkedFile(std::string name)
     }
     return name;
 }
-
-bool logBeside(const std::string& name)
-{
-    struct stat st { };
-    return ::lstat((name + "-wal").c_str(), &st) == 0;
-}
-
-} // namespace
 
 void Database::HoldExclusively()
 {
@@ -442,7 +441,7 @@ bool Workspace::RepairDatabase(const std::string& name)
     // Rebuild beside the damaged file; the old file is replaced only when
     // the new one is whole.
     // A link stays a link: the file it names is rebuilt beside that file.
-    const std::string file = linkedFile(name);
+    const std::string file = LinkedFile(name);
     const std::string fresh = file + ".repair";
     RemoveFile(fresh);
     std::unique_ptr<SQLite::Database> out;

@@ -357,6 +357,10 @@ Workspace& DefaultWorkspace();
 // program, unreadable or the copy cannot be written.
 void BackupDatabase(const std::string& source, const std::string& target);
 
+// The file a name stands for: a symbolic link followed to the file it names
+// (which may be missing). A step that replaces a file replaces that one.
+std::string LinkedFile(std::string name);
+
 // Holds a database file exclusively while it lives (a journal left beside it
 // by a killed writer rolled back first), so that it can be renamed over
 // without another program's transaction in flight. Taking the hold reads
