@@ -71,7 +71,8 @@ template<class Work> bool ListingWindow::WithReadings(Work&& work)
     } catch (const dao::Error& e) {
         // Cursor and database were released as the block unwound; the
         // page stays as it was and the engine's reason is shown.
-        forms::MsgBox(QString::fromStdString(e.Description()), forms::Buttons::OK, forms::Icon::Exclamation);
+        forms::MsgBox(e.Number() == dao::errFileReplaced ? FileReplacedText() : QString::fromStdString(e.Description()),
+            forms::Buttons::OK, forms::Icon::Exclamation);
         return false;
     }
 }

@@ -138,10 +138,16 @@ ReadingsTable OpenReadings()
     return t;
 }
 
+QString FileReplacedText()
+{
+    return QStringLiteral("Another program has replaced the database file.  Open the database again.");
+}
+
 ReadingsCursor OpenReadingsCursor()
 {
     ReadingsCursor c;
     c.db = OpenOpenDatabase();
+    c.span = std::make_unique<dao::ReadSpan>(*c.db);
     c.rs = std::make_unique<dao::StepCursor>(*c.db, ReadingsTableName, ReadingsIndexName);
     return c;
 }

@@ -30,8 +30,9 @@
 #include <optional>
 
 namespace dao {
+class ReadSpan;
 class StepCursor;
-}
+} // namespace dao
 
 namespace tellora {
 
@@ -92,18 +93,25 @@ bool SeekReading(dao::Recordset& rs, const QString& date, const QString& time);
 bool SeekShownReading(dao::Recordset& rs);
 bool SeekShownReading(dao::StepCursor& cursor);
 // The open database with a stepping cursor over BLOOD in the order of index
-// Readings, for the walks that read many readings. The cursor ends before
-// the database closes.
+// Readings, for the walks that read many readings. Everything read through
+// it, from the cursor's first row to its close, is one moment of the file
+// (one read span): a page is never read half before and half after another
+// program's commit. The cursor ends before the database closes.
 struct ReadingsCursor {
     std::unique_ptr<dao::Database> db;
+    std::unique_ptr<dao::ReadSpan> span;
     std::unique_ptr<dao::StepCursor> rs;
     void Close()
     {
         rs.reset();
+        span.reset();
         db->Close();
     }
 };
 // Throws dao::Error when the database or its table will not open.
 ReadingsCursor OpenReadingsCursor();
+// What a window says when a read stopped because another program put another
+// file in place of the open database (dao::errFileReplaced).
+QString FileReplacedText();
 
 } // namespace tellora

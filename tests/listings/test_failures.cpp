@@ -1,7 +1,12 @@
 // What the listings do when the engine fails or the current reading is gone.
 #include "listing_fixture.h"
 
+#include "platform/dao/step_cursor.h"
+#include "shell/shell.h"
+
 #include <QFile>
+
+#include <cstdio>
 
 using namespace listingtest;
 using forms::Forms;
@@ -50,6 +55,32 @@ TEST_F(FailureTest, PagingThatCannotReadKeepsThePage)
     EXPECT_EQ(d->FirstDate.Text(), first);
     EXPECT_EQ(d->LineCount.Text(), "8");
     EXPECT_TRUE(d->Visible());
+    EXPECT_TRUE(Locked());
+}
+
+// Another program puts a copy in place of the open file as a page's read
+// begins: nothing is read from the old file, the page stays, and the
+// listing says to open the database again.
+TEST_F(FailureTest, AFileReplacedAsAPageIsReadSaysToOpenTheDatabaseAgain)
+{
+    MakeCurrent(0);
+    OpenListing(false);
+    auto* d = Forms::Find<tellora::Display>();
+    ASSERT_NE(d, nullptr);
+    const auto before = d->Picture1.DisplayList().size();
+    const QString file = folder.file(DatabaseFile), copy = folder.file(QStringLiteral("copy.mdb"));
+    ASSERT_TRUE(QFile::copy(file, copy));
+    bool renamed = false;
+    dao::ReadSpan::SetBeforeRead([&] {
+        if (!renamed) renamed = std::rename(copy.toLocal8Bit().constData(), file.toLocal8Bit().constData()) == 0;
+    });
+    Click(d->NextPage);
+    dao::ReadSpan::SetBeforeRead({});
+    ASSERT_TRUE(renamed);
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text, tellora::FileReplacedText());
+    EXPECT_EQ(d->Picture1.DisplayList().size(), before);
+    EXPECT_EQ(d->LineCount.Text(), "8");
     EXPECT_TRUE(Locked());
 }
 

@@ -15,10 +15,19 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
 #include <random>
 #include <thread>
 #include <tuple>
@@ -537,11 +546,12 @@ TEST(StepCursor, AScanInPartsListsWhatTheCursorsOwnConnectionSees)
     StepCursor::SetPartedScan(0, 0);
 }
 
-// Another program committing while the cursor reads waits for the cursor's
-// read lock and keeps new readers out meanwhile: the parts, new readers,
-// must not wait for it (it waits for the cursor, so both would wait out
-// their timeouts). The cursor lets go, the commit lands, and the scan runs
-// whole on the cursor's own connection over the committed file.
+// Another program committing while a move reads waits for the move's read
+// lock and keeps new readers out meanwhile: the parts, new readers, must not
+// wait for it (it waits for the move, so both would wait out their
+// timeouts). The move scans whole on the cursor's own connection over the
+// moment it began on, without the commit; the commit lands once the move is
+// over, and the next move sees it.
 TEST(StepCursor, AScanInPartsNeverWaitsForAProgramThatWaitsForTheCursor)
 {
     testsupport::ProgramFolder folder;
@@ -549,13 +559,17 @@ TEST(StepCursor, AScanInPartsNeverWaitsForAProgramThatWaitsForTheCursor)
     auto db = dao::DefaultWorkspace().OpenDatabase(File);
     SQLite::Database other(File, SQLite::OPEN_READWRITE, 10000);
     std::thread committing;
+    std::atomic<bool> committed { false };
     StepCursor::SetScanSwitch(1, 0);
     StepCursor::SetPartedScan(1, 3, [&] {
         if (committing.joinable()) return;
         other.exec("BEGIN IMMEDIATE");
         other.exec("UPDATE BLOOD SET Bsugar = '9' WHERE Bcomm = 'r7'");
         // Its commit takes the lock that keeps new readers out, then waits.
-        committing = std::thread([&] { other.exec("COMMIT"); });
+        committing = std::thread([&] {
+            other.exec("COMMIT");
+            committed = true;
+        });
         // Until a new reader is kept out.
         SQLite::Database reader(File, SQLite::OPEN_READONLY);
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -572,13 +586,18 @@ TEST(StepCursor, AScanInPartsNeverWaitsForAProgramThatWaitsForTheCursor)
     c.MoveFirst();
     const std::string seen = Where(c);
     const int parted = c.PartedScans();
+    const bool committedInside = committed;
     c.MoveLast();
+    const std::string next = Where(c);
     StepCursor::SetPartedScan(0, 0);
     StepCursor::SetScanSwitch(0, 0);
     const auto waited = std::chrono::steady_clock::now() - started;
     committing.join();
-    EXPECT_EQ(seen, "r7");
+    EXPECT_EQ(seen, "EOF") << "no reading held a sugar when the move began";
+    EXPECT_FALSE(committedInside);
     EXPECT_EQ(parted, 0);
+    EXPECT_EQ(next, "r7") << "the commit lands between the two moves";
+    EXPECT_TRUE(committed);
     EXPECT_LT(waited, std::chrono::seconds(2));
 }
 
@@ -676,79 +695,97 @@ void OtherCommits(const std::string& sql)
     other.exec(sql);
 }
 
+// Another program's change, tried once without waiting: false when a lock
+// keeps it out.
+bool OtherTries(const std::string& sql)
+{
+    SQLite::Database other(File, SQLite::OPEN_READWRITE);
+    try {
+        other.exec(sql);
+        return true;
+    } catch (const SQLite::Exception& e) {
+        if ((e.getErrorCode() & 0xFF) != SQLITE_BUSY) throw;
+        return false;
+    }
+}
+
 // Takes the sugar from one reading ahead of the walk's second batch and
 // gives one to another: as many rows hold a sugar as before, in the same
 // pages.
 const char* const EditAhead = "UPDATE BLOOD SET Bsugar = CASE Bcomm WHEN 'r186' THEN '-' ELSE '5' END "
                               "WHERE Bcomm IN ('r186', 'r190')";
 
-// A sync tool's way: an edited copy renamed over the file, its header's
-// change counter set back to the file's, so only its identity tells it apart.
-void RenameEditedCopyOver()
+const std::string EditedCopy = "copy.mdb";
+
+// A sync tool's way, made ready before the walk: an edited copy, its
+// header's change counter set back to the file's, so only its identity tells
+// it apart once it is renamed over the file.
+void PrepareEditedCopy()
 {
-    const std::string copy = "copy.mdb";
-    std::filesystem::copy_file(File, copy);
-    {
-        SQLite::Database edit(copy, SQLite::OPEN_READWRITE);
-        edit.exec(EditAhead);
-    }
+    std::filesystem::copy_file(File, EditedCopy);
     char counter[4] = {};
     {
-        std::ifstream original(File, std::ios::binary);
+        std::ifstream original(EditedCopy, std::ios::binary);
         original.seekg(24);
         original.read(counter, 4);
     }
     {
-        std::fstream f(copy, std::ios::in | std::ios::out | std::ios::binary);
-        for (std::streamoff at : { 24, 92 }) {
-            f.seekp(at);
-            f.write(counter, 4);
-        }
+        SQLite::Database edit(EditedCopy, SQLite::OPEN_READWRITE);
+        edit.exec(EditAhead);
     }
-    std::filesystem::rename(copy, File);
+    std::fstream f(EditedCopy, std::ios::in | std::ios::out | std::ios::binary);
+    for (std::streamoff at : { 24, 92 }) {
+        f.seekp(at);
+        f.write(counter, 4);
+    }
 }
 
 // One thing another program does while a walk runs, and when: the `at`-th
-// time the walk lets go of the file midway (between two batches, or where it
-// turns into a scan or starts again), or the `at`-th time a batch holds the
-// read lock before its parts start.
-struct Moment {
-    bool beforeParts;
-    int at;
-    std::function<void()> act;
-};
-
+// time the walk ends a statement midway and goes on with the next (between
+// two batches, or where it turns into a scan or starts again), or the
+// `at`-th time a batch is about to start its parts. A commit (`sql`) is tried
+// there without waiting and must be kept out, then made once the walk is
+// over; a change to the file's name (`act`) needs no lock and happens there.
 struct Interference {
     const char* what;
     long long steps; // the walk's switch, as SetScanSwitch takes it
     int batch;
     bool scans; // whether the walk turns into a scan in parts (else it starts again on the index)
-    std::vector<Moment> moments;
+    bool beforeParts;
+    int at;
+    std::string sql;
+    std::function<void()> act = {};
 };
 
 const std::string Insert = "INSERT INTO BLOOD (Bdate, Btime, Bsugar, Bcomm) VALUES ('2024-01-02', '13:50', '5', 'new')";
 const std::string NoLongerHeld = "UPDATE BLOOD SET Bsugar = '-' WHERE Bcomm = 'r153'";
+// r240 (2024-01-03 12:00) to just after the walk's start, behind a walk past
+// its first batch; r156 (2024-01-02 15:00) from there to far ahead.
+const std::string MovedBehind = "UPDATE BLOOD SET Bdate = '2024-01-02', Btime = '13:40' WHERE Bcomm = 'r240'";
+const std::string MovedAhead = "UPDATE BLOOD SET Bdate = '2024-01-03', Btime = '23:50' WHERE Bcomm = 'r156'";
 
 const Interference interferences[] = {
-    { "an edit in place after a switch to WAL", 1, 8, true,
-        { { false, 2, [] { OtherCommits("PRAGMA journal_mode=WAL"); } },
-            { true, 2, [] { OtherCommits(EditAhead); } } } },
-    { "an edited copy renamed over the file", 1, 8, true, { { true, 2, RenameEditedCopyOver } } },
-    { "the file removed", 1, 8, true, { { true, 2, [] { std::filesystem::remove(File); } } } },
-    { "an insert inside the walked range between two batches", 1, 8, true,
-        { { false, 2, [] { OtherCommits(Insert); } } } },
-    { "a row that stops holding the measure between two batches", 1, 8, true,
-        { { false, 2, [] { OtherCommits(NoLongerHeld); } } } },
-    { "an insert inside the walked range where the walk starts again", 2000, 0, false,
-        { { false, 1, [] { OtherCommits(Insert); } } } },
-    { "a row that stops holding the measure where the walk starts again", 2000, 0, false,
-        { { false, 1, [] { OtherCommits(NoLongerHeld); } } } },
+    { "an insert inside the walked range between two batches", 1, 8, true, false, 2, Insert },
+    { "a row that stops holding the measure between two batches", 1, 8, true, false, 2, NoLongerHeld },
+    { "a reading moved from ahead of the walk to behind it between two batches", 1, 8, true, false, 2, MovedBehind },
+    { "a reading moved from behind the walk to ahead of it between two batches", 1, 8, true, false, 2, MovedAhead },
+    { "a reading moved from ahead of the walk to behind it where the walk starts again", 2000, 0, false, false, 1,
+        MovedBehind },
+    { "an insert inside the walked range where the walk starts again", 2000, 0, false, false, 1, Insert },
+    { "an edit before the parts start", 1, 8, true, true, 2, EditAhead },
+    { "a switch to WAL and an edit between two batches", 1, 8, true, false, 2,
+        std::string("PRAGMA journal_mode=WAL; ") + EditAhead },
+    { "an edited copy renamed over the file", 1, 8, true, true, 2, "",
+        [] { std::filesystem::rename(EditedCopy, File); } },
+    { "the file removed", 1, 8, true, true, 2, "", [] { std::filesystem::remove(File); } },
 };
 
 } // namespace
 
 // Whatever another program does while a walk runs, the walk lists the rows
-// of one committed state of the file: the one before or the one after.
+// of the committed state it began on: a commit waits until the walk is over,
+// and a file put in place of the walked one or its removal changes nothing
+// the walk reads.
 TEST(StepCursor, AWalkListsOneCommittedStateWhateverAnotherProgramDoesMeanwhile)
 {
     testsupport::ProgramFolder folder;
@@ -757,20 +794,23 @@ TEST(StepCursor, AWalkListsOneCommittedStateWhateverAnotherProgramDoesMeanwhile)
         SCOPED_TRACE(i.what);
         for (const char* leftover : { "", "-journal", "-wal", "-shm" })
             std::filesystem::remove(File + leftover);
+        std::filesystem::remove(EditedCopy);
         std::filesystem::copy_file("seed.mdb", File);
+        PrepareEditedCopy();
         const std::vector<std::string> before = SerialSugars();
         std::vector<std::string> walked;
         int done = 0, scans = 0;
+        bool keptOut = false;
         {
             auto db = dao::DefaultWorkspace().OpenDatabase(File);
             int seen[2] = { 0, 0 };
             const auto moment = [&](bool parts) {
-                ++seen[parts];
-                for (const Moment& m : i.moments)
-                    if (m.beforeParts == parts && m.at == seen[parts]) {
-                        m.act();
-                        ++done;
-                    }
+                if (i.beforeParts != parts || ++seen[parts] != i.at) return;
+                ++done;
+                if (i.act)
+                    i.act();
+                else
+                    keptOut = !OtherTries(i.sql);
             };
             StepCursor::SetScanSwitch(i.steps, i.batch, [&] { moment(false); });
             if (i.scans) StepCursor::SetPartedScan(1, 3, [&] { moment(true); });
@@ -787,12 +827,17 @@ TEST(StepCursor, AWalkListsOneCommittedStateWhateverAnotherProgramDoesMeanwhile)
             StepCursor::SetScanSwitch(0, 0);
             StepCursor::SetPartedScan(0, 0);
         }
-        ASSERT_EQ(done, int(i.moments.size())) << "a moment never came";
+        ASSERT_EQ(done, 1) << "the moment never came";
         ASSERT_EQ(scans > 0, i.scans);
+        if (!i.act) {
+            EXPECT_TRUE(keptOut) << "another program committed inside the walk";
+            // Between this walk and the next.
+            OtherCommits(i.sql);
+        }
         const std::vector<std::string> after = SerialSugars();
         ASSERT_NE(before, after) << "nothing changed";
-        EXPECT_TRUE(walked == before || walked == after)
-            << walked.size() << " rows walked, " << before.size() << " before, " << after.size() << " after";
+        EXPECT_EQ(walked, before) << walked.size() << " rows walked, " << before.size() << " before, " << after.size()
+                                  << " after";
     }
 }
 
@@ -832,4 +877,329 @@ TEST(StepCursor, SqliteKeepsNoMemoryStatistics)
         c.MoveNext();
     EXPECT_TRUE(dao::detail::MemoryStatisticsOff());
     EXPECT_EQ(sqlite3_memory_used(), 0);
+}
+
+namespace {
+
+// Whether a process other than this one is kept out of the file by a read
+// lock of this one: a child asks the system for the write lock SQLite's
+// writers take over the readers' bytes. Locks are the process's, so only
+// another process can tell whether this one still holds one.
+bool ReadLockHeldAgainstOthers(const std::string& file)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int fd = ::open(file.c_str(), O_RDWR);
+        struct flock lock { };
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = 0x40000002; // SQLite's shared bytes, after its pending and reserved bytes
+        lock.l_len = 510;
+        const bool held = fd >= 0 && ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+        ::_exit(held ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+}
+
+} // namespace
+
+// Opening the file again (another window's cursor, the maintenance's test of
+// a file) reads its header through SQLite: the walk's read lock stays, so
+// no other program commits inside the walk.
+TEST(StepCursor, OpeningTheFileAgainKeepsTheWalksReadLock)
+{
+    testsupport::ProgramFolder folder;
+    WriteReadings(100);
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    dao::StepCursor c(*db, "BLOOD", "Readings");
+    c.MoveNext();
+    ASSERT_TRUE(ReadLockHeldAgainstOthers(File)) << "the walk goes on under its read lock";
+    EXPECT_TRUE(dao::IsSqliteFile(File));
+    EXPECT_TRUE(ReadLockHeldAgainstOthers(File)) << "after a test of the file";
+    auto again = dao::DefaultWorkspace().OpenDatabase(File);
+    EXPECT_TRUE(ReadLockHeldAgainstOthers(File)) << "after a second opening";
+    again->Close();
+    EXPECT_TRUE(ReadLockHeldAgainstOthers(File)) << "after the second one closed";
+}
+
+// A file renamed over the open one: a read that would start on the old file
+// stops with the engine's error, never reads it and never takes the new
+// file's journal for its own (which would play it into the old file and
+// make the other program's commit fail).
+TEST(StepCursor, AReadNeverStartsOnAFileRenamedOver)
+{
+    testsupport::ProgramFolder folder;
+    for (bool filtered : { false, true }) {
+        SCOPED_TRACE(filtered ? "filtered" : "plain");
+        std::filesystem::remove(File);
+        WriteReadings(100);
+        std::filesystem::copy_file(File, EditedCopy);
+        auto db = dao::DefaultWorkspace().OpenDatabase(File);
+        dao::StepCursor c(*db, "BLOOD", "Readings");
+        if (filtered) c.SetFilter(dao::RowFilter::Holds("Bcomm", "-"));
+        // Seek ends its statement: the next move starts a read.
+        c.Seek({ Day(2), "12:00" });
+        ASSERT_FALSE(c.NoMatch());
+        std::filesystem::rename(EditedCopy, File);
+        SQLite::Database other(File, SQLite::OPEN_READWRITE);
+        other.exec("BEGIN IMMEDIATE");
+        other.exec("UPDATE BLOOD SET Bsugar = '9'");
+        ASSERT_TRUE(std::filesystem::exists(File + "-journal"));
+        try {
+            c.MoveNext();
+            ADD_FAILURE() << "read on at " << Where(c);
+        } catch (const dao::Error& e) {
+            EXPECT_EQ(e.Number(), dao::errFileReplaced) << e.what();
+        }
+        EXPECT_THROW(c.MoveLast(), dao::Error);
+        EXPECT_TRUE(std::filesystem::exists(File + "-journal")) << "the other program's journal is its own";
+        EXPECT_NO_THROW(other.exec("COMMIT"));
+        SQLite::Statement count(other, "SELECT count(*) FROM BLOOD WHERE Bsugar = '9'");
+        ASSERT_TRUE(count.executeStep());
+        EXPECT_EQ(count.getColumn(0).getInt(), 100);
+    }
+}
+
+// A page read in many moves (a seek, then steps on) is one moment when a
+// ReadSpan holds it: another program commits before or after it, never
+// between its moves.
+TEST(StepCursor, APageReadInOneSpanIsOneMoment)
+{
+    testsupport::ProgramFolder folder;
+    WriteReadings(100);
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    const std::string edit = "UPDATE BLOOD SET Bsugar = '9' WHERE Bcomm = 'r1'";
+    {
+        dao::ReadSpan page(*db);
+        dao::StepCursor c(*db, "BLOOD", "Readings");
+        c.Seek({ Day(2), "12:00" });
+        EXPECT_FALSE(OtherTries(edit)) << "between a seek and the next move";
+        c.MoveNext();
+        c.SetBookmark(c.Bookmark());
+        EXPECT_FALSE(OtherTries(edit)) << "after a bookmark";
+    }
+    EXPECT_TRUE(OtherTries(edit)) << "once the page is read";
+}
+
+// SQLite's progress report runs no SQL on the connection whose step it
+// reports: the walk's first adaptive decision weighs what was counted
+// before the step.
+TEST(StepCursor, TheProgressReportRunsNoSqlOnItsConnection)
+{
+    testsupport::ProgramFolder folder;
+    // No reading holds a sugar: the walk passes every row in its first step,
+    // long enough for the adaptive switch to weigh it.
+    WriteReadings(6000);
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    struct Watch {
+        sqlite3* handle;
+        int counts = 0, inside = 0;
+    } watch { db->connection().getHandle() };
+    sqlite3_trace_v2(
+        watch.handle, SQLITE_TRACE_STMT,
+        [](unsigned, void* ctx, void* p, void*) {
+            auto* w = static_cast<Watch*>(ctx);
+            if (std::string(sqlite3_sql(static_cast<sqlite3_stmt*>(p))).find("max(rowid)") == std::string::npos)
+                return 0;
+            ++w->counts;
+            // A walk's statement that has returned no row yet and is busy is in its step.
+            for (sqlite3_stmt* s = sqlite3_next_stmt(w->handle, nullptr); s; s = sqlite3_next_stmt(w->handle, s))
+                if (s != p && sqlite3_stmt_busy(s) && std::string(sqlite3_sql(s)).rfind("SELECT rowid", 0) == 0)
+                    ++w->inside;
+            return 0;
+        },
+        &watch);
+    {
+        dao::StepCursor c(*db, "BLOOD", "Readings");
+        c.SetFilter(dao::RowFilter::Holds("Bsugar", "-"));
+        c.MoveFirst();
+        EXPECT_TRUE(c.EOF_());
+        EXPECT_GT(c.Scans(), 0) << "the walk was weighed and went over to a scan";
+    }
+    sqlite3_trace_v2(watch.handle, 0, nullptr, nullptr);
+    EXPECT_GT(watch.counts, 0);
+    EXPECT_EQ(watch.inside, 0);
+}
+
+namespace {
+
+// Waits for a lock a little at a time, for up to about 20 seconds.
+int ShortWaits(void*, int tries)
+{
+    std::this_thread::sleep_for(std::chrono::microseconds(50));
+    return tries < 400000 ? 1 : 0;
+}
+
+} // namespace
+
+// Thousands of walks, each on a cursor of its own as a click makes, while
+// another program moves readings' dates as often as the walks let it: every
+// walk lists exactly one state that program committed, whether it goes over
+// to scans in batches and parts, starts again on the index, or is a page of
+// a seek and steps on.
+TEST(StepCursor, ThousandsOfWalksUnderAWriterThatMovesDatesEachListOneCommittedState)
+{
+    testsupport::ProgramFolder folder;
+    WriteQuarterHours(File);
+    const auto listed = [](SQLite::Database& c) {
+        std::vector<std::string> out;
+        SQLite::Statement q(c, "SELECT Bcomm FROM BLOOD WHERE Bsugar <> '-' ORDER BY Bdate, Btime, rowid");
+        while (q.executeStep())
+            out.push_back(q.getColumn(0).getString());
+        return out;
+    };
+    std::mutex mutex;
+    // Each committed state by its number, which a reading every walk lists first holds.
+    std::map<std::string, std::vector<std::string>> states;
+    {
+        SQLite::Database raw(File, SQLite::OPEN_READWRITE);
+        raw.exec("INSERT INTO BLOOD (Bdate, Btime, Bsugar, Bcomm) VALUES ('2000-01-01', '00:00', '5', 'v0')");
+        states["v0"] = listed(raw);
+    }
+    std::atomic<bool> stop { false }, failed { false };
+    std::atomic<int> commits { 0 };
+    std::thread writer([&] {
+        try {
+            SQLite::Database w(File, SQLite::OPEN_READWRITE);
+            w.exec("PRAGMA synchronous=OFF");
+            // Waits for the walks' read locks a little at a time, as long as they last.
+            sqlite3_busy_handler(w.getHandle(), ShortWaits, nullptr);
+            SQLite::Statement move(w, "UPDATE BLOOD SET Bdate = ?, Btime = ? WHERE Bcomm = ?");
+            SQLite::Statement number(w, "UPDATE BLOOD SET Bcomm = ? WHERE Bdate = '2000-01-01'");
+            std::mt19937 rng(5);
+            for (int k = 1; !stop; ++k) {
+                const std::string v = "v" + std::to_string(k);
+                w.exec("BEGIN IMMEDIATE");
+                move.bind(1, Day(1 + int(rng() % 4)));
+                move.bind(2,
+                    QStringLiteral("%1:%2")
+                        .arg(int(rng() % 24), 2, 10, QLatin1Char('0'))
+                        .arg(int(rng() % 60), 2, 10, QLatin1Char('0'))
+                        .toStdString());
+                move.bind(3, "r" + std::to_string(3 * int(rng() % 100)));
+                move.exec();
+                move.reset();
+                number.bind(1, v);
+                number.exec();
+                number.reset();
+                const auto state = listed(w);
+                {
+                    std::lock_guard<std::mutex> lock(mutex);
+                    states[v] = state;
+                }
+                w.exec("COMMIT");
+                ++commits;
+            }
+        } catch (const SQLite::Exception& e) {
+            failed = true;
+            ADD_FAILURE() << "the writer: " << e.what();
+        }
+    });
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    // The walks wait for the writer's commits as briefly.
+    sqlite3_busy_handler(db->connection().getHandle(), ShortWaits, nullptr);
+    int outside = 0;
+    const int walks = 2000;
+    for (int n = 0; n < walks && !failed; ++n) {
+        const int kind = n % 4;
+        StepCursor::SetScanSwitch(kind == 2 ? 40 : 1, kind == 2 ? 0 : 16);
+        StepCursor::SetPartedScan(kind < 2 ? 1 : 0, kind < 2 ? 3 : 0);
+        std::vector<std::string> walked;
+        try {
+            dao::StepCursor c(*db, "BLOOD", "Readings");
+            c.SetFilter(dao::RowFilter::Holds("Bsugar", "-"));
+            if (kind == 1) {
+                for (c.MoveLast(); !c.BOF(); c.MovePrevious())
+                    walked.insert(walked.begin(), *c.GetValue("Bcomm"));
+            } else if (kind == 3) {
+                dao::ReadSpan page(*db);
+                for (c.Seek({ "2000-01-01", "00:00" }); !c.EOF_(); c.MoveNext())
+                    walked.push_back(*c.GetValue("Bcomm"));
+            } else {
+                for (c.MoveFirst(); !c.EOF_(); c.MoveNext())
+                    walked.push_back(*c.GetValue("Bcomm"));
+            }
+        } catch (const dao::Error& e) {
+            ADD_FAILURE() << e.what();
+            break;
+        }
+        std::lock_guard<std::mutex> lock(mutex);
+        const auto state = walked.empty() ? states.end() : states.find(walked.front());
+        if (state == states.end() || state->second != walked) ++outside;
+    }
+    StepCursor::SetScanSwitch(0, 0);
+    StepCursor::SetPartedScan(0, 0);
+    stop = true;
+    writer.join();
+    EXPECT_EQ(outside, 0) << "of " << walks << " walks, under " << commits << " commits";
+    EXPECT_GT(commits, walks / 10) << "the writer committed between the walks";
+}
+
+namespace {
+
+// `rows` readings, one in `every` holding a sugar.
+void WriteSparse(int rows, int every)
+{
+    std::filesystem::remove(File);
+    tellora::CreateReadingsDatabase(QString::fromStdString(File));
+    auto db = dao::DefaultWorkspace().OpenDatabase(File);
+    auto rs = db->OpenRecordset("BLOOD");
+    dao::Transaction writing(dao::DefaultWorkspace());
+    for (int i = 0; i < rows; ++i) {
+        tellora::Reading r = tellora::Reading::NothingTaken(Day(1 + i * 9 / rows),
+            QStringLiteral("%1:%2")
+                .arg(i / 60 % 24, 2, 10, QLatin1Char('0'))
+                .arg(i % 60, 2, 10, QLatin1Char('0'))
+                .toStdString());
+        r[tellora::Reading::Bcomm] = "r" + std::to_string(i);
+        if (i % every == 0) r[tellora::Reading::Bsugar] = "5";
+        rs->AddNew();
+        r.WriteTo(*rs);
+        rs->Update();
+    }
+    writing.Commit();
+}
+
+} // namespace
+
+// The weighing of a walk against a scan counts on parts only where they
+// can run: in the write-ahead mode, and inside a transaction of the
+// program's own, a scan runs whole on the cursor's connection, and a walk
+// that a scan in parts would beat stays on the index.
+TEST(StepCursor, AScanThatWillRunWholeIsWeighedWhole)
+{
+    testsupport::ProgramFolder folder;
+    // One reading in 160 holds a sugar: a page of 64 is cheaper on the index
+    // than by a whole scan, dearer than by one in eight parts.
+    WriteSparse(12000, 160);
+    enum class Case { Rollback, Wal, Transaction };
+    for (Case k : { Case::Rollback, Case::Wal, Case::Transaction }) {
+        SCOPED_TRACE(int(k));
+        auto db = dao::DefaultWorkspace().OpenDatabase(File);
+        std::unique_ptr<SQLite::Database> other;
+        std::optional<dao::Transaction> pending;
+        if (k == Case::Wal) {
+            other = std::make_unique<SQLite::Database>(File, SQLite::OPEN_READWRITE);
+            other->exec("PRAGMA journal_mode=WAL");
+        }
+        if (k == Case::Transaction) pending.emplace(dao::DefaultWorkspace());
+        StepCursor::SetPartedScan(1, 8);
+        int scans = 0;
+        {
+            dao::StepCursor c(*db, "BLOOD", "Readings");
+            c.SetFilter(dao::RowFilter::Holds("Bsugar", "-"));
+            c.ExpectRows(64);
+            c.MoveFirst();
+            for (int n = 1; n < 64 && !c.EOF_(); ++n)
+                c.MoveNext();
+            scans = c.Scans();
+        }
+        StepCursor::SetPartedScan(0, 0);
+        EXPECT_EQ(scans > 0, k == Case::Rollback);
+        pending.reset();
+        db->Close();
+        if (other) other->exec("PRAGMA journal_mode=DELETE");
+    }
 }

@@ -209,15 +209,16 @@ void ChartWindow::Form_Load()
         Unload();
         return;
     }
-    bool drawn = false;
+    bool drawn = false, replaced = false;
     try {
         if (auto readings = OpenAtShown()) {
             Fill(*readings->rs, Handler::Load);
             readings->Close();
             drawn = true;
         }
-    } catch (const dao::Error&) {
+    } catch (const dao::Error& e) {
         // The database is released as the block unwinds; the chart is emptied below.
+        replaced = e.Number() == dao::errFileReplaced;
     }
     if (!drawn) {
         // The current reading cannot be read (gone, or the database will not
@@ -227,6 +228,7 @@ void ChartWindow::Form_Load()
         Btime.SetText(QString());
         LineCount.SetText("0");
         forms::Beep();
+        if (replaced) forms::MsgBox(FileReplacedText(), forms::Buttons::OK, forms::Icon::Exclamation);
     }
     SetLocks(false);
     CentreOnScreen();
@@ -358,10 +360,12 @@ void ChartWindow::NextGroup_Click()
         }
         Fill(rs, Handler::Next);
         readings->Close();
-    } catch (const dao::Error&) {
+    } catch (const dao::Error& e) {
         // A failed read keeps the group that was on screen.
         Restore(*this, before);
         forms::Beep();
+        if (e.Number() == dao::errFileReplaced)
+            forms::MsgBox(FileReplacedText(), forms::Buttons::OK, forms::Icon::Exclamation);
     }
 }
 
@@ -427,9 +431,11 @@ void ChartWindow::Previous_Click()
         // (a skipping walk may stand past the last, and Fill sees to that).
         Fill(rs, Handler::Previous, &path);
         readings->Close();
-    } catch (const dao::Error&) {
+    } catch (const dao::Error& e) {
         Restore(*this, before);
         forms::Beep();
+        if (e.Number() == dao::errFileReplaced)
+            forms::MsgBox(FileReplacedText(), forms::Buttons::OK, forms::Icon::Exclamation);
     }
 }
 

@@ -53,6 +53,8 @@ enum ErrorCode : int {
                      // engine waits
     errDiskFull = 3026, // the engine's "Not enough space on disk"
     errInvalidBookmark = 3159, // the engine's "Not a valid bookmark": a row that is gone
+    errFileReplaced = 3018, // ours, beside the repair failure: the open file no longer bears its name (another file
+                            // renamed over it, or it was moved or removed), so nothing more is read from it
 };
 
 // The engine's and the printer's failures are one type (platform/error.h).
@@ -259,7 +261,13 @@ public:
 private:
     friend class Workspace;
     friend class Recordset;
+    friend class ReadSpan;
+    friend class StepCursor;
     Database(Workspace& ws, std::string name, std::unique_ptr<SQLite::Database> conn);
+
+    // Whether the name still names the very file the connection opened: SQLite's own test (the inode) and the
+    // device and inode the name named at the opening.
+    bool bearsItsName() const;
 
     void beginSavepoint(int depth);
     void endSavepoint(int depth, bool commit);
@@ -269,6 +277,9 @@ private:
     std::unique_ptr<SQLite::Database> conn_;
     std::vector<Recordset*> recordsets_;
     int txDepth_ = 0;
+    // What the name named once the connection had opened it.
+    unsigned long long device_ = 0, inode_ = 0;
+    bool identified_ = false;
 };
 
 class Workspace {

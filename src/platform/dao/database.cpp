@@ -6,6 +6,8 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -27,6 +29,30 @@ Database::Database(Workspace& ws, std::string name, std::unique_ptr<SQLite::Data
     , name_(std::move(name))
     , conn_(std::move(conn))
 {
+    // Just opened by the name: what it names now is the file SQLite opened, as SQLite's own test confirms.
+    struct stat st { };
+    int moved = 1;
+    const char* file = conn_ ? sqlite3_db_filename(conn_->getHandle(), "main") : nullptr;
+    if (file && *file && ::stat(file, &st) == 0
+        && sqlite3_file_control(conn_->getHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK
+        && moved == 0) {
+        device_ = static_cast<unsigned long long>(st.st_dev);
+        inode_ = static_cast<unsigned long long>(st.st_ino);
+        identified_ = true;
+    }
+}
+
+bool Database::bearsItsName() const
+{
+    if (!conn_ || !identified_) return false;
+    int moved = 1;
+    if (sqlite3_file_control(conn_->getHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved != 0)
+        return false;
+    // SQLite compares the inode alone; on another device the same number names another file.
+    const char* file = sqlite3_db_filename(conn_->getHandle(), "main");
+    struct stat st { };
+    return file && ::stat(file, &st) == 0 && static_cast<unsigned long long>(st.st_dev) == device_
+        && static_cast<unsigned long long>(st.st_ino) == inode_;
 }
 
 Database::~Database()

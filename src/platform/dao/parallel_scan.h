@@ -21,12 +21,21 @@ struct ScanBinding {
     Value text;
 };
 
-// What the caller's connection sees of the file, read under the read lock it
-// holds across the scan: a thread that sees anything else is not reading the
-// same file or the same moment of it. The first three come from the view
-// query, the change counter from the file's header as the connection reads
-// it, device and inode from what the file's name names while the
-// connection's own file still bears it.
+// What the caller's connection sees of the file, read under the read
+// transaction it holds from before the view is read until the parts' rows
+// are picked. What proves that a part reads the caller's moment is that
+// lock: in rollback mode no other program can commit while the caller holds
+// it, so every connection that gets a read lock meanwhile reads the same
+// committed file. The caller (the cursor) checks for that mode under the
+// lock: in write-ahead mode the lock keeps no commit out and the scan runs
+// on the caller's connection. A view alike proves nothing of the moment:
+// the change counter, for one, does not change at all while a writer holds
+// the file in exclusive locking mode. It only shows that a part opened the
+// very file (device and inode while the caller's file still bears the name)
+// and found it as large. The first three come from the view query, the
+// change counter from the file's header as the connection reads it, device
+// and inode from what the file's name names while the connection's own file
+// still bears it.
 struct FileView {
     long long firstRowid = 0, lastRowid = 0, pages = 0, changeCounter = 0;
     unsigned long long device = 0, inode = 0;

@@ -57,7 +57,8 @@ long long testPartRows = 0;
 int testWays = 0;
 std::function<void()> testBeforeParts;
 
-std::function<void()> testLetGo;
+std::function<void()> testTurn;
+std::function<void()> testBeforeRead;
 
 int DefaultWays()
 {
@@ -75,11 +76,92 @@ void StepCursor::SetPartedScan(long long fromRows, int ways, std::function<void(
     testBeforeParts = std::move(beforeParts);
 }
 
-void StepCursor::SetScanSwitch(long long engineSteps, int batch, std::function<void()> onLetGo)
+void StepCursor::SetScanSwitch(long long engineSteps, int batch, std::function<void()> onTurn)
 {
     testSwitchSteps = engineSteps > 0 ? engineSteps : 0;
     testBatch = batch > 0 ? batch : 0;
-    testLetGo = std::move(onLetGo);
+    testTurn = std::move(onTurn);
+}
+
+void ReadSpan::SetBeforeRead(std::function<void()> beforeRead)
+{
+    testBeforeRead = std::move(beforeRead);
+}
+
+ReadSpan::ReadSpan(Database& db)
+    : ReadSpan(db, nullptr)
+{
+}
+
+ReadSpan::ReadSpan(Database& db, SQLite::Statement* holder)
+{
+    const auto replaced = [&] {
+        return dao::Error(errFileReplaced,
+            "The file '" + db.Name()
+                + "' is no longer under its name: another program has put another file in its place, moved or "
+                  "removed it.",
+            db.Name());
+    };
+    detail::Guarded(db.Name(), [&] {
+        auto& c = db.connection();
+        sqlite3* handle = c.getHandle();
+        // A read that starts now takes the journal under the name for this
+        // file's own, and plays it back when no one holds that file.
+        const bool starts = sqlite3_txn_state(handle, "main") == SQLITE_TXN_NONE;
+        if (starts) {
+            if (testBeforeRead) testBeforeRead();
+            if (!db.bearsItsName()) throw replaced();
+        }
+        if (!holder) {
+            own_ = std::make_unique<SQLite::Statement>(c, "PRAGMA schema_version");
+            holder = own_.get();
+        }
+        // A statement that has returned its row and is not reset keeps the
+        // read transaction open, whatever else steps or is reset meanwhile.
+        const int rc = holder->tryExecuteStep();
+        if (rc != SQLITE_ROW) {
+            holder->tryReset();
+            throw SQLite::Exception(handle, rc);
+        }
+        // Renamed over while the read began: what was read is let go unused.
+        if (starts && !db.bearsItsName()) {
+            holder->tryReset();
+            throw replaced();
+        }
+        holder_ = holder;
+        return 0;
+    });
+}
+
+ReadSpan::~ReadSpan()
+{
+    if (holder_) holder_->tryReset();
+}
+
+class StepCursor::Move {
+public:
+    explicit Move(StepCursor& cursor)
+        : cursor_(cursor)
+    {
+        if (cursor_.moves_ == 0) span_ = cursor_.openSpan();
+        ++cursor_.moves_;
+    }
+    ~Move() { --cursor_.moves_; }
+    Move(const Move&) = delete;
+    Move& operator=(const Move&) = delete;
+
+private:
+    StepCursor& cursor_;
+    std::unique_ptr<ReadSpan> span_;
+};
+
+std::unique_ptr<ReadSpan> StepCursor::openSpan()
+{
+    detail::Guarded(file_, [&] {
+        if (!spanHolder_) spanHolder_ = std::make_unique<SQLite::Statement>(db_->connection(), "PRAGMA schema_version");
+        return 0;
+    });
+    return std::unique_ptr<ReadSpan>(new ReadSpan(*db_, spanHolder_.get()));
 }
 
 RowFilter RowFilter::Holds(const std::string& field, const std::string& mark)
@@ -157,7 +239,11 @@ StepCursor::StepCursor(dao::Database& db, const std::string& table, const std::s
         prepareWalks("");
         seek_.set(select_ + " WHERE " + equal + " ORDER BY " + ascending_);
         byRowid_.set(select_ + " WHERE rowid = ?");
-        // On the first row, as a recordset is once its index is chosen.
+        return 0;
+    });
+    Move move(*this);
+    // On the first row, as a recordset is once its index is chosen.
+    detail::Guarded(file_, [&] {
         start(prepared(forwardAll_), Way::Forward, false);
         return 0;
     });
@@ -247,6 +333,7 @@ bool StepCursor::NullKeyed(const std::vector<std::string>& keys)
 {
     if (keys.size() != keyFields_.size())
         throw dao::Error(dao::errInvalidArgument, "The test takes one value for each field of the index.");
+    Move move(*this);
     return detail::Guarded(file_, [&] {
         for (std::size_t i = 0; i < keys.size(); ++i) {
             std::string where;
@@ -305,7 +392,6 @@ void StepCursor::stop()
         running_->tryReset();
         running_->clearBindings();
     }
-    releaseHold();
     running_ = nullptr;
     way_ = Way::None;
     runWatched_ = false;
@@ -381,6 +467,7 @@ void StepCursor::start(SQLite::Statement& st, Way way, bool fromHere)
     runKeyed_ = fromHere;
     runRows_ = 0;
     runProgress_ = 0;
+    partsWeighed_ = -1;
     // The walk past a Null key is never watched: a scan bounded by that key
     // would find nothing.
     runWatched_ = filtered_
@@ -396,10 +483,34 @@ long long StepCursor::tableRows()
     return tableRows_;
 }
 
-double StepCursor::scanShare()
+bool StepCursor::partsCanRun()
 {
     const int ways = testWays ? testWays : DefaultWays();
-    if (ways < 2 || tableRows() < (testWays ? testPartRows : PartedScanRows)) return 1;
+    if (ways < 2 || sqlite3_threadsafe() == 0 || tableRows() < (testWays ? testPartRows : PartedScanRows)) return false;
+    sqlite3* handle = db_->connection().getHandle();
+    // Changes of this connection not yet committed are seen by it alone.
+    if (!sqlite3_get_autocommit(handle)) return false;
+    const char* file = sqlite3_db_filename(handle, "main");
+    if (!file || !*file) return false;
+    // Under the move's read transaction the mode cannot change: leaving or
+    // entering the write-ahead mode needs the file to itself.
+    SQLite::Statement& mode = prepared(journalMode_);
+    const bool wal = mode.executeStep() && detail::SameName(mode.getColumn(0).getString(), "wal");
+    mode.tryReset();
+    return !wal;
+}
+
+int StepCursor::firstScanLimit() const
+{
+    const int limit = int(std::max<long long>(FewestScanRows, 2 * (expected_ - runRows_)));
+    return testBatch ? std::min(limit, testBatch) : limit;
+}
+
+double StepCursor::scanShare(int limit) const
+{
+    // A scan that runs whole costs the whole scan.
+    if (partsWeighed_ != 1 || limit > PartedBatchRows) return 1;
+    const int ways = testWays ? testWays : DefaultWays();
     // The parts share the machine's memory and caches, each opens the file
     // anew and their rows are picked again here: a little slower each, and
     // together never below a quarter of the scan on one connection (Previous
@@ -411,7 +522,8 @@ bool StepCursor::fewRowsAhead()
 {
     // From an end the whole table is ahead.
     if (!runKeyed_ && runRows_ == 0) return false;
-    const auto few = static_cast<long long>(double(tableRows()) * WalkedRowsPerScannedRow * scanShare());
+    const auto few
+        = static_cast<long long>(double(tableRows()) * WalkedRowsPerScannedRow * scanShare(firstScanLimit()));
     SQLite::Statement count(db_->connection(),
         "SELECT count(*) FROM (SELECT 1 FROM " + QuoteId(table_) + " WHERE (" + tuple_ + ") "
             + (way_ == Way::Forward ? "> (" : "< (") + marks_ + ") ORDER BY "
@@ -442,8 +554,9 @@ int StepCursor::onProgress(void* cursor)
         // far, against one scan of the whole table.
         const long long wanted = std::max<long long>(1, self->expected_ - self->runRows_);
         const long long ahead = self->runProgress_ / (self->runRows_ + 1) * wanted;
-        scan = double(ahead)
-            > double(self->tableRows()) * StepsPerWalkedRow * WalkedRowsPerScannedRow * self->scanShare();
+        // Both weighed before the step: nothing here runs SQL on the connection whose step is running.
+        scan = double(ahead) > double(self->tableRows_) * StepsPerWalkedRow * WalkedRowsPerScannedRow
+                * self->scanShare(self->firstScanLimit());
     }
     self->interrupted_ = scan;
     return scan ? 1 : 0;
@@ -475,33 +588,24 @@ std::optional<std::vector<long long>> StepCursor::scanInParts(
     const char* file = sqlite3_db_filename(handle, "main");
     if (!file || !*file) return std::nullopt;
     auto& c = db_->connection();
-    if (!hold_) {
+    if (!view_) {
         const std::string t = QuoteId(table_);
         viewSql_ = "SELECT (SELECT min(rowid) FROM " + t + "), (SELECT max(rowid) FROM " + t
             + "), (SELECT page_count FROM pragma_page_count())";
-        hold_ = std::make_unique<SQLite::Statement>(c, viewSql_);
+        view_ = std::make_unique<SQLite::Statement>(c, viewSql_);
     }
-    // The read lock this statement takes stays until the rows are picked:
-    // meanwhile no other program can commit, so every part reads the file as
-    // this connection does.
-    if (hold_->tryExecuteStep() != SQLITE_ROW) {
-        hold_->tryReset();
-        return std::nullopt;
-    }
-    holding_ = true;
-    // Every way out but the parts' rows lets go of the lock, a failure too.
-    struct Letting {
-        StepCursor* cursor;
-        bool keep = false;
-        ~Letting()
-        {
-            if (!keep) cursor->releaseHold();
-        }
-    } letting { this };
+    // Read under the move's read transaction, which stays until the parts'
+    // rows are picked: in rollback mode no other program can commit
+    // meanwhile, so every part that finds this view reads this moment.
     detail::FileView view;
-    view.firstRowid = hold_->getColumn(0).getInt64();
-    view.lastRowid = hold_->getColumn(1).getInt64();
-    view.pages = hold_->getColumn(2).getInt64();
+    const bool seen = view_->tryExecuteStep() == SQLITE_ROW;
+    if (seen) {
+        view.firstRowid = view_->getColumn(0).getInt64();
+        view.lastRowid = view_->getColumn(1).getInt64();
+        view.pages = view_->getColumn(2).getInt64();
+    }
+    view_->tryReset();
+    if (!seen) return std::nullopt;
     const unsigned long long span
         = static_cast<unsigned long long>(view.lastRowid) - static_cast<unsigned long long>(view.firstRowid);
     if (view.lastRowid < view.firstRowid
@@ -509,48 +613,35 @@ std::optional<std::vector<long long>> StepCursor::scanInParts(
         return std::nullopt;
     if (testBeforeParts) testBeforeParts();
     {
-        // Asked under the lock, at every scan: another program may have
-        // switched the file to the write-ahead mode since the last one, where
-        // a read lock keeps no commit out and another connection may read a
-        // later moment.
-        SQLite::Statement mode(c, "PRAGMA journal_mode");
-        if (!mode.executeStep() || detail::SameName(mode.getColumn(0).getString(), "wal")) return std::nullopt;
+        // In the write-ahead mode a read lock keeps no commit out, and a part
+        // would read a later moment than this connection holds.
+        SQLite::Statement& mode = prepared(journalMode_);
+        const bool wal = !mode.executeStep() || detail::SameName(mode.getColumn(0).getString(), "wal");
+        mode.tryReset();
+        if (wal) return std::nullopt;
     }
     // The parts open the file by name: only while the name names this
-    // connection's very file can they read what it reads.
-    if (!detail::ReadFileIdentity(handle, view)) return std::nullopt;
+    // connection's very file, as it did when the file was opened, can they
+    // read what it reads.
+    if (!db_->bearsItsName() || !detail::ReadFileIdentity(handle, view)) return std::nullopt;
     auto rowids = detail::ScanInParallel(file, partSql_[way], viewSql_, bindings, view, ways, limit);
     // Each part found this file under the name while it read; the name still
     // names it now.
     if (!rowids || !detail::StillNamesItsFile(handle)) return std::nullopt;
-    letting.keep = true;
     return rowids;
-}
-
-void StepCursor::releaseHold()
-{
-    if (holding_) hold_->tryReset();
-    holding_ = false;
 }
 
 void StepCursor::startScan(int limit)
 {
     if (testBatch) limit = std::min(limit, testBatch);
     const int way = way_ == Way::Forward ? 0 : 1;
+    // The move's read transaction outlives the statement: the next batch
+    // reads the same moment.
     running_->tryReset();
     running_->clearBindings();
-    if (testLetGo) testLetGo();
+    if (testTurn) testTurn();
     const auto bindings = scanBindings();
     SQLite::Statement* st = nullptr;
-    // The parts' rows come with the read lock held: a failure to pick them
-    // must let go of it, not leave it to the next move.
-    struct Letting {
-        StepCursor* cursor;
-        ~Letting()
-        {
-            if (std::uncaught_exceptions()) cursor->releaseHold();
-        }
-    } letting { this };
     if (auto rowids = scanInParts(way, bindings, limit)) {
         // Picked again with the whole test on this connection: the parts'
         // first rows hold the first rows of the table.
@@ -591,6 +682,11 @@ bool StepCursor::step()
                 // SQLite reports its progress, so a walk that passes row after
                 // row without finding one can go over to a scan midway.
                 sqlite3* handle = db_->connection().getHandle();
+                if (partsWeighed_ < 0) {
+                    // Weighed here, before the step: the progress report runs no SQL.
+                    tableRows();
+                    partsWeighed_ = partsCanRun() ? 1 : 0;
+                }
                 interrupted_ = false;
                 const int every
                     = testSwitchSteps ? int(std::min<long long>(testSwitchSteps, StepsPerReport)) : StepsPerReport;
@@ -600,8 +696,6 @@ bool StepCursor::step()
             } else {
                 rc = running_->tryExecuteStep();
             }
-            // The picked rows are read: other programs may commit again.
-            releaseHold();
             if (rc == SQLITE_ROW) break;
             if (rc == SQLITE_DONE) {
                 // A full batch may have more rows after it.
@@ -624,11 +718,11 @@ bool StepCursor::step()
                         start(prepared(way_ == Way::Forward ? forwardFrom_ : backFrom_), way_, true);
                     else
                         running_->tryReset();
-                    if (testLetGo) testLetGo();
+                    if (testTurn) testTurn();
                     runWatched_ = false;
                     continue;
                 }
-                startScan(int(std::max<long long>(FewestScanRows, 2 * (expected_ - runRows_))));
+                startScan(firstScanLimit());
                 continue;
             }
             throw SQLite::Exception(db_->connection().getHandle(), rc);
@@ -661,6 +755,7 @@ void StepCursor::Seek(const std::vector<std::string>& keys)
 {
     if (keys.size() != keyFields_.size())
         throw dao::Error(dao::errInvalidArgument, "Seek takes one value for each field of the index.");
+    Move move(*this);
     detail::Guarded(file_, [&] {
         stop();
         for (std::size_t i = 0; i < keys.size(); ++i)
@@ -681,6 +776,7 @@ void StepCursor::SeekAtLeast(const std::vector<std::string>& keys)
 {
     if (keys.empty() || keys.size() > keyFields_.size())
         throw dao::Error(dao::errInvalidArgument, "Seek takes one value for each of the first fields of the index.");
+    Move move(*this);
     detail::Guarded(file_, [&] {
         stop();
         atLeast_.resize(keyFields_.size());
@@ -711,6 +807,7 @@ void StepCursor::SeekAtLeast(const std::vector<std::string>& keys)
 
 void StepCursor::MoveFirst()
 {
+    Move move(*this);
     detail::Guarded(file_, [&] {
         start(prepared(forwardAll_), Way::Forward, false);
         return 0;
@@ -720,6 +817,7 @@ void StepCursor::MoveFirst()
 
 void StepCursor::MoveLast()
 {
+    Move move(*this);
     detail::Guarded(file_, [&] {
         start(prepared(backAll_), Way::Back, false);
         return 0;
@@ -730,6 +828,7 @@ void StepCursor::MoveLast()
 void StepCursor::MoveNext()
 {
     if (EOF_()) throw noCurrent();
+    Move move(*this);
     const bool fromStart = state_ == State::Bof;
     if (fromStart || way_ != Way::Forward) {
         detail::Guarded(file_, [&] {
@@ -747,6 +846,7 @@ void StepCursor::MoveNext()
 void StepCursor::MovePrevious()
 {
     if (BOF()) throw noCurrent();
+    Move move(*this);
     const bool fromEnd = state_ == State::Eof;
     if (fromEnd || way_ != Way::Back) {
         detail::Guarded(file_, [&] {
@@ -768,6 +868,7 @@ long long StepCursor::Bookmark() const
 
 void StepCursor::SetBookmark(long long bookmark)
 {
+    Move move(*this);
     detail::Guarded(file_, [&] {
         stop();
         prepared(byRowid_).bind(1, static_cast<int64_t>(bookmark));

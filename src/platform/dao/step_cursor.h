@@ -6,6 +6,17 @@
 // a step; a page that skips most rows walks thousands of
 // rows. This cursor keeps one statement stepping while it goes the same
 // way, and re-keys it from the current row only when it turns or jumps.
+//
+// One moment of the file: each move (and the opening, which lands on the
+// first row) reads under one read transaction of the connection, owned by a
+// ReadSpan that lives from the move's first row to its last, through every
+// batch of a scan, its parts and every turn. Another program may commit
+// only where no span is under way and the cursor's statement has ended: a
+// walk that goes on keeps its statement, and with it the file's read lock,
+// from one move to the next until it reaches an end of the table, turns
+// away from it in another move, Seek or SetBookmark stop it, or the cursor
+// ends. So a commit lands between two moves, never inside one; a page read
+// in many moves takes a ReadSpan of its own around them all.
 #include "platform/dao/dao.h"
 
 #include <functional>
@@ -50,6 +61,36 @@ private:
     std::vector<RowFilter> parts_;
 };
 
+// Holds one read transaction on a database's connection while it lives:
+// every read through that connection (cursors and recordsets alike) sees the
+// file as committed when the span began. In rollback mode another
+// program's commit waits for the span to end (as long as the engine's busy
+// timeout); in write-ahead mode it goes ahead but is not seen. Spans nest; an
+// inner one adds nothing but its own hold.
+// A span that starts a read first makes sure the name still names the file
+// the connection opened (SQLite's test of the inode, and the device and
+// inode the name named when it was opened): else it throws errFileReplaced
+// and reads nothing, so the old file is never read on and the journal of
+// the file now under the name is never taken for its own.
+class ReadSpan {
+public:
+    explicit ReadSpan(Database& db);
+    ~ReadSpan();
+    ReadSpan(const ReadSpan&) = delete;
+    ReadSpan& operator=(const ReadSpan&) = delete;
+
+    // For tests: `beforeRead` runs each time a span is about to start a read
+    // of the file, before the name is tested; empty restores nothing to run.
+    static void SetBeforeRead(std::function<void()> beforeRead);
+
+private:
+    friend class StepCursor;
+    // The span held by `holder`, a statement of the connection kept by the caller.
+    ReadSpan(Database& db, SQLite::Statement* holder);
+    std::unique_ptr<SQLite::Statement> own_;
+    SQLite::Statement* holder_ = nullptr;
+};
+
 class StepCursor {
 public:
     // Over `table` of an open database, in the order of `index`; throws
@@ -92,11 +133,12 @@ public:
 
     // For tests: switch a filtered walk to the scan after `engineSteps` of
     // SQLite's virtual machine, and let each scan return at most `batch`
-    // rows; 0 and 0 restore the adaptive switch. `onLetGo` runs each time a
-    // walk has let go of the file midway, before it goes on (between two
-    // batches, or where it turns into a scan or starts again), so another
-    // program can commit there.
-    static void SetScanSwitch(long long engineSteps, int batch, std::function<void()> onLetGo = {});
+    // rows; 0 and 0 restore the adaptive switch. `onTurn` runs each time a
+    // walk has ended one statement midway and is about to go on with the
+    // next (between two batches, or where it turns into a scan or starts
+    // again), the move's read transaction still held, so another program can
+    // try to commit there.
+    static void SetScanSwitch(long long engineSteps, int batch, std::function<void()> onTurn = {});
     // How many scans this cursor's walks went over to.
     int Scans() const { return scans_; }
     // For tests: run the scans of a table spanning at least `fromRows` rowids
@@ -135,6 +177,12 @@ public:
 private:
     enum class State { Bof, Row, Eof };
     enum class Way { None, Forward, Back };
+    // A public move's read transaction: the outermost one of a move takes a
+    // ReadSpan on the cursor's own holding statement.
+    class Move;
+    std::unique_ptr<ReadSpan> openSpan();
+    int moves_ = 0;
+    std::unique_ptr<SQLite::Statement> spanHolder_;
 
     // Steps the running statement; false (and the statement ended) at its end.
     bool step();
@@ -143,11 +191,17 @@ private:
     // The scan's parameters but its limit, from where the walk stands.
     std::vector<detail::ScanBinding> scanBindings() const;
     // The rowids the scan's parts found, each part on a thread of its own,
-    // with this connection's read lock held (release it with releaseHold);
-    // nothing when the scan should run here whole.
+    // reading the moment the move's read transaction holds; nothing when the
+    // scan should run here whole.
     std::optional<std::vector<long long>> scanInParts(
         int way, const std::vector<detail::ScanBinding>& bindings, int limit);
-    void releaseHold();
+    // Whether a scan of this moment could run in parts at all: the file in
+    // rollback mode, no transaction of this connection open, a table large
+    // enough, processors to run them. Asked before the watched step, never
+    // from inside SQLite's progress report, which must run no SQL.
+    bool partsCanRun();
+    // The limit of the first batch of a scan that finishes the running walk.
+    int firstScanLimit() const;
     static int onProgress(void* cursor);
     // Whether the rest of the running walk's range holds fewer rows than a
     // walk could pass in the time of a scan.
@@ -155,8 +209,9 @@ private:
     // Rows of the table, as its largest rowid tells (no count over the table).
     long long tableRows();
     // What a scan of the whole table costs against one on this thread alone:
-    // less where it runs in parts side by side.
-    double scanShare();
+    // less where it will run in parts side by side (the weighing of the
+    // running walk, made before its watched step), whole otherwise.
+    double scanShare(int limit) const;
     // The walk `way` from the current row when its key holds Null.
     SQLite::Statement& pastNullKey(Way way);
     // Starts `st` going `way`, bound to the current row's position when `fromHere`.
@@ -190,9 +245,11 @@ private:
     // The same in parts: a part's query, and the query that picks from what
     // the parts found (its rowids go between head and tail), by way.
     std::string partSql_[2], pickHead_[2], pickTail_[2], viewSql_;
-    std::unique_ptr<SQLite::Statement> pick_, hold_, pastNull_;
-    bool holding_ = false;
+    std::unique_ptr<SQLite::Statement> pick_, view_, pastNull_;
+    Lazy journalMode_ { "PRAGMA journal_mode", {} };
     int partedScans_ = 0;
+    // The running walk's weighing, made before its first watched step: -1 not yet, else whether parts could run.
+    int partsWeighed_ = -1;
     // The walk under way: where it was started from, what it returned, and
     // whether it has gone over to a scan.
     bool runKeyed_ = false, runWatched_ = false, scanning_ = false, interrupted_ = false;

@@ -15,7 +15,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <system_error>
 #include <thread>
@@ -98,10 +97,20 @@ void SetCreationHook(std::function<void(const char* step)> hook)
 
 bool detail::hasSqliteHeader(const std::string& name)
 {
-    std::ifstream in(name, std::ios::binary);
+    // Read through SQLite's own descriptor of the file: closing one of our
+    // own would drop every lock this process holds on it (a walk's read lock
+    // among them), where SQLite keeps its descriptor until those locks go.
+    // The open reads nothing, so it takes no lock and plays back no journal.
+    sqlite3* raw = nullptr;
+    const int opened = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> c(raw, sqlite3_close_v2);
+    if (opened != SQLITE_OK) return false;
+    sqlite3_file* f = nullptr;
+    if (sqlite3_file_control(raw, "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f || !f->pMethods)
+        return false;
     char head[16] = {};
-    in.read(head, sizeof head);
-    return in.gcount() == 16 && std::string(head, 16) == std::string("SQLite format 3\0", 16);
+    return f->pMethods->xRead(f, head, sizeof head, 0) == SQLITE_OK
+        && std::memcmp(head, "SQLite format 3\0", sizeof head) == 0;
 }
 
 namespace {
