@@ -64,7 +64,7 @@ void ListingWindow::SkipUnlisted(dao::StepCursor& rs) const
 template<class Work> bool ListingWindow::WithReadings(Work&& work)
 {
     try {
-        ReadingsCursor readings = OpenReadingsCursor();
+        ReadingsCursor readings = OpenReadingsPage();
         work(*readings.rs);
         readings.Close();
         return true;

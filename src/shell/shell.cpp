@@ -147,6 +147,15 @@ ReadingsCursor OpenReadingsCursor()
 {
     ReadingsCursor c;
     c.db = OpenOpenDatabase();
+    c.rs = std::make_unique<dao::StepCursor>(*c.db, ReadingsTableName, ReadingsIndexName);
+    return c;
+}
+
+ReadingsCursor OpenReadingsPage()
+{
+    ReadingsCursor c;
+    c.db = OpenOpenDatabase();
+    // Before the cursor lands on its first row.
     c.span = std::make_unique<dao::ReadSpan>(*c.db);
     c.rs = std::make_unique<dao::StepCursor>(*c.db, ReadingsTableName, ReadingsIndexName);
     return c;

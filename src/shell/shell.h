@@ -93,10 +93,8 @@ bool SeekReading(dao::Recordset& rs, const QString& date, const QString& time);
 bool SeekShownReading(dao::Recordset& rs);
 bool SeekShownReading(dao::StepCursor& cursor);
 // The open database with a stepping cursor over BLOOD in the order of index
-// Readings, for the walks that read many readings. Everything read through
-// it, from the cursor's first row to its close, is one moment of the file
-// (one read span): a page is never read half before and half after another
-// program's commit. The cursor ends before the database closes.
+// Readings, for the walks that read many readings. The cursor ends before
+// the database closes.
 struct ReadingsCursor {
     std::unique_ptr<dao::Database> db;
     std::unique_ptr<dao::ReadSpan> span;
@@ -110,6 +108,11 @@ struct ReadingsCursor {
 };
 // Throws dao::Error when the database or its table will not open.
 ReadingsCursor OpenReadingsCursor();
+// The same for a page a window shows: everything read through it, from the
+// cursor's first row to Close, is one moment of the file (one read span), so
+// a page is never read half before and half after another program's commit.
+// Nothing waits on the person while it is open: the file stays locked.
+ReadingsCursor OpenReadingsPage();
 // What a window says when a read stopped because another program put another
 // file in place of the open database (dao::errFileReplaced).
 QString FileReplacedText();

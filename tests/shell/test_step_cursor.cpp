@@ -841,8 +841,8 @@ TEST(StepCursor, AWalkListsOneCommittedStateWhateverAnotherProgramDoesMeanwhile)
     }
 }
 
-// A scan whose parts' rows cannot be picked fails the move, and lets go of
-// the read lock it took for the parts: another program can commit at once.
+// A scan whose parts' rows cannot be picked fails the move, and the move
+// lets go of its read lock: another program can commit at once.
 TEST(StepCursor, AFailedPickLetsGoOfTheReadLock)
 {
     testsupport::ProgramFolder folder;

@@ -90,7 +90,7 @@ void Restore(ChartWindow& w, const Snapshot& s)
 // nothing when no reading holds that key.
 std::optional<ReadingsCursor> OpenAt(const QString& date, const QString& time)
 {
-    ReadingsCursor r = OpenReadingsCursor();
+    ReadingsCursor r = OpenReadingsPage();
     r.rs->Seek({ date.toStdString(), time.toStdString() });
     if (r.rs->NoMatch()) return std::nullopt;
     return r;
@@ -113,7 +113,7 @@ bool SameTest(const FieldTest& a, const FieldTest& b)
 // the current-reading window shows; nothing when it is no longer stored.
 std::optional<ReadingsCursor> OpenAtShown()
 {
-    ReadingsCursor r = OpenReadingsCursor();
+    ReadingsCursor r = OpenReadingsPage();
     if (!SeekShownReading(*r.rs)) return std::nullopt;
     return r;
 }
