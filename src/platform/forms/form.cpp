@@ -143,7 +143,18 @@ QWidget* workingWindow()
 
 void Form::followFocus(QWidget* now)
 {
-    if (auto* form = now ? qobject_cast<Form*>(now->window()) : nullptr) form->lastFocus_ = now;
+    auto* form = now ? qobject_cast<Form*>(now->window()) : nullptr;
+    if (!form) return;
+    // A window hidden meanwhile can still receive the activation the desktop
+    // meant for it before (after a menu opened from it closed); the focus
+    // then moves on past its control, which shows as hidden. That move is
+    // not the user's: the control is given back when the window is active
+    // again on screen.
+    if (!form->isVisible()) {
+        form->focusMovedHidden_ = true;
+        return;
+    }
+    form->lastFocus_ = now;
 }
 
 QString installedFamily(const QString& family)
@@ -428,9 +439,10 @@ void Form::changeEvent(QEvent* event)
             // Disabling the window while another was open took its focus
             // away: the control the user left gets it back.
             QWidget* last = lastFocus_;
-            if (!focusWidget() && last && last->window() == this && last->isVisible() && last->isEnabled()
-                && last->focusPolicy() != Qt::NoFocus)
+            if ((!focusWidget() || (focusMovedHidden_ && isVisible())) && last && last->window() == this
+                && last->isVisible() && last->isEnabled() && last->focusPolicy() != Qt::NoFocus)
                 last->setFocus(Qt::ActiveWindowFocusReason);
+            if (isVisible()) focusMovedHidden_ = false;
         } else if (wasActive_ && IsLoaded()) {
             wasActive_ = false;
             Form_LostFocus();

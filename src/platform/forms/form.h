@@ -138,6 +138,8 @@ private:
     // The control that last held the focus in this window, given it back
     // when the window is active again after its focus was taken away.
     QPointer<QWidget> lastFocus_;
+    // The focus moved while the window was hidden.
+    bool focusMovedHidden_ = false;
     static void followFocus(QWidget* now);
     // The main window, activated by the desktop, gives the activation to the
     // window the user works in.

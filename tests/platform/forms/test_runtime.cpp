@@ -441,6 +441,26 @@ TEST_F(HeldWindows, TheMainWindowActivatedByTheDesktopAfterAWindowWentAwayPasses
     }
 }
 
+// A window hidden while the desktop was giving it back the activation (a menu
+// opened from it had just closed) takes that activation late, hidden; the
+// focus then moves past its hidden control. Shown again, it gives the focus
+// to the control the user left, not the next one.
+TEST_F(HeldWindows, AWindowActivatedWhileHiddenGivesTheFocusBackToTheControlTheUserLeft)
+{
+    Held* panel = load("Panel");
+    ASSERT_NE(panel, nullptr);
+    panel->First.setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), &panel->First);
+    panel->Hide();
+    QApplication::setActiveWindow(panel);
+    Held* reading = load("Reading");
+    ASSERT_NE(reading, nullptr);
+    Forms::Unload(reading);
+    panel->Show();
+    EXPECT_TRUE(settlesActive(panel));
+    EXPECT_EQ(QApplication::focusWidget(), &panel->First);
+}
+
 TEST_F(HeldWindows, AClickAfterAWindowWentAwayLeavesTheMainWindowActive)
 {
     Held* reading = load("Reading");
