@@ -3,6 +3,8 @@
 #include "platform/forms/desktop.h"
 #include "platform/forms/registry.h"
 
+#include <QCloseEvent>
+
 namespace tellora {
 
 BloodMenu::BloodMenu()
@@ -29,6 +31,14 @@ void BloodMenu::Form_Load()
 {
     CentreOnScreen();
     Show();
+}
+
+void BloodMenu::closeEvent(QCloseEvent* event)
+{
+    // The program's home is never unloaded: the desktop's close (Alt+F4)
+    // leaves it on screen with its focus, so that the user is never left in
+    // the empty main window. "Exit Program" ends the program.
+    event->ignore();
 }
 
 void BloodMenu::Command1_Click()

@@ -17,6 +17,7 @@ public:
 
 protected:
     void Form_Load() override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void Command1_Click();

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QScreen>
+#include <QWindow>
 
 using namespace shelltest;
 
@@ -175,6 +176,21 @@ TEST_F(Startup, ExitProgramEndsAtOnceWithoutUnloadSteps)
     EXPECT_EQ(desk.endCalls, 1);
     EXPECT_TRUE(desk.messages.empty());
     EXPECT_NE(Forms::Find<MakeDatabase>(), nullptr);
+}
+
+TEST_F(Startup, TheDesktopsCloseLeavesTheStartPanelOnScreenWithItsFocus)
+{
+    activate(panel());
+    panel()->Command2.setFocus();
+    // Alt+F4: the desktop asks the window to close.
+    panel()->windowHandle()->close();
+    QCoreApplication::processEvents();
+    flushDeletes();
+    ASSERT_NE(panel(), nullptr);
+    EXPECT_TRUE(panel()->Visible());
+    EXPECT_TRUE(panel()->isActiveWindow());
+    EXPECT_EQ(QApplication::focusWidget(), &panel()->Command2);
+    EXPECT_EQ(desk.endCalls, 0);
 }
 
 TEST_F(Startup, AboutOpensCentredOnceAndCloses)

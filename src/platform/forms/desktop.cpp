@@ -155,6 +155,7 @@ int MsgBox(const QString& text, Buttons buttons, Icon icon, const QString& title
     // window, which holds nothing to work in, so that window takes it back.
     const QPointer<QWidget> owner = workingWindow();
     const int answer = desktop().messageBox(call);
+    WindowWentAway();
     Form* main = Forms::MainForm();
     auto* form = qobject_cast<Form*>(owner.data());
     QWidget* now = QApplication::activeWindow();

@@ -34,6 +34,10 @@ public:
             }
             return 1;
         }
+        // Above, on the window itself: a control flush with the edges of
+        // the row it stands in (a message box's buttons) would have the ring
+        // cut away by that row.
+        if (hint == SH_FocusFrame_AboveWidget) return 1;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };

@@ -69,7 +69,64 @@ Form* holderFor(const Form* shown, Form* main)
     return main;
 }
 
+// The window the user works in once `leaving` is gone: the last active one
+// that can take the activation, else any that can; never the main window.
+Form* windowToWorkIn(const Form* leaving)
+{
+    Form* main = Forms::MainForm();
+    const auto& order = activationOrder();
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        Form* form = it->data();
+        if (form != leaving && form != main && canTakeActivation(form)) return form;
+    }
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* form = qobject_cast<Form*>(top);
+        if (form != leaving && form != main && canTakeActivation(form)) return form;
+    }
+    return nullptr;
+}
+
+// Set when a window of the program went away (or a message box closed) and
+// no key or click has reached the program since. The desktop then chooses a
+// window to activate, often the main window and at any moment, after the
+// activation the program handed on itself: an activation of the main window
+// now is that choice, not the user's on its menu bar.
+bool desktopChooses = false;
+// The start panel is shown again over a main window just shown; it does not go away.
+bool restacking = false;
+
+class ActivationWatch : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            desktopChooses = false;
+            break;
+        case QEvent::Hide:
+            if (watched->isWidgetType() && !event->spontaneous() && !restacking) {
+                const auto* w = static_cast<QWidget*>(watched);
+                const Qt::WindowType type = w->windowType();
+                if (w->isWindow() && (type == Qt::Window || type == Qt::Dialog) && w != Forms::MainForm())
+                    desktopChooses = true;
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+};
+
 } // namespace
+
+void WindowWentAway()
+{
+    desktopChooses = true;
+}
 
 QWidget* workingWindow()
 {
@@ -86,7 +143,18 @@ QWidget* workingWindow()
 
 void Form::followFocus(QWidget* now)
 {
-    if (auto* form = now ? qobject_cast<Form*>(now->window()) : nullptr) form->lastFocus_ = now;
+    auto* form = now ? qobject_cast<Form*>(now->window()) : nullptr;
+    if (!form) return;
+    // A window hidden meanwhile can still receive the activation the desktop
+    // meant for it before (after a menu opened from it closed); the focus
+    // then moves on past its control, which shows as hidden. That move is
+    // not the user's: the control is given back when the window is active
+    // again on screen.
+    if (!form->isVisible()) {
+        form->focusMovedHidden_ = true;
+        return;
+    }
+    form->lastFocus_ = now;
 }
 
 QString installedFamily(const QString& family)
@@ -139,6 +207,7 @@ Form::Form(const QString& name, BorderStyle border)
     if (!following) {
         following = true;
         connect(qApp, &QApplication::focusChanged, qApp, [](QWidget*, QWidget* now) { followFocus(now); });
+        qApp->installEventFilter(new ActivationWatch);
         InstallFocusMark();
     }
     InstallAccessibility();
@@ -292,13 +361,17 @@ void Form::showEvent(QShowEvent* event)
             if (form && form != this && form->isVisible()) earlier.append(form);
         }
         QTimer::singleShot(0, this, [earlier] {
+            restacking = true;
             for (const QPointer<Form>& form : earlier) {
                 if (form && form->isVisible()) {
                     form->hide();
                     form->show();
                 }
             }
+            restacking = false;
         });
+        // Nothing has gone away yet.
+        desktopChooses = false;
     }
     // A window the program shows is the one the user works in next: on top
     // and active, even when the desktop would leave it under the window
@@ -322,21 +395,19 @@ void Form::hideEvent(QHideEvent* event)
     if (this == main || (active && active != this && active != main)) return;
     // The desktop would hand the activation to the main window, which holds
     // nothing to work in: the window the user came from takes it back.
-    const auto& order = activationOrder();
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        Form* form = it->data();
-        if (form != this && form != main && canTakeActivation(form)) {
-            form->activateWindow();
-            return;
-        }
+    if (Form* next = windowToWorkIn(this)) next->activateWindow();
+}
+
+void Form::passActivationOn()
+{
+    // A click on the menu bar reached the program meanwhile, or a menu is
+    // open: the user is at the menus.
+    if (!desktopChooses || !isActiveWindow() || QApplication::activePopupWidget()) return;
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this && modal->isVisible()) {
+        modal->activateWindow();
+        return;
     }
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        auto* form = qobject_cast<Form*>(top);
-        if (form != this && form != main && canTakeActivation(form)) {
-            form->activateWindow();
-            return;
-        }
-    }
+    if (Form* next = windowToWorkIn(this)) next->activateWindow();
 }
 
 void Form::closeEvent(QCloseEvent* event)
@@ -360,12 +431,18 @@ void Form::changeEvent(QEvent* event)
         if (isActiveWindow()) {
             wasActive_ = true;
             noteActive(this);
+            // The main window holds nothing to work in: activated by the
+            // desktop, it passes the activation on, once the events already
+            // come in have shown whether the user clicked its menu bar.
+            if (this == Forms::MainForm() && desktopChooses)
+                QTimer::singleShot(0, this, [this] { passActivationOn(); });
             // Disabling the window while another was open took its focus
             // away: the control the user left gets it back.
             QWidget* last = lastFocus_;
-            if (!focusWidget() && last && last->window() == this && last->isVisible() && last->isEnabled()
-                && last->focusPolicy() != Qt::NoFocus)
+            if ((!focusWidget() || (focusMovedHidden_ && isVisible())) && last && last->window() == this
+                && last->isVisible() && last->isEnabled() && last->focusPolicy() != Qt::NoFocus)
                 last->setFocus(Qt::ActiveWindowFocusReason);
+            if (isVisible()) focusMovedHidden_ = false;
         } else if (wasActive_ && IsLoaded()) {
             wasActive_ = false;
             Form_LostFocus();

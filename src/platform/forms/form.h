@@ -138,8 +138,18 @@ private:
     // The control that last held the focus in this window, given it back
     // when the window is active again after its focus was taken away.
     QPointer<QWidget> lastFocus_;
+    // The focus moved while the window was hidden.
+    bool focusMovedHidden_ = false;
     static void followFocus(QWidget* now);
+    // The main window, activated by the desktop, gives the activation to the
+    // window the user works in.
+    void passActivationOn();
 };
+
+// A window of the program went away (a message box closed): until the user
+// next presses a key or a mouse button, an activation of the main window is
+// the desktop's choice and goes on to the window the user works in.
+void WindowWentAway();
 
 // The window the user works in: the active window, or, while the main window
 // (which holds only the menus) or none is active, the program's window that

@@ -3,6 +3,7 @@
 #include "platform/forms/combobox.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/datepicker.h"
+#include "platform/forms/desktop.h"
 #include "platform/forms/drivelist.h"
 #include "platform/forms/form.h"
 #include "platform/forms/grid.h"
@@ -13,6 +14,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QImage>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -156,6 +159,29 @@ TEST_F(FocusMark, StandsOutFromADarkWindowToo)
     const QRgb background = image.pixel(2, 2);
     ASSERT_EQ(QColor(background), QColor(0, 0, 128));
     EXPECT_GE(weakestRing(image, window->Box.geometry(), background), 3.0);
+}
+
+// A message box's buttons stand in a row of their own, flush with its edges:
+// the ring is drawn whole all the same.
+TEST_F(FocusMark, AMessageBoxButtonIsRingedOnEverySide)
+{
+    QMessageBox box(window);
+    box.setWindowTitle(forms::ProgramTitle);
+    box.setText("You must enter a valid date.");
+    QPushButton* ok = box.addButton(QMessageBox::Ok);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.show();
+    box.activateWindow();
+    QApplication::setActiveWindow(&box);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    for (QPushButton* button : { ok, cancel }) {
+        button->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        const QImage image = box.grab().toImage();
+        const QRgb background = image.pixel(2, 2);
+        const QRect r(button->mapTo(&box, QPoint(0, 0)), button->size());
+        EXPECT_GE(weakestRing(image, r, background), 3.0) << button->text().toStdString();
+    }
 }
 
 } // namespace

@@ -304,6 +304,23 @@ protected:
             QTest::qWait(5);
         return w->isActiveWindow();
     }
+    // Activates the main window as the desktop does and waits until it has
+    // taken the activation, however briefly.
+    void activateMain()
+    {
+        struct Watch : QObject {
+            bool activated = false;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                if (e->type() == QEvent::WindowActivate) activated = true;
+                return false;
+            }
+        } watch;
+        main->installEventFilter(&watch);
+        main->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return watch.activated; }, 1000));
+        main->removeEventFilter(&watch);
+    }
     Form* main = nullptr;
     forms::RecordingDesktop desk;
 };
@@ -382,6 +399,82 @@ TEST_F(HeldWindows, AMessageOfAMainWindowCommandGivesTheActivationBackToTheWindo
     EXPECT_EQ(over, reading);
     EXPECT_TRUE(settlesActive(reading));
     EXPECT_EQ(QApplication::focusWidget(), &reading->Second);
+}
+
+// The desktop chooses a window of its own when one goes away, and on a busy
+// machine its choice, often the main window, comes after the activation the
+// program handed on: the main window then passes it to the window the user
+// works in, for every way a window goes away.
+TEST_F(HeldWindows, TheMainWindowActivatedByTheDesktopAfterAWindowWentAwayPassesTheActivationOn)
+{
+    struct Case {
+        const char* goesAway;
+        const char* workIn;
+    };
+    for (const Case& c :
+        { Case { "Chart", "Reading" }, Case { "message box", "Reading" }, Case { "Reading", "Panel" } }) {
+        SCOPED_TRACE(c.goesAway);
+        Held* panel = load("Panel");
+        Held* reading = load("Reading");
+        ASSERT_TRUE(panel && reading);
+        reading->Second.setFocus();
+        if (c.goesAway == std::string("Chart")) {
+            ASSERT_NE(load("Chart"), nullptr);
+            Forms::Unload(Forms::Find("Chart"));
+        } else if (c.goesAway == std::string("message box")) {
+            forms::MsgBox("**** Backup Successful ****");
+        } else {
+            Forms::Unload(reading);
+        }
+        auto* workIn = dynamic_cast<Held*>(Forms::Find(c.workIn));
+        ASSERT_TRUE(settlesActive(workIn));
+        // The desktop's choice comes last.
+        activateMain();
+        EXPECT_TRUE(settlesActive(workIn));
+        EXPECT_NE(QApplication::activeWindow(), main);
+        if (workIn == reading) {
+            EXPECT_EQ(QApplication::focusWidget(), &reading->Second);
+        }
+        Forms::Unload(Forms::Find("Reading"));
+        Forms::Unload(panel);
+        flushDeletes();
+    }
+}
+
+// A window hidden while the desktop was giving it back the activation (a menu
+// opened from it had just closed) takes that activation late, hidden; the
+// focus then moves past its hidden control. Shown again, it gives the focus
+// to the control the user left, not the next one.
+TEST_F(HeldWindows, AWindowActivatedWhileHiddenGivesTheFocusBackToTheControlTheUserLeft)
+{
+    Held* panel = load("Panel");
+    ASSERT_NE(panel, nullptr);
+    panel->First.setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), &panel->First);
+    panel->Hide();
+    QApplication::setActiveWindow(panel);
+    Held* reading = load("Reading");
+    ASSERT_NE(reading, nullptr);
+    Forms::Unload(reading);
+    panel->Show();
+    EXPECT_TRUE(settlesActive(panel));
+    EXPECT_EQ(QApplication::focusWidget(), &panel->First);
+}
+
+TEST_F(HeldWindows, AClickAfterAWindowWentAwayLeavesTheMainWindowActive)
+{
+    Held* reading = load("Reading");
+    ASSERT_NE(reading, nullptr);
+    ASSERT_NE(load("Chart"), nullptr);
+    Forms::Unload(Forms::Find("Chart"));
+    ASSERT_TRUE(settlesActive(reading));
+    // The user clicks the main window (its menu bar): the activation is the user's.
+    QTest::mousePress(main, Qt::LeftButton, {}, QPoint(5, 5));
+    activateMain();
+    QTest::mouseRelease(main, Qt::LeftButton, {}, QPoint(5, 5));
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), main);
 }
 
 } // namespace
