@@ -355,7 +355,9 @@ Workspace& DefaultWorkspace();
 // source rolled back first. The copy is on the disk when this returns.
 // Throws Error (the target then removed) when the source is held by another
 // program, unreadable or the copy cannot be written.
-void BackupDatabase(const std::string& source, const std::string& target);
+// With `readOnly` the source is only read: a journal beside it is then never
+// played back, and such a source fails.
+void BackupDatabase(const std::string& source, const std::string& target, bool readOnly = false);
 
 // The file a name stands for: a symbolic link followed to the file it names
 // (which may be missing). A step that replaces a file replaces that one.
@@ -387,12 +389,14 @@ private:
 // beside it by a killed writer rolled back first), so that no writer changes
 // the file meanwhile: its bytes are then a consistent snapshot. Like
 // FileHold it reads no schema, so a damaged file can be copied as it is.
-// Throws Error when a writer holds the file.
+// Throws Error when a writer holds the file, or when a journal a killed
+// writer left beside it cannot be played back (with `readOnly`, or where
+// SQLite cannot write): the file's bytes are then torn.
 // Closing another descriptor of the file meanwhile would drop the lock: a
 // copier closes its own only once the hold is released.
 class ReadHold {
 public:
-    explicit ReadHold(const std::string& name);
+    explicit ReadHold(const std::string& name, bool readOnly = false);
     ~ReadHold();
     ReadHold(const ReadHold&) = delete;
     ReadHold& operator=(const ReadHold&) = delete;
@@ -406,6 +410,11 @@ private:
     bool wholeInFile_ = false;
     bool belowPager_ = false;
 };
+
+// Proves a finished copy readable before it replaces anything: SQLite's
+// quick check over every page of it. Throws Error (errDamaged) when the copy
+// is empty, not SQLite's or damaged.
+void CheckCopy(const std::string& name);
 
 // The file starts with SQLite's header (a regular file only; nothing else is opened).
 bool IsSqliteFile(const std::string& name);
