@@ -84,20 +84,24 @@ std::string insertRows(int count, const char* year = "2030")
         + "-%05d', x), '00:00', '1', printf('%0200d', x) FROM n";
 }
 
-// Leaves `file` as a writer killed inside a transaction leaves it: pages of
-// the transaction spilled into the file and its hot journal beside it.
-void killWriterInsideATransaction(const QString& file)
+// Another program that runs `statements` on `file` and is killed there.
+void killedWriter(const QString& file, std::initializer_list<std::string> statements)
 {
     const pid_t child = ::fork();
     if (child == 0) {
         Raw raw(file);
-        raw.exec("PRAGMA cache_size=5");
-        raw.exec("BEGIN");
-        raw.exec(insertRows(3000));
-        raw.exec("UPDATE BLOOD SET Bsugar = '999'");
+        for (const std::string& sql : statements)
+            raw.exec(sql);
         ::raise(SIGKILL);
     }
     ::waitpid(child, nullptr, 0);
+}
+
+// Leaves `file` as a writer killed inside a transaction leaves it: pages of
+// the transaction spilled into the file and its hot journal beside it.
+void killWriterInsideATransaction(const QString& file)
+{
+    killedWriter(file, { "PRAGMA cache_size=5", "BEGIN", insertRows(3000), "UPDATE BLOOD SET Bsugar = '999'" });
 }
 
 class Outside : public MaintenanceTest {
@@ -443,17 +447,10 @@ void cutTo(const QString& file, qint64 size)
 // transaction on any database does.
 void leaveHotJournal(const QString& file)
 {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        Raw raw(file);
-        raw.exec("PRAGMA cache_size=5");
-        raw.exec("BEGIN");
-        raw.exec("CREATE TABLE Spill (x)");
-        raw.exec("WITH RECURSIVE n(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM n WHERE x < 3000) "
-                 "INSERT INTO Spill SELECT printf('%0200d', x) FROM n");
-        ::raise(SIGKILL);
-    }
-    ::waitpid(child, nullptr, 0);
+    killedWriter(file,
+        { "PRAGMA cache_size=5", "BEGIN", "CREATE TABLE Spill (x)",
+            "WITH RECURSIVE n(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM n WHERE x < 3000) "
+            "INSERT INTO Spill SELECT printf('%0200d', x) FROM n" });
     ASSERT_TRUE(QFileInfo::exists(file + "-journal"));
 }
 
@@ -461,15 +458,9 @@ void leaveHotJournal(const QString& file)
 // in that mode does.
 void leaveLog(const QString& file)
 {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        Raw raw(file);
-        raw.exec("PRAGMA journal_mode=WAL");
-        raw.exec("PRAGMA wal_autocheckpoint=0");
-        raw.exec("CREATE TABLE Logged (x); INSERT INTO Logged VALUES (1)");
-        ::raise(SIGKILL);
-    }
-    ::waitpid(child, nullptr, 0);
+    killedWriter(file,
+        { "PRAGMA journal_mode=WAL", "PRAGMA wal_autocheckpoint=0",
+            "CREATE TABLE Logged (x); INSERT INTO Logged VALUES (1)" });
     ASSERT_TRUE(QFileInfo::exists(file + "-wal"));
     ASSERT_TRUE(QFileInfo::exists(file + "-shm"));
 }
