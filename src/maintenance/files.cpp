@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace tellora::files {
@@ -328,8 +329,20 @@ Result stageDatabase(const QString& source, const QString& target, StagedList& s
             errno = 0;
             if (!copyBytes(in->get(), out.get()))
                 return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : ENOSPC);
+            // The copy is checked from memory while its bytes go to the disk.
+            std::optional<dao::Error> unreadable;
+            std::thread check([&unreadable, path = name.toStdString()] {
+                try {
+                    dao::CheckCopy(path);
+                } catch (const dao::Error& e) {
+                    unreadable = e;
+                }
+            });
             errno = 0;
-            if (Result r = flushScratch(out, scratchPath, target); !r) return r;
+            Result flushed = flushScratch(out, scratchPath, target);
+            check.join();
+            if (!flushed) return flushed;
+            if (unreadable) throw *unreadable;
         } else {
             // Committed pages may lie in the write-ahead log: SQLite's backup
             // gathers them into a copy whole in its file.
@@ -338,11 +351,9 @@ Result stageDatabase(const QString& source, const QString& target, StagedList& s
             dao::BackupDatabase(native(source).toStdString(), name.toStdString(), readOnly);
             ::chmod(name.constData(), st.st_mode & 07777);
             if (injected("sync", target)) return failure(QStringLiteral("Cannot write"), scratchPath, EIO);
+            dao::CheckCopy(name.toStdString());
         }
         hold.reset();
-        in.reset();
-        // A copy that SQLite cannot read through replaces no file.
-        dao::CheckCopy(name.toStdString());
         staged.push_back(std::move(copy));
     } catch (const dao::Error& e) {
         return Result { QString::fromStdString(e.Description()) };
