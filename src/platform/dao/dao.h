@@ -251,7 +251,8 @@ public:
     bool IsOpen() const { return conn_ != nullptr; }
     // Keeps the file locked exclusively until Close, a journal left by a
     // killed writer rolled back first, so no other program reads or writes
-    // it meanwhile. Throws Error when another program holds it.
+    // it meanwhile. Waits for another program's lock as FileHold does,
+    // holding none itself; throws Error when it is still held by then.
     void HoldExclusively();
 
     SQLite::Database& connection();
@@ -367,8 +368,10 @@ std::string LinkedFile(std::string name);
 // by a killed writer rolled back first), so that it can be renamed over
 // without another program's transaction in flight. Taking the hold reads
 // nothing but the file's header: a file that SQLite cannot read (damaged,
-// cut short, empty, not a database) is held too. Throws Error when another
-// program holds the file.
+// cut short, empty, not a database) is held too. While another program
+// holds the file it waits, up to the busy timeout, holding no lock itself,
+// so that program's commit goes through; it throws Error when the file is
+// still held by then.
 class FileHold {
 public:
     explicit FileHold(const std::string& name);
