@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace tellora::files {
@@ -137,12 +138,14 @@ QByteArray scratchTemplate(const QString& target)
     return native(QDir(folderOf(target)).filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".XXXXXX")));
 }
 
-// Removes scratch files (and journals moved aside) that an earlier copy to
-// `target` left when it was killed; the copy being made has not begun its own.
+// Removes scratch files (copies, old files kept aside, journals moved aside,
+// set records being written) that an earlier step on `target` left when it
+// was killed; the step being made has not begun its own, and a half-replaced
+// set has been finished first (finishInterruptedSet).
 void removeLeftovers(const QString& target)
 {
     const QDir dir(folderOf(target));
-    const QRegularExpression pattern(QStringLiteral("^\\.%1(-journal|-wal)?\\.[A-Za-z0-9]{6}(-journal)?$")
+    const QRegularExpression pattern(QStringLiteral("^\\.%1(-[a-z]+)?\\.[A-Za-z0-9]{6}(-[a-z]+)?$")
                                          .arg(QRegularExpression::escape(QFileInfo(target).fileName())));
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
         if (pattern.match(name).hasMatch()) ::unlink(native(dir.filePath(name)).constData());
@@ -252,11 +255,6 @@ struct Staged {
 };
 using StagedList = std::vector<std::unique_ptr<Staged>>;
 
-// A journal or log moved off a file's name while its replacement takes it.
-struct Aside {
-    QByteArray path, original;
-};
-
 // The whole of `source` as bytes into a scratch file beside `target`.
 Result stageBytes(const QString& source, const QString& target, StagedList& staged)
 {
@@ -288,18 +286,28 @@ Result stageBytes(const QString& source, const QString& target, StagedList& stag
     return {};
 }
 
-// A consistent copy of the database `source` into a scratch file beside `target`.
+// True when this step may write `file` and beside it, so SQLite can play
+// back a journal left there. A write-protected source is only read.
+bool mayWriteBeside(const QString& file)
+{
+    return ::access(native(folderOf(file)).constData(), W_OK) == 0 && ::access(native(file).constData(), W_OK) == 0;
+}
+
+// A consistent copy of the database `source` into a scratch file beside
+// `target`, proven readable before it is kept.
 Result stageDatabase(const QString& source, const QString& target, StagedList& staged)
 {
     if (Result r = checkRegular(source, false); !r) return r;
     if (Result r = checkRegular(target, true); !r) return r;
-    if (!dao::IsSqliteFile(native(source).toStdString())) return stageBytes(source, target, staged);
+    if (!dao::IsSqliteFile(native(source).toStdString()))
+        return Result { QStringLiteral("%1 is damaged or not a database, so it is not copied.").arg(source) };
     struct stat st { };
     if (::stat(native(source).constData(), &st) != 0) return failure(QStringLiteral("Cannot read"), source, errno);
+    const bool readOnly = !mayWriteBeside(LinkedFile(source));
     try {
         // No writer changes the source from the first byte read to the last.
         std::unique_ptr<Fd> in;
-        std::optional<dao::ReadHold> hold(std::in_place, native(source).toStdString());
+        std::optional<dao::ReadHold> hold(std::in_place, native(source).toStdString(), readOnly);
         removeLeftovers(target);
         if (injected("create", target)) return failure(QStringLiteral("Cannot create a file beside"), target, EACCES);
         QByteArray name = scratchTemplate(target);
@@ -321,15 +329,29 @@ Result stageDatabase(const QString& source, const QString& target, StagedList& s
             errno = 0;
             if (!copyBytes(in->get(), out.get()))
                 return failure(QStringLiteral("Cannot write"), scratchPath, errno ? errno : ENOSPC);
+            // The copy is checked from memory while its bytes go to the disk.
+            std::optional<dao::Error> unreadable;
+            std::thread check([&unreadable, path = name.toStdString()] {
+                try {
+                    dao::CheckCopy(path);
+                } catch (const dao::Error& e) {
+                    unreadable = e;
+                }
+            });
             errno = 0;
-            if (Result r = flushScratch(out, scratchPath, target); !r) return r;
+            Result flushed = flushScratch(out, scratchPath, target);
+            check.join();
+            if (!flushed) return flushed;
+            if (unreadable) throw *unreadable;
         } else {
-            // Committed pages may lie in the write-ahead log: SQLite's backup gathers them.
+            // Committed pages may lie in the write-ahead log: SQLite's backup
+            // gathers them into a copy whole in its file.
             out.close();
             ::unlink(name.constData());
-            dao::BackupDatabase(native(source).toStdString(), name.toStdString());
+            dao::BackupDatabase(native(source).toStdString(), name.toStdString(), readOnly);
             ::chmod(name.constData(), st.st_mode & 07777);
             if (injected("sync", target)) return failure(QStringLiteral("Cannot write"), scratchPath, EIO);
+            dao::CheckCopy(name.toStdString());
         }
         hold.reset();
         staged.push_back(std::move(copy));
@@ -339,72 +361,226 @@ Result stageDatabase(const QString& source, const QString& target, StagedList& s
     return {};
 }
 
-// A journal or log beside `target` moved to a scratch name: SQLite would
-// read it into the file that is to take the name.
-Result setAside(const QString& target, std::vector<Aside>& asides)
+// ------------------------------------------------------------ replacing a set
+//
+// A set is replaced whole or not at all. Each old file is kept under a
+// scratch name (its copy's name with "-old") until every copy is in its
+// place, and put back when one fails. Before the first rename a record of the
+// set is written beside the first file; it goes after the last. A record
+// found later belongs to a step that was killed between two renames: the
+// next step on that set, or the next start, puts the earlier set back.
+
+const char* const journalSuffixes[] = { "-journal", "-wal", "-shm" };
+
+// One file of a set: its copy's scratch name, whether an old file is to be
+// kept, and which file the copy is (so that only the copy is ever removed).
+struct Placing {
+    QByteArray target, scratch;
+    bool replacesOne = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    QByteArray keep() const { return scratch + "-old"; }
+    // Where a journal or log of the old file waits, named by its suffix.
+    QByteArray aside(const char* suffix) const { return scratch + "-old" + QByteArray(suffix + 1); }
+};
+
+bool present(const QByteArray& path)
 {
-    for (const char* suffix : { "-journal", "-wal" }) {
-        const QByteArray original = native(target) + suffix;
-        struct stat st { };
-        if (::lstat(original.constData(), &st) != 0) continue;
-        QByteArray path = scratchTemplate(QFile::decodeName(original));
-        Fd placeholder(::mkostemp(path.data(), O_CLOEXEC));
-        if (placeholder.get() < 0 || ::rename(original.constData(), path.constData()) != 0) {
-            const int error = errno;
-            ::unlink(path.constData());
-            return failure(QStringLiteral("Cannot move aside"), QFile::decodeName(original), error);
+    struct stat st { };
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+// Puts the earlier file (and what was moved aside with it) back in the
+// place of `p`, and removes the copy; whatever point the step had reached.
+void undoPlacing(const Placing& p)
+{
+    if (present(p.scratch)) {
+        // Not yet in place: the old file still bears the name, or lies kept aside.
+        ::unlink(p.scratch.constData());
+        if (p.replacesOne && present(p.keep())) {
+            if (SameFile(QFile::decodeName(p.target), QFile::decodeName(p.keep())))
+                ::unlink(p.keep().constData());
+            else
+                ::rename(p.keep().constData(), p.target.constData());
         }
-        asides.push_back({ path, original });
+    } else if (p.replacesOne && present(p.keep())) {
+        ::rename(p.keep().constData(), p.target.constData());
+    } else if (!p.replacesOne) {
+        struct stat st { };
+        if (::stat(p.target.constData(), &st) == 0 && st.st_dev == p.device && st.st_ino == p.inode)
+            ::unlink(p.target.constData());
+    }
+    for (const char* suffix : journalSuffixes) {
+        const QByteArray aside = p.aside(suffix), original = p.target + suffix;
+        if (!present(aside)) continue;
+        if (present(original))
+            ::unlink(aside.constData());
+        else
+            ::rename(aside.constData(), original.constData());
+    }
+}
+
+QByteArray recordLine(const Placing& p)
+{
+    return p.target.toPercentEncoding() + ' ' + p.scratch.toPercentEncoding() + ' ' + (p.replacesOne ? "1" : "0") + ' '
+        + QByteArray::number(quint64(p.device)) + ' ' + QByteArray::number(quint64(p.inode)) + '\n';
+}
+
+std::optional<Placing> parseLine(const QByteArray& line)
+{
+    const QList<QByteArray> f = line.trimmed().split(' ');
+    if (f.size() != 5) return std::nullopt;
+    Placing p;
+    p.target = QByteArray::fromPercentEncoding(f[0]);
+    p.scratch = QByteArray::fromPercentEncoding(f[1]);
+    p.replacesOne = f[2] == "1";
+    p.device = dev_t(f[3].toULongLong());
+    p.inode = ino_t(f[4].toULongLong());
+    if (p.target.isEmpty() || p.scratch.isEmpty()) return std::nullopt;
+    return p;
+}
+
+// Writes the record whole under a scratch name, then gives it its name.
+Result writeRecord(const QByteArray& record, const std::vector<Placing>& set)
+{
+    QByteArray text;
+    for (const Placing& p : set)
+        text += recordLine(p);
+    QByteArray name = record + ".XXXXXX";
+    Fd out(::mkostemp(name.data(), O_CLOEXEC));
+    if (out.get() < 0) return failure(QStringLiteral("Cannot create a file beside"), QFile::decodeName(record), errno);
+    errno = 0;
+    if (!writeAll(out.get(), text.constData(), std::size_t(text.size())) || ::fsync(out.get()) != 0 || !out.close()
+        || ::rename(name.constData(), record.constData()) != 0) {
+        const int error = errno ? errno : EIO;
+        ::unlink(name.constData());
+        return failure(QStringLiteral("Cannot write"), QFile::decodeName(record), error);
+    }
+    syncFolder(folderOf(QFile::decodeName(record)));
+    return {};
+}
+
+void removeRecord(const QByteArray& record)
+{
+    ::unlink(record.constData());
+    syncFolder(folderOf(QFile::decodeName(record)));
+}
+
+// The record of a set whose first file is `name`.
+QByteArray recordOf(const QString& name)
+{
+    const QFileInfo info(name);
+    return native(QDir(info.absolutePath()).filePath(QStringLiteral(".") + info.fileName() + QStringLiteral("-set")));
+}
+
+// A set a killed step left half replaced is put back as it was.
+void finishInterruptedSet(const QByteArray& record)
+{
+    QFile f(QFile::decodeName(record));
+    if (!f.open(QIODevice::ReadOnly)) return;
+    std::vector<Placing> set;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (std::optional<Placing> p = parseLine(line)) set.push_back(*p);
+    f.close();
+    for (auto it = set.rbegin(); it != set.rend(); ++it)
+        undoPlacing(*it);
+    for (const Placing& p : set)
+        syncFolder(folderOf(QFile::decodeName(p.target)));
+    removeRecord(record);
+}
+
+// The journals and logs beside `p`'s target moved off its name: SQLite
+// would read them into the file that is to take the name.
+Result setAside(const Placing& p)
+{
+    for (const char* suffix : journalSuffixes) {
+        const QByteArray original = p.target + suffix;
+        if (!present(original)) continue;
+        if (::rename(original.constData(), p.aside(suffix).constData()) != 0)
+            return failure(QStringLiteral("Cannot move aside"), QFile::decodeName(original), errno);
     }
     return {};
 }
 
-// Every staged copy renamed over its target, once each is whole. With
-// `hold`, every target is first held exclusively, so that no other
-// program's transaction is lost under a copy and a journal it left is
-// played back into the old file, not the new one. A failure to hold any
-// target leaves every target as it was.
-Result putInPlace(StagedList& staged, bool hold)
+// The old file kept under its scratch name, then the copy renamed over it.
+Result place(const Placing& p)
+{
+    errno = 0;
+    if (p.replacesOne && ::link(p.target.constData(), p.keep().constData()) != 0) {
+        // A file system without hard links: the old file moves to its scratch name.
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != EXDEV && errno != EMLINK)
+            return failure(QStringLiteral("Cannot keep"), QFile::decodeName(p.target), errno);
+        if (::rename(p.target.constData(), p.keep().constData()) != 0)
+            return failure(QStringLiteral("Cannot keep"), QFile::decodeName(p.target), errno);
+    }
+    errno = 0;
+    const QString target = QFile::decodeName(p.target);
+    if (injected("rename", target) || ::rename(p.scratch.constData(), p.target.constData()) != 0)
+        return failure(QStringLiteral("Cannot replace"), target, errno ? errno : EACCES);
+    return {};
+}
+
+// Every staged copy renamed over its target, once each is whole. Every
+// target is first held exclusively, so that no other program's transaction
+// is lost under a copy and a journal it left is played back into the old
+// file, not the new one. A failure to hold any target leaves every target
+// as it was; so does a rename that fails, and a kill (see above).
+Result putInPlace(StagedList& staged, const QByteArray& record)
 {
     std::vector<std::unique_ptr<dao::FileHold>> holds;
-    std::vector<std::vector<Aside>> asides(staged.size());
-    const auto putBack = [&](std::size_t from) {
-        for (std::size_t i = from; i < asides.size(); ++i)
-            for (const Aside& a : asides[i])
-                ::rename(a.path.constData(), a.original.constData());
-    };
-    for (std::size_t i = 0; hold && i < staged.size(); ++i) {
-        const QString& target = staged[i]->target;
+    std::vector<Placing> set;
+    std::vector<bool> unplayed;
+    for (const auto& copy : staged) {
+        Placing p;
+        // Whole paths, for a start in whatever folder.
+        p.target = native(QFileInfo(copy->target).absoluteFilePath());
+        p.scratch = native(QFileInfo(QFile::decodeName(copy->scratch.path)).absoluteFilePath());
+        struct stat st { };
+        if (::stat(p.scratch.constData(), &st) != 0)
+            return failure(QStringLiteral("Cannot read"), QFile::decodeName(p.scratch), errno);
+        p.device = st.st_dev;
+        p.inode = st.st_ino;
+        p.replacesOne = present(p.target);
         // A journal beside a file SQLite cannot read, or beside none, was
         // never played back: it is the old file's, and goes with it.
-        bool unplayed = !QFileInfo::exists(target);
+        bool aside = !p.replacesOne;
         try {
-            if (!unplayed) {
-                holds.push_back(std::make_unique<dao::FileHold>(native(target).toStdString()));
-                unplayed = holds.back()->Unreadable();
+            if (p.replacesOne) {
+                holds.push_back(std::make_unique<dao::FileHold>(p.target.toStdString()));
+                aside = holds.back()->Unreadable();
             }
         } catch (const dao::Error& e) {
-            putBack(0);
             return Result { QString::fromStdString(e.Description()) };
         }
-        if (unplayed)
-            if (Result r = setAside(target, asides[i]); !r) {
-                putBack(0);
+        set.push_back(p);
+        unplayed.push_back(aside);
+    }
+    if (Result r = writeRecord(record, set); !r) return r;
+    const auto undo = [&](std::size_t upTo) {
+        for (std::size_t i = upTo + 1; i-- > 0;)
+            undoPlacing(set[i]);
+        removeRecord(record);
+    };
+    for (std::size_t i = 0; i < set.size(); ++i)
+        if (unplayed[i])
+            if (Result r = setAside(set[i]); !r) {
+                undo(set.size() - 1);
                 return r;
             }
-    }
-    for (std::size_t i = 0; i < staged.size(); ++i) {
-        errno = 0;
-        if (Result r = renameOver(staged[i]->scratch, staged[i]->target); !r) {
-            putBack(i);
+    for (std::size_t i = 0; i < set.size(); ++i)
+        if (Result r = place(set[i]); !r) {
+            undo(set.size() - 1);
             return r;
         }
+    for (std::size_t i = 0; i < set.size(); ++i) {
+        staged[i]->scratch.keep = true;
+        if (set[i].replacesOne) ::unlink(set[i].keep().constData());
+        for (const char* suffix : journalSuffixes)
+            ::unlink(set[i].aside(suffix).constData());
     }
-    for (const auto& list : asides)
-        for (const Aside& a : list)
-            ::unlink(a.path.constData());
-    for (const auto& copy : staged)
-        syncFolder(folderOf(copy->target));
+    for (const Placing& p : set)
+        syncFolder(folderOf(QFile::decodeName(p.target)));
+    removeRecord(record);
     return {};
 }
 
@@ -419,15 +595,32 @@ Result CopyFile(const QString& source, const QString& target)
 {
     StagedList staged;
     if (Result r = stageBytes(source, LinkedFile(target), staged); !r) return r;
-    return putInPlace(staged, false);
+    if (Result r = renameOver(staged.front()->scratch, staged.front()->target); !r) return r;
+    syncFolder(folderOf(staged.front()->target));
+    return {};
 }
 
 Result CopyDatabases(const std::vector<std::pair<QString, QString>>& copies)
 {
+    if (copies.empty()) return {};
+    // A set a killed step left half replaced, here or where it is copied from, is whole again first.
+    for (const auto& [source, target] : copies)
+        for (const QString& name : { source, target })
+            if (const QByteArray record = recordOf(name); present(record)) finishInterruptedSet(record);
+    for (const auto& [source, target] : copies)
+        if (SameFile(source, target))
+            return Result { QStringLiteral("%1 and its copy %2 are one file.").arg(source, target) };
     StagedList staged;
     for (const auto& [source, target] : copies)
         if (Result r = stageDatabase(source, LinkedFile(target), staged); !r) return r;
-    return putInPlace(staged, true);
+    return putInPlace(staged, recordOf(copies.front().second));
+}
+
+void FinishInterruptedSets(const QString& folder)
+{
+    const QDir dir(folder.isEmpty() ? QDir::currentPath() : folder);
+    for (const QString& name : dir.entryList({ QStringLiteral(".*-set") }, QDir::Files | QDir::Hidden))
+        finishInterruptedSet(native(dir.absoluteFilePath(name)));
 }
 
 Result CopyDatabase(const QString& source, const QString& target)

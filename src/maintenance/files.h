@@ -68,16 +68,24 @@ Result CopyFile(const QString& source, const QString& target);
 // (a consistent snapshot under a read lock, a journal left by a killed writer
 // played back first) into a scratch file beside the target, which is then
 // renamed over the target while the target is held exclusively, so that no
-// journal beside it is ever played back into the copy. A file that is not
-// SQLite's is copied as bytes. Fails when another program holds either file.
+// journal beside it is ever played back into the copy. Fails when another
+// program holds either file, and when the source is not a readable database.
 Result CopyDatabase(const QString& source, const QString& target);
 // Copies a set of databases (source, target) as CopyDatabase does, whole:
-// every copy is built first, and only once all are whole are the targets
-// held and the copies renamed over them, so a failure leaves every target as
-// it was. A target SQLite cannot read (damaged, cut short, not a database) is
-// replaced all the same; a journal or log beside it, or beside a missing
-// target, goes with the old file and is never read into the new one.
+// every copy is built first and proven readable (a source that is damaged,
+// not a database, or torn by a journal this step cannot play back is
+// refused), and only once all are whole are the targets held and the copies
+// renamed over them. A failure, or the program killed between two renames,
+// leaves every target as it was (the next copy of the set, or
+// FinishInterruptedSets, puts back a set a kill left half replaced). A
+// target SQLite cannot read (damaged, cut short, not a database) is replaced
+// all the same; a journal or log beside it, or beside a missing target, goes
+// with the old file and is never read into the new one. A copy that would be
+// its source itself (a link either way) is refused.
 Result CopyDatabases(const std::vector<std::pair<QString, QString>>& copies);
+// Puts back, in `folder` (empty: the current folder), every set that a copy
+// killed between two renames left half replaced. Run at start.
+void FinishInterruptedSets(const QString& folder = {});
 Result DeleteFile(const QString& path);
 // Fails when a file named `to` exists already.
 Result RenameFile(const QString& from, const QString& to);

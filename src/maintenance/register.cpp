@@ -7,6 +7,11 @@
 #include "windows/deletedbase.h"
 #include "windows/restbackup.h"
 
+#include "backupconfig.h"
+#include "files.h"
+
+#include "shell/shell.h"
+
 #include "platform/forms/registry.h"
 
 namespace tellora {
@@ -25,6 +30,14 @@ void RegisterMaintenanceWindows()
     Forms::RegisterCommand(BackupCommandName, [] { BackupDbase(); });
     Forms::RegisterCommand("mnuUtilitiesCompINDbase_Click", [] { mnuUtilitiesCompINDbase_Click(); });
     Forms::RegisterCommand("mnuUtilitiesCompISDbase_Click", [] { mnuUtilitiesCompISDbase_Click(); });
+    // A backup or restore killed between two renames left its set half
+    // replaced: the earlier set is put back before anything opens it.
+    Forms::RegisterCommand(StartRecoveryCommand, [] {
+        files::FinishInterruptedSets();
+        if (const BackupConfig config = ReadBackupConfig();
+            config.state == BackupConfig::State::Read && !config.path.isEmpty())
+            files::FinishInterruptedSets(config.path);
+    });
 }
 
 } // namespace tellora

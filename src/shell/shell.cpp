@@ -33,6 +33,7 @@ void RegisterShellWindows()
 
 bool StartProgram()
 {
+    if (Forms::HasCommand(StartRecoveryCommand)) Forms::RunCommand(StartRecoveryCommand);
     forms::Form* main = Forms::Load(MDIStart::FormName);
     if (!main) return false;
     // The main window shows once its load step has ended, filling the

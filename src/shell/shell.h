@@ -38,7 +38,11 @@ namespace tellora {
 
 // Registers MDIStart, BloodMenu, MakeDatabase, SelectDbase, DisplayRecord and About.
 void RegisterShellWindows();
-// Loads the main window (which loads the start panel) and shows it.
+// The procedure a later subsystem registers to take up, before anything
+// opens a file, what a step killed part way left (run by StartProgram).
+inline constexpr const char* StartRecoveryCommand = "FinishInterruptedSets";
+// Runs StartRecoveryCommand when registered, then loads the main window
+// (which loads the start panel) and shows it.
 // Returns false when the main window did not load.
 bool StartProgram();
 

@@ -18,7 +18,11 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -80,24 +84,38 @@ std::string insertRows(int count, const char* year = "2030")
         + "-%05d', x), '00:00', '1', printf('%0200d', x) FROM n";
 }
 
-// Leaves `file` as a writer killed inside a transaction leaves it: pages of
-// the transaction spilled into the file and its hot journal beside it.
-void killWriterInsideATransaction(const QString& file)
+// Another program that runs `statements` on `file` and is killed there.
+void killedWriter(const QString& file, std::initializer_list<std::string> statements)
 {
     const pid_t child = ::fork();
     if (child == 0) {
         Raw raw(file);
-        raw.exec("PRAGMA cache_size=5");
-        raw.exec("BEGIN");
-        raw.exec(insertRows(3000));
-        raw.exec("UPDATE BLOOD SET Bsugar = '999'");
+        for (const std::string& sql : statements)
+            raw.exec(sql);
         ::raise(SIGKILL);
     }
     ::waitpid(child, nullptr, 0);
 }
 
+// Leaves `file` as a writer killed inside a transaction leaves it: pages of
+// the transaction spilled into the file and its hot journal beside it.
+void killWriterInsideATransaction(const QString& file)
+{
+    killedWriter(file, { "PRAGMA cache_size=5", "BEGIN", insertRows(3000), "UPDATE BLOOD SET Bsugar = '999'" });
+}
+
 class Outside : public MaintenanceTest {
 protected:
+    // Every file of a folder, hidden ones included, with its bytes.
+    static QMap<QString, QByteArray> snapshot(const QString& path)
+    {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : filesOf(path)) {
+            QFile f(QDir(path).filePath(name));
+            files[name] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }
+        return files;
+    }
     RestBackup* restore()
     {
         EXPECT_TRUE(main()->mnuUtilitiesRestore.Trigger());
@@ -429,18 +447,22 @@ void cutTo(const QString& file, qint64 size)
 // transaction on any database does.
 void leaveHotJournal(const QString& file)
 {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        Raw raw(file);
-        raw.exec("PRAGMA cache_size=5");
-        raw.exec("BEGIN");
-        raw.exec("CREATE TABLE Spill (x)");
-        raw.exec("WITH RECURSIVE n(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM n WHERE x < 3000) "
-                 "INSERT INTO Spill SELECT printf('%0200d', x) FROM n");
-        ::raise(SIGKILL);
-    }
-    ::waitpid(child, nullptr, 0);
+    killedWriter(file,
+        { "PRAGMA cache_size=5", "BEGIN", "CREATE TABLE Spill (x)",
+            "WITH RECURSIVE n(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM n WHERE x < 3000) "
+            "INSERT INTO Spill SELECT printf('%0200d', x) FROM n" });
     ASSERT_TRUE(QFileInfo::exists(file + "-journal"));
+}
+
+// Leaves a write-ahead log and its index beside `file`, as a writer killed
+// in that mode does.
+void leaveLog(const QString& file)
+{
+    killedWriter(file,
+        { "PRAGMA journal_mode=WAL", "PRAGMA wal_autocheckpoint=0",
+            "CREATE TABLE Logged (x); INSERT INTO Logged VALUES (1)" });
+    ASSERT_TRUE(QFileInfo::exists(file + "-wal"));
+    ASSERT_TRUE(QFileInfo::exists(file + "-shm"));
 }
 
 // What a failing disk, a cut copy or another program leaves of a file.
@@ -465,6 +487,11 @@ const Damage damages[] = {
         [](const QString& f) {
             leaveHotJournal(f);
             writeAt(f, 100, QByteArray(3000, 'Z'));
+        } },
+    { "zeroed_with_a_log",
+        [](const QString& f) {
+            leaveLog(f);
+            writeAt(f, 0, QByteArray(4096, '\0'));
         } },
     { "missing_with_a_hot_journal",
         [](const QString& f) {
@@ -499,7 +526,8 @@ TEST_P(DamagedTarget, IsRestoredToItsBackupCopy)
         // SQLite opening it would play back a journal left beside it.
         EXPECT_EQ(integrity(name), "ok");
         EXPECT_EQ(folder.read(name), backupBytes(name));
-        EXPECT_FALSE(folder.exists(QString(name) + "-journal"));
+        for (const char* beside : { "-journal", "-wal", "-shm" })
+            EXPECT_FALSE(folder.exists(QString(name) + beside)) << beside;
     }
     EXPECT_EQ(filesOf(folder.path()).filter(QRegularExpression("^\\.")), QStringList());
 }
@@ -544,19 +572,24 @@ TEST_F(Outside, ADamagedFileAnotherProgramHoldsIsLeftAsItIs)
     }
 }
 
-TEST_F(Outside, ABackupCopiesADamagedStoreAsItIs)
+TEST_F(Outside, ABackupOfADamagedStoreFailsAndKeepsTheGoodCopy)
 {
     configure();
     makeSet("JANE_DOE");
+    ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+    const QMap<QString, QByteArray> good = snapshot(backup.path());
+    open("JANE_DOE.mdb");
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.what);
-        if (QString(damage.what).startsWith("missing")) continue;
+        // Nothing to copy, or a journal that plays the store back whole.
+        if (QString(damage.what).startsWith("missing") || QString(damage.what).contains("_with_a_")) continue;
         QFile::remove(folder.file("JANE_DOE.qnm"));
         CreateStore(InsulinNames, "JANE_DOE.qnm");
         damage.apply(folder.file("JANE_DOE.qnm"));
-        const SetCopy copy = BackupSet("JANE_DOE.mdb", "JANE_DOE");
-        EXPECT_EQ(copy.outcome, SetCopy::Outcome::Done) << copy.error.toStdString();
-        EXPECT_EQ(backupBytes("JANE_DOE.qnm"), folder.read("JANE_DOE.qnm"));
+        desk.messages.clear();
+        ASSERT_TRUE(main()->mnuUtilitiesBackup.Trigger());
+        EXPECT_EQ(messageTexts(), QStringList { "???? Backup Failed ????" });
+        EXPECT_EQ(snapshot(backup.path()), good);
     }
 }
 
@@ -619,14 +652,6 @@ TEST_F(Outside, ASetWhoseSecondCopyDoesNotFitLeavesTheEarlierSetAsItWas)
         SQLITE_OK);
     addReadings("JANE_DOE.mdb", { { "2024-03-01", "10:00" } });
     ASSERT_LT(QFileInfo(folder.file("JANE_DOE.mdb")).size(), 200 * 1024);
-    const auto snapshot = [](const QString& path) {
-        QMap<QString, QByteArray> files;
-        for (const QString& name : filesOf(path)) {
-            QFile f(QDir(path).filePath(name));
-            files[name] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        }
-        return files;
-    };
     const auto withoutRoom = [](const std::function<SetCopy()>& run) {
         const testsupport::FileSizeLimit full(200 * 1024);
         EXPECT_TRUE(full.ok());
@@ -644,4 +669,322 @@ TEST_F(Outside, ASetWhoseSecondCopyDoesNotFitLeavesTheEarlierSetAsItWas)
     const auto programBefore = snapshot(folder.path());
     EXPECT_EQ(withoutRoom([] { return RestoreSet("JANE_DOE.mdb"); }), SetCopy::Outcome::Failed);
     EXPECT_EQ(snapshot(folder.path()), programBefore);
+}
+
+namespace {
+
+// The damages a copy must not bring over a sound file: damaged, or not a
+// database at all.
+const char* const badCopyKinds[] = { "first_page_zeroed", "cut_to_its_header", "empty", "not_SQLite" };
+
+const Damage& damageNamed(const char* what)
+{
+    for (const Damage& d : damages)
+        if (std::string_view(d.what) == what) return d;
+    return damages[0];
+}
+
+class BadCopy : public Outside, public ::testing::WithParamInterface<std::tuple<const char*, const char*, bool>> { };
+
+} // namespace
+
+TEST_P(BadCopy, NeverReplacesASoundFile)
+{
+    const auto [kind, file, restoring] = GetParam();
+    configure();
+    makeSet("JANE_DOE");
+    ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+    addReadings("JANE_DOE.mdb", { { "2024-03-01", "10:00" } });
+    AddEntry(InsulinNames, "JANE_DOE.qnm", "Lantus");
+    damageNamed(kind).apply(restoring ? backupFile(file) : folder.file(file));
+    const auto program = snapshot(folder.path()), copies = snapshot(backup.path());
+    if (restoring) {
+        restoreByWindow("JANE_DOE.mdb");
+        EXPECT_EQ(messageTexts(), QStringList { RestoreFailed });
+    } else {
+        EXPECT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Failed);
+    }
+    EXPECT_EQ(snapshot(folder.path()), program);
+    EXPECT_EQ(snapshot(backup.path()), copies);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, BadCopy,
+    ::testing::Combine(
+        ::testing::ValuesIn(badCopyKinds), ::testing::Values("JANE_DOE.mdb", "JANE_DOE.qnm"), ::testing::Bool()),
+    [](const ::testing::TestParamInfo<std::tuple<const char*, const char*, bool>>& info) {
+        return std::string(std::get<0>(info.param))
+            + (QString(std::get<1>(info.param)).endsWith(".mdb") ? "_readings" : "_store")
+            + (std::get<2>(info.param) ? "_restored" : "_backed_up");
+    });
+
+namespace {
+
+// Files and folders made immutable while it lives, as on a write-protected
+// drive, which even the administrator cannot write: nothing in them can be
+// changed, removed or created, so no journal there can be played back.
+class WriteProtected {
+public:
+    explicit WriteProtected(const QStringList& paths)
+    {
+        for (const QString& path : paths) {
+            if (!setImmutable(path, true)) {
+                ok_ = false;
+                return;
+            }
+            done_ << path;
+        }
+    }
+    ~WriteProtected()
+    {
+        for (const QString& path : done_)
+            setImmutable(path, false);
+    }
+    WriteProtected(const WriteProtected&) = delete;
+    WriteProtected& operator=(const WriteProtected&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    static bool setImmutable(const QString& path, bool on)
+    {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return false;
+        int flags = 0;
+        bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        if (ok) {
+            flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+            ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        ::close(fd);
+        return ok;
+    }
+    QStringList done_;
+    bool ok_ = true;
+};
+
+} // namespace
+
+TEST_F(Outside, ASourceWhoseJournalCannotBePlayedBackIsNeverCopied)
+{
+    configure();
+    makeSet("JANE_DOE");
+    ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+    addReadings("JANE_DOE.mdb", { { "2024-03-01", "10:00" } });
+    {
+        // The backup copy on a write-protected drive, torn by a killed writer.
+        leaveHotJournal(backupFile("JANE_DOE.mdb"));
+        const auto program = snapshot(folder.path()), copies = snapshot(backup.path());
+        const WriteProtected drive({ backupFile("JANE_DOE.mdb"), backupFile("JANE_DOE.mdb-journal"), backup.path() });
+        if (!drive.ok()) GTEST_SKIP() << "no file can be made immutable here";
+        restoreByWindow("JANE_DOE.mdb");
+        EXPECT_EQ(messageTexts(), QStringList { RestoreFailed });
+        EXPECT_EQ(snapshot(folder.path()), program);
+        EXPECT_EQ(snapshot(backup.path()), copies);
+    }
+    QFile::remove(backupFile("JANE_DOE.mdb-journal"));
+    // A store linked into a write-protected folder, torn the same way.
+    QTemporaryDir synced;
+    const QString real = QDir(synced.path()).filePath("JANE_DOE.qnm");
+    ASSERT_TRUE(QFile::rename(folder.file("JANE_DOE.qnm"), real));
+    ASSERT_EQ(
+        ::symlink(QFile::encodeName(real).constData(), QFile::encodeName(folder.file("JANE_DOE.qnm")).constData()), 0);
+    leaveHotJournal(real);
+    const auto copies = snapshot(backup.path());
+    const WriteProtected drive({ real, real + "-journal", synced.path() });
+    ASSERT_TRUE(drive.ok());
+    EXPECT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Failed);
+    EXPECT_EQ(snapshot(backup.path()), copies);
+}
+
+namespace {
+
+// Another program's row, written in a transaction of its own.
+std::string outsideRow(const QString& file)
+{
+    // A reading like the first, every field holding a value.
+    return file.endsWith(".mdb") ? "CREATE TEMP TABLE Row AS SELECT * FROM BLOOD LIMIT 1; "
+                                   "UPDATE Row SET Bdate = '2031-01-01', Bsugar = '42'; "
+                                   "INSERT INTO BLOOD SELECT * FROM Row"
+                                 : "CREATE TABLE Outside (x); INSERT INTO Outside VALUES (42)";
+}
+std::string readOutsideRow(const QString& file)
+{
+    return Raw(file).one(
+        file.endsWith(".mdb") ? "SELECT Bsugar FROM BLOOD WHERE Bdate = '2031-01-01'" : "SELECT x FROM Outside");
+}
+
+class WriterCommitting : public Outside, public ::testing::WithParamInterface<std::tuple<int, int>> { };
+
+} // namespace
+
+// Another program begins a transaction, then commits a second later, while
+// the step waits for the file: its commit goes through, whether it waits
+// for a lock itself or not, and the step then goes on.
+TEST_P(WriterCommitting, CommitsWhileAStepWaits)
+{
+    const auto [step, otherTimeout] = GetParam();
+    const Replacing& c = replacingSteps[step];
+    configure();
+    makeSet("JANE_DOE");
+    ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+    const QString ready = folder.file("writing.flag");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Raw other(folder.file(c.file));
+        other.exec("PRAGMA busy_timeout=" + std::to_string(otherTimeout));
+        if (other.exec("BEGIN") != SQLITE_OK || other.exec(outsideRow(c.file)) != SQLITE_OK) ::_exit(2);
+        QFile(ready).open(QIODevice::WriteOnly);
+        ::sleep(1);
+        ::_exit(other.exec("COMMIT") == SQLITE_OK ? 0 : 1);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!QFileInfo::exists(ready) && std::chrono::steady_clock::now() < deadline)
+        ::usleep(1000);
+    const bool failed = c.run();
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other program's commit failed";
+    EXPECT_FALSE(failed);
+    EXPECT_EQ(integrity(c.file), "ok");
+    if (std::string_view(c.what).starts_with("restore"))
+        EXPECT_EQ(folder.read(c.file), backupBytes(c.file));
+    else
+        EXPECT_EQ(readOutsideRow(folder.file(c.file)), "42");
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, WriterCommitting,
+    ::testing::Combine(::testing::Range(0, int(std::size(replacingSteps))), ::testing::Values(0, 2000)),
+    [](const ::testing::TestParamInfo<std::tuple<int, int>>& info) {
+        std::string name = replacingSteps[std::get<0>(info.param)].what;
+        for (char& ch : name)
+            if (ch == ' ') ch = '_';
+        return name + "_waiting_" + std::to_string(std::get<1>(info.param)) + "_ms";
+    });
+
+namespace {
+
+// A step on a whole set, interrupted at one position of its renames.
+class SetPosition : public Outside, public ::testing::WithParamInterface<std::tuple<int, bool>> {
+protected:
+    // The program folder and the backup folder each hold a set the other lacks.
+    void arrange()
+    {
+        configure();
+        makeSet("JANE_DOE");
+        ASSERT_EQ(BackupSet("JANE_DOE.mdb", "JANE_DOE").outcome, SetCopy::Outcome::Done);
+        addReadings("JANE_DOE.mdb", { { "2024-03-01", "10:00" } });
+        AddEntry(InsulinNames, "JANE_DOE.qnm", "Lantus");
+        AddEntry(InjectionSites, "JANE_DOE.qst", "Right leg");
+    }
+    const char* file() const { return setFiles[std::get<0>(GetParam())]; }
+    SetCopy run() const
+    {
+        return std::get<1>(GetParam()) ? RestoreSet("JANE_DOE.mdb") : BackupSet("JANE_DOE.mdb", "JANE_DOE");
+    }
+    QString replaced() const { return std::get<1>(GetParam()) ? folder.path() : backup.path(); }
+};
+
+std::string setPositionName(const ::testing::TestParamInfo<std::tuple<int, bool>>& info)
+{
+    return std::string(std::get<1>(info.param) ? "restore_" : "backup_") + "at_"
+        + QString(setFiles[std::get<0>(info.param)]).replace('.', '_').toStdString();
+}
+
+} // namespace
+
+TEST_P(SetPosition, AFailedRenameLeavesTheEarlierSet)
+{
+    arrange();
+    const auto program = snapshot(folder.path()), copies = snapshot(backup.path());
+    {
+        const InjectFault fault("rename", file());
+        EXPECT_EQ(run().outcome, SetCopy::Outcome::Failed);
+    }
+    EXPECT_EQ(snapshot(folder.path()), program);
+    EXPECT_EQ(snapshot(backup.path()), copies);
+}
+
+TEST_P(SetPosition, AKillBetweenRenamesIsUndoneAtTheNextStart)
+{
+    arrange();
+    const auto program = snapshot(folder.path()), copies = snapshot(backup.path());
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        files::SetFaultHook([name = QString(file())](std::string_view step, const QString& path) {
+            if (step == "rename" && path.endsWith(name)) ::_exit(0);
+            return false;
+        });
+        run();
+        ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the step was not stopped";
+    EXPECT_NE(snapshot(replaced()), std::get<1>(GetParam()) ? program : copies);
+
+    Forms::Reset();
+    flushDeletes();
+    ASSERT_TRUE(StartProgram());
+    EXPECT_EQ(snapshot(folder.path()), program);
+    EXPECT_EQ(snapshot(backup.path()), copies);
+    // The next step on the set runs as ever.
+    EXPECT_EQ(run().outcome, SetCopy::Outcome::Done);
+    EXPECT_EQ(filesOf(replaced()).filter(QRegularExpression("^\\.")), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, SetPosition, ::testing::Combine(::testing::Range(0, 3), ::testing::Bool()), setPositionName);
+
+TEST_F(Outside, ACopyOrAStoreInWriteAheadModeIsCopiedWhole)
+{
+    configure();
+    makeSet("JANE_DOE");
+    const testsupport::BusyTimeout quick(std::chrono::milliseconds(500));
+    // Another tool left the store in write-ahead mode, closed cleanly.
+    ASSERT_EQ(Raw(folder.file("JANE_DOE.qnm")).one("PRAGMA journal_mode=WAL"), "wal");
+    ASSERT_FALSE(folder.exists("JANE_DOE.qnm-wal"));
+    const std::string names = Raw(folder.file("JANE_DOE.qnm")).one("SELECT group_concat(sql) FROM sqlite_master");
+    const SetCopy copy = BackupSet("JANE_DOE.mdb", "JANE_DOE");
+    ASSERT_EQ(copy.outcome, SetCopy::Outcome::Done) << copy.error.toStdString();
+    EXPECT_EQ(integrity(backupFile("JANE_DOE.qnm")), "ok");
+    EXPECT_EQ(Raw(backupFile("JANE_DOE.qnm")).one("SELECT group_concat(sql) FROM sqlite_master"), names);
+
+    // And the backup copy of the readings, put in that mode afterwards.
+    ASSERT_EQ(Raw(backupFile("JANE_DOE.mdb")).one("PRAGMA journal_mode=WAL"), "wal");
+    const std::string saved = digest(backupFile("JANE_DOE.mdb"));
+    addReadings("JANE_DOE.mdb", { { "2024-03-01", "10:00" } });
+    restoreByWindow("JANE_DOE.mdb");
+    EXPECT_EQ(messageTexts(), QStringList { RestoreDone });
+    EXPECT_EQ(integrity("JANE_DOE.mdb"), "ok");
+    EXPECT_EQ(digest("JANE_DOE.mdb"), saved);
+    for (const QString& path : { folder.path(), backup.path() })
+        EXPECT_EQ(filesOf(path).filter(QRegularExpression("-(wal|shm)$|^\\.")), QStringList()) << path.toStdString();
+}
+
+TEST_F(Outside, ABackupWhoseCopyWouldBeTheLiveFileItselfFails)
+{
+    configure();
+    makeSet("JANE_DOE");
+    open("JANE_DOE.mdb");
+    const QByteArray readings = folder.read("JANE_DOE.mdb"), store = folder.read("JANE_DOE.qnm");
+    // The copy's name a link back to the live file.
+    ASSERT_EQ(::symlink(QFile::encodeName(folder.file("JANE_DOE.mdb")).constData(),
+                  QFile::encodeName(backupFile("JANE_DOE.mdb")).constData()),
+        0);
+    desk.messages.clear();
+    ASSERT_TRUE(main()->mnuUtilitiesBackup.Trigger());
+    EXPECT_EQ(messageTexts(), QStringList { "???? Backup Failed ????" });
+    EXPECT_EQ(folder.read("JANE_DOE.mdb"), readings);
+    ASSERT_TRUE(QFile::remove(backupFile("JANE_DOE.mdb")));
+
+    // The live store a link into the backup folder.
+    ASSERT_TRUE(QFile::rename(folder.file("JANE_DOE.qnm"), backupFile("JANE_DOE.qnm")));
+    ASSERT_EQ(::symlink(QFile::encodeName(backupFile("JANE_DOE.qnm")).constData(),
+                  QFile::encodeName(folder.file("JANE_DOE.qnm")).constData()),
+        0);
+    desk.messages.clear();
+    ASSERT_TRUE(main()->mnuUtilitiesBackup.Trigger());
+    EXPECT_EQ(messageTexts(), QStringList { "???? Backup Failed ????" });
+    EXPECT_EQ(backupBytes("JANE_DOE.qnm"), store);
 }

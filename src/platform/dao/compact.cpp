@@ -11,12 +11,15 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 #include <vector>
 
@@ -55,12 +58,60 @@ std::unique_ptr<SQLite::Database> openFile(const std::string& name, int flags)
     return c;
 }
 
-// In exclusive locking mode a lock once taken stays until the connection
-// closes; taking the write lock also plays back a hot journal first.
+bool lockRefused(int code)
+{
+    return (code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED;
+}
+
+sqlite3_file* fileOf(SQLite::Database& c)
+{
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(c.getHandle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
+        || !file->pMethods)
+        return nullptr;
+    return file;
+}
+
+// Another program (or connection) is writing the file: it holds the lock
+// that comes before a commit. Asking takes no lock.
+bool writerBusy(sqlite3_file* file)
+{
+    int reserved = 0;
+    return file && file->pMethods->xCheckReservedLock(file, &reserved) == SQLITE_OK && reserved;
+}
+
+// Waits, holding no lock, until `attempt` takes what it wants or the busy
+// timeout has passed. Each try that is refused lets go of every lock at
+// once, so a writer that is under way can always commit meanwhile.
+int waitForLock(sqlite3_file* file, const std::function<int()>& attempt)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(BusyTimeout());
+    for (;;) {
+        int rc = SQLITE_BUSY;
+        if (!writerBusy(file)) rc = attempt();
+        if (!lockRefused(rc)) return rc;
+        const auto now = Clock::now();
+        if (now >= deadline) return rc;
+        std::this_thread::sleep_for(std::min<Clock::duration>(deadline - now, std::chrono::milliseconds(5)));
+    }
+}
+
+// Takes the write lock in normal locking mode, then keeps it: in exclusive
+// locking mode a lock once taken stays until the connection closes. Taking
+// it also plays back a hot journal first.
 void holdExclusively(SQLite::Database& c)
 {
+    sqlite3* h = c.getHandle();
+    sqlite3_busy_timeout(h, 0);
+    const int rc = waitForLock(fileOf(c), [h] {
+        const int r = sqlite3_exec(h, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+        if (r != SQLITE_OK && !sqlite3_get_autocommit(h)) sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+        return r;
+    });
+    sqlite3_busy_timeout(h, BusyTimeout());
+    if (rc != SQLITE_OK) throw SQLite::Exception(h, rc);
     c.exec("PRAGMA locking_mode=EXCLUSIVE");
-    c.exec("BEGIN EXCLUSIVE");
     c.exec("COMMIT");
 }
 
@@ -68,11 +119,6 @@ bool regularFile(const std::string& name)
 {
     struct stat st { };
     return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool lockRefused(int code)
-{
-    return (code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED;
 }
 
 // A connection that only locks, copies or replaces a file: it sets no
@@ -84,25 +130,22 @@ std::unique_ptr<SQLite::Database> openToLock(const std::string& name)
 }
 
 // Takes the file's lock at `level` below SQLite's pager, as every SQLite
-// program sees it, waiting out another program's lock for the busy timeout.
-// Only for a file the pager cannot read: the lock holds without its header.
+// program sees it, waiting out another program's lock for the busy timeout
+// with no lock held meanwhile. Only for a file the pager cannot read: the
+// lock holds without its header.
 void lockBelowPager(SQLite::Database& c, int level, const std::string& name)
 {
-    sqlite3_file* file = nullptr;
-    int rc = sqlite3_file_control(c.getHandle(), "main", SQLITE_FCNTL_FILE_POINTER, &file);
-    if (rc == SQLITE_OK && (!file || !file->pMethods)) rc = SQLITE_CANTOPEN;
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(BusyTimeout());
-    for (int wanted = SQLITE_LOCK_SHARED; rc == SQLITE_OK && wanted <= level;) {
-        rc = file->pMethods->xLock(file, wanted);
-        if (rc == SQLITE_OK) {
-            ++wanted;
-            if (wanted == SQLITE_LOCK_PENDING) ++wanted; // taken on the way to the exclusive lock
-        } else if (lockRefused(rc) && Clock::now() < deadline) {
-            rc = SQLITE_OK;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    sqlite3_file* file = fileOf(c);
+    const int rc = !file ? SQLITE_CANTOPEN : waitForLock(file, [file, level] {
+        for (int wanted = SQLITE_LOCK_SHARED; wanted <= level; ++wanted) {
+            if (wanted == SQLITE_LOCK_PENDING) continue; // taken on the way to the exclusive lock
+            if (const int r = file->pMethods->xLock(file, wanted); r != SQLITE_OK) {
+                file->pMethods->xUnlock(file, SQLITE_LOCK_NONE);
+                return r;
+            }
         }
-    }
+        return SQLITE_OK;
+    });
     if (rc != SQLITE_OK) RaiseEngineError(SQLite::Exception(sqlite3_errstr(rc), rc), name);
 }
 
@@ -137,11 +180,34 @@ void Database::HoldExclusively()
 FileHold::FileHold(const std::string& name)
 {
     try {
-        conn_ = openToLock(name);
-        holdExclusively(*conn_);
+        // Exclusive locking mode from the first access, so that a file in
+        // another program's write-ahead mode is held by its file lock too. A
+        // refused try closes its connection, which lets go of every lock; a
+        // second connection, which never locks, asks meanwhile whether a
+        // writer is under way.
+        const auto probe = openToLock(name);
+        const int rc = waitForLock(fileOf(*probe), [&] {
+            try {
+                conn_ = openToLock(name);
+                conn_->setBusyTimeout(0);
+                conn_->exec("PRAGMA locking_mode=EXCLUSIVE");
+                conn_->exec("BEGIN EXCLUSIVE");
+                conn_->exec("COMMIT");
+                conn_->setBusyTimeout(BusyTimeout());
+                return SQLITE_OK;
+            } catch (const SQLite::Exception& e) {
+                conn_.reset();
+                return e.getErrorCode();
+            }
+        });
+        if (rc != SQLITE_OK) throw SQLite::Exception(sqlite3_errstr(rc), rc);
         // The log of another program's write-ahead mode is taken into this
-        // file and removed, so it is never read into a file renamed here.
-        if (logBeside(name)) conn_->exec("PRAGMA journal_mode=DELETE");
+        // file and removed, with its index (which a connection in exclusive
+        // mode never uses), so neither is ever read into a file renamed here.
+        if (logBeside(name)) {
+            conn_->exec("PRAGMA journal_mode=DELETE");
+            ::unlink((LinkedFile(name) + "-shm").c_str());
+        }
         return;
     } catch (const SQLite::Exception& e) {
         conn_.reset();
@@ -159,14 +225,27 @@ FileHold::FileHold(const std::string& name)
 
 FileHold::~FileHold() = default;
 
-ReadHold::ReadHold(const std::string& name)
+namespace {
+
+// A journal beside the file that SQLite did not play back: the file's bytes
+// are then torn, part of an unfinished transaction.
+bool unplayedJournal(const std::string& name)
+{
+    struct stat st { };
+    return ::stat((LinkedFile(name) + "-journal").c_str(), &st) == 0 && st.st_size > 0;
+}
+
+} // namespace
+
+ReadHold::ReadHold(const std::string& name, bool readOnly)
 {
     if (!regularFile(name)) throw Error(errFileNotFound, "Couldn't find file '" + name + "'.", name);
+    const int flags = readOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE;
     try {
-        // Read and write, so that a journal left by a killed writer can be
-        // played back. The header's schema version takes the read lock
-        // without reading the schema.
-        conn_ = openToLock(name);
+        // Read and write where it can, so that a journal left by a killed
+        // writer can be played back. The header's schema version takes the
+        // read lock without reading the schema.
+        conn_ = detail::openConnection(name, flags);
         conn_->exec("BEGIN");
         conn_->exec("PRAGMA schema_version");
         wholeInFile_ = !logBeside(name);
@@ -175,9 +254,12 @@ ReadHold::ReadHold(const std::string& name)
         conn_.reset();
         if (lockRefused(e.getErrorCode())) RaiseEngineError(e, name);
     }
+    if (unplayedJournal(name))
+        throw Error(errDiskIO,
+            "The journal beside '" + name + "' cannot be played back here, so its readings are not whole.", name);
     // A file SQLite cannot read is copied as its bytes, under the read lock.
     try {
-        conn_ = openToLock(name);
+        conn_ = detail::openConnection(name, flags);
     } catch (const SQLite::Exception& e) {
         RaiseEngineError(e, name);
     }
@@ -191,12 +273,29 @@ ReadHold::~ReadHold()
     if (conn_ && !belowPager_) conn_->tryExec("COMMIT");
 }
 
+void CheckCopy(const std::string& name)
+{
+    const std::string unreadable = "The copy of the database is damaged or not a database, so it replaces nothing.";
+    struct stat st { };
+    if (::stat(name.c_str(), &st) != 0 || st.st_size < 512 || !hasSqliteHeader(name))
+        throw Error(errDamaged, unreadable, name);
+    try {
+        SQLite::Database c(name, SQLite::OPEN_READONLY);
+        // Read through a mapping: no page is copied.
+        c.exec("PRAGMA mmap_size=" + std::to_string(std::int64_t(1) << 40));
+        SQLite::Statement check(c, "PRAGMA quick_check(1)");
+        if (check.executeStep() && check.getColumn(0).getString() == "ok") return;
+    } catch (const SQLite::Exception&) {
+    }
+    throw Error(errDamaged, unreadable, name);
+}
+
 bool IsSqliteFile(const std::string& name)
 {
     return regularFile(name) && hasSqliteHeader(name);
 }
 
-void BackupDatabase(const std::string& source, const std::string& target)
+void BackupDatabase(const std::string& source, const std::string& target, bool readOnly)
 {
     if (!regularFile(source)) throw Error(errFileNotFound, "Couldn't find file '" + source + "'.", source);
     std::error_code ec;
@@ -204,8 +303,10 @@ void BackupDatabase(const std::string& source, const std::string& target)
         throw Error(errDatabaseExists, "The database '" + target + "' already exists.", target);
     std::unique_ptr<SQLite::Database> in, out;
     try {
-        // Read and write, so that a journal left by a killed writer can be played back.
-        in = openFile(source, SQLite::OPEN_READWRITE);
+        // Read and write where it can, so that a journal left by a killed
+        // writer can be played back; its journal mode left as it is, since
+        // the caller's read hold would keep a switch out.
+        in = detail::openConnection(source, readOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE);
     } catch (const SQLite::Exception& e) {
         RaiseEngineError(e, source);
     }
@@ -237,6 +338,16 @@ void BackupDatabase(const std::string& source, const std::string& target)
         if (sourceFault) RaiseEngineError(e, source);
         if ((rc & 0xFF) == SQLITE_FULL || reason == ENOSPC || reason == EDQUOT || reason == EFBIG)
             throw Error(errDiskFull, "The disk is full, so '" + target + "' could not be written.", target);
+        RaiseEngineError(e, target);
+    }
+    try {
+        // A source in write-ahead mode gives its mark to the copy: the copy,
+        // whole in its file, is put back in the rollback journal.
+        out->exec("PRAGMA journal_mode=DELETE");
+    } catch (const SQLite::Exception& e) {
+        out.reset();
+        in.reset();
+        RemoveFile(target);
         RaiseEngineError(e, target);
     }
     out.reset();

@@ -253,7 +253,8 @@ public:
     bool IsOpen() const { return conn_ != nullptr; }
     // Keeps the file locked exclusively until Close, a journal left by a
     // killed writer rolled back first, so no other program reads or writes
-    // it meanwhile. Throws Error when another program holds it.
+    // it meanwhile. Waits for another program's lock as FileHold does,
+    // holding none itself; throws Error when it is still held by then.
     void HoldExclusively();
 
     SQLite::Database& connection();
@@ -366,7 +367,9 @@ Workspace& DefaultWorkspace();
 // source rolled back first. The copy is on the disk when this returns.
 // Throws Error (the target then removed) when the source is held by another
 // program, unreadable or the copy cannot be written.
-void BackupDatabase(const std::string& source, const std::string& target);
+// With `readOnly` the source is only read: a journal beside it is then never
+// played back, and such a source fails.
+void BackupDatabase(const std::string& source, const std::string& target, bool readOnly = false);
 
 // The file a name stands for: a symbolic link followed to the file it names
 // (which may be missing). A step that replaces a file replaces that one.
@@ -376,8 +379,10 @@ std::string LinkedFile(std::string name);
 // by a killed writer rolled back first), so that it can be renamed over
 // without another program's transaction in flight. Taking the hold reads
 // nothing but the file's header: a file that SQLite cannot read (damaged,
-// cut short, empty, not a database) is held too. Throws Error when another
-// program holds the file.
+// cut short, empty, not a database) is held too. While another program
+// holds the file it waits, up to the busy timeout, holding no lock itself,
+// so that program's commit goes through; it throws Error when the file is
+// still held by then.
 class FileHold {
 public:
     explicit FileHold(const std::string& name);
@@ -398,12 +403,14 @@ private:
 // beside it by a killed writer rolled back first), so that no writer changes
 // the file meanwhile: its bytes are then a consistent snapshot. Like
 // FileHold it reads no schema, so a damaged file can be copied as it is.
-// Throws Error when a writer holds the file.
+// Throws Error when a writer holds the file, or when a journal a killed
+// writer left beside it cannot be played back (with `readOnly`, or where
+// SQLite cannot write): the file's bytes are then torn.
 // Closing another descriptor of the file meanwhile would drop the lock: a
 // copier closes its own only once the hold is released.
 class ReadHold {
 public:
-    explicit ReadHold(const std::string& name);
+    explicit ReadHold(const std::string& name, bool readOnly = false);
     ~ReadHold();
     ReadHold(const ReadHold&) = delete;
     ReadHold& operator=(const ReadHold&) = delete;
@@ -417,6 +424,11 @@ private:
     bool wholeInFile_ = false;
     bool belowPager_ = false;
 };
+
+// Proves a finished copy readable before it replaces anything: SQLite's
+// quick check over every page of it. Throws Error (errDamaged) when the copy
+// is empty, not SQLite's or damaged.
+void CheckCopy(const std::string& name);
 
 // The file starts with SQLite's header (a regular file only; nothing else is opened).
 bool IsSqliteFile(const std::string& name);
