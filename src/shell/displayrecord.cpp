@@ -294,11 +294,22 @@ QString DisplayRecord::ReadingText() const
     return parts.join(QStringLiteral(", "));
 }
 
+QString DisplayRecord::SpokenReading() const
+{
+    const QString reading = ReadingText();
+    return reading.isEmpty() ? QStringLiteral("There are no readings.") : reading;
+}
+
 void DisplayRecord::AnnounceReading(QWidget& where)
 {
     // The boxes change under the focused button, which a screen reader does
     // not follow: it is told the reading shown.
-    forms::Announce(where, ReadingText());
+    forms::Announce(where, SpokenReading());
+}
+
+void DisplayRecord::AnnounceReading()
+{
+    AnnounceReading(*this);
 }
 
 void DisplayRecord::ClearRecord()
@@ -386,12 +397,14 @@ void DisplayRecord::PreviousRecord_Click()
 
 void DisplayRecord::Delete_Click()
 {
-    WithReadings([this](dao::Recordset& rs) {
+    bool deleted = false;
+    WithReadings([this, &deleted](dao::Recordset& rs) {
         if (forms::MsgBox("Are You Sure?", forms::Buttons::OKCancel, forms::Icon::Question, "Delete Reading", 1)
             != forms::vbOK)
             return;
         if (!FindCurrent(rs)) return;
         rs.Delete();
+        deleted = true;
         ClearRecord();
         rs.MoveNext();
         if (!rs.EOF_()) {
@@ -401,6 +414,7 @@ void DisplayRecord::Delete_Click()
         rs.MovePrevious();
         if (!rs.BOF()) ShowRecord(rs);
     });
+    if (deleted) AnnounceReading();
 }
 
 void DisplayRecord::Command1_Click()
