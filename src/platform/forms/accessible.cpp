@@ -109,9 +109,10 @@ public:
         , id_(QAccessible::registerAccessibleInterface(point_))
     {
         setObjectName(QStringLiteral("forms_announcer"));
-        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-            if (!waiting_.isEmpty() && Holds(now)) SayAfterFocus(std::exchange(waiting_, QString()));
-        });
+        // The focus comes back to a window before the desktop activates it
+        // (a message box closing): the text waits for both.
+        connect(qApp, &QApplication::focusChanged, this, &Announcer::SayWaiting);
+        connect(qApp, &QGuiApplication::focusWindowChanged, this, &Announcer::SayWaiting);
     }
     ~Announcer() override { QAccessible::deleteAccessibleInterface(id_); }
 
@@ -132,9 +133,18 @@ public:
     }
 
 private:
+    // The focus is on the owner, in a window the desktop has activated: a
+    // screen reader then speaks what shows there.
     bool Holds(const QWidget* focus) const
     {
-        return focus && (focus == owner_ || (owner_->isWindow() && focus->window() == owner_));
+        if (!focus || (focus != owner_ && !(owner_->isWindow() && focus->window() == owner_))) return false;
+        const QWindow* shown = focus->window()->windowHandle();
+        return shown && shown->isActive();
+    }
+    void SayWaiting()
+    {
+        if (!waiting_.isEmpty() && Holds(QApplication::focusWidget()))
+            SayAfterFocus(std::exchange(waiting_, QString()));
     }
 
     // The screen reader hears of the focus after the control does: the text
