@@ -14,6 +14,8 @@
 
 #include "reading.h"
 
+#include <QTimer>
+
 #include <algorithm>
 #include <array>
 
@@ -414,7 +416,9 @@ void DisplayRecord::Delete_Click()
         rs.MovePrevious();
         if (!rs.BOF()) ShowRecord(rs);
     });
-    if (deleted) AnnounceReading();
+    // Qt has the window back as the confirmation closes, the desktop some
+    // moments later, and a screen reader drops a text spoken before that.
+    if (deleted) QTimer::singleShot(250, this, [this] { AnnounceReading(); });
 }
 
 void DisplayRecord::Command1_Click()

@@ -195,7 +195,7 @@ TEST_F(Accessibility, AnEmptyDatabaseAndTheReadingShownAfterADeleteAreSpoken)
         heard.said.clear();
         r.Delete.setFocus(Qt::TabFocusReason);
         QTest::keyClick(&r.Delete, Qt::Key_Space);
-        QCoreApplication::processEvents();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !heard.said.empty(); }));
         ASSERT_EQ(heard.said.size(), 1u) << after.toStdString();
         EXPECT_TRUE(heard.said[0].text.startsWith(after)) << heard.said[0].text.toStdString();
         EXPECT_EQ(heard.said[0].at, &r.Delete);
