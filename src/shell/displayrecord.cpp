@@ -418,7 +418,7 @@ void DisplayRecord::Delete_Click()
     });
     // Qt has the window back as the confirmation closes, the desktop some
     // moments later, and a screen reader drops a text spoken before that.
-    if (deleted) QTimer::singleShot(250, this, [this] { AnnounceReading(); });
+    if (deleted) QTimer::singleShot(500, this, [this] { AnnounceReading(); });
 }
 
 void DisplayRecord::Command1_Click()
