@@ -103,7 +103,10 @@ void AddRds::SaveRd_Click()
         ReportSaveFailure(e);
         return;
     }
-    if (auto* record = forms::Forms::Find<DisplayRecord>()) CopyToDisplay(*record, row);
+    if (auto* record = forms::Forms::Find<DisplayRecord>()) {
+        CopyToDisplay(*record, row);
+        record->AnnounceReading();
+    }
     Unload();
 }
 

@@ -91,6 +91,7 @@ void DeleteByDate::Delete_Click()
         }
         if (emptied) record->ClearRecord();
         readings.Close();
+        record->AnnounceReading();
     } catch (const dao::Error& e) {
         forms::MsgBox(QString::fromLatin1(DeleteFailedMessage) + QString::fromStdString(e.what()));
     }

@@ -138,6 +138,7 @@ void EditRds::Save_Click()
         return;
     }
     CopyToDisplay(*record, row);
+    record->AnnounceReading();
     Unload();
 }
 

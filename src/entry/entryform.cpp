@@ -261,7 +261,10 @@ ReadingEntryForm::Lookup ReadingEntryForm::LookUpKey(const QString& date, const 
         // A reading stored under either time separator has this time.
         if (SeekReading(*readings.rs, date, time)) {
             found = true;
-            if (auto* record = Forms::Find<DisplayRecord>()) record->ShowRecord(*readings.rs);
+            if (auto* record = Forms::Find<DisplayRecord>()) {
+                record->ShowRecord(*readings.rs);
+                record->AnnounceReading();
+            }
         }
         readings.Close();
     } catch (const dao::Error& e) {

@@ -73,7 +73,10 @@ void SearchRds::Search_Click()
         readings.rs->Seek(">=", { Bdate.Text().toStdString() });
         if (!readings.rs->NoMatch()) {
             found = true;
-            if (auto* record = Forms::Find<DisplayRecord>()) record->ShowRecord(*readings.rs);
+            if (auto* record = Forms::Find<DisplayRecord>()) {
+                record->ShowRecord(*readings.rs);
+                record->AnnounceReading();
+            }
         }
         readings.Close();
     } catch (const dao::Error& e) {

@@ -8,16 +8,17 @@ namespace {
 
 void PrintStandardRow(forms::PictureBox& page, const Reading& row, int line)
 {
-    PrintAt(page, 0, line, FormatShortDate(row.Text(Reading::Bdate)));
-    PrintAt(page, 11, line, FormatMediumTime(row.Text(Reading::Btime)));
-    PrintAt(page, 23, line, row.Text(Reading::Bsugar));
+    // Each value under the name of its column, as a screen reader hears it.
+    PrintAt(page, 0, line, FormatShortDate(row.Text(Reading::Bdate)), QStringLiteral("Date"));
+    PrintAt(page, 11, line, FormatMediumTime(row.Text(Reading::Btime)), QStringLiteral("Time"));
+    PrintAt(page, 23, line, row.Text(Reading::Bsugar), QStringLiteral("Blood Sugar"));
     PrintAt(page, 34, line,
-        TrimTrailing(row.Text(Reading::Bpressure)) + QStringLiteral(" / ")
-            + TrimTrailing(row.Text(Reading::Dpressure)));
-    PrintAt(page, 46, line, row.Text(Reading::Bpulse));
-    PrintAt(page, 56, line, row.Text(Reading::Bweight));
-    PrintAt(page, 65, line, row.Text(Reading::Temp));
-    PrintAt(page, 73, line, row.Text(Reading::SPO2));
+        TrimTrailing(row.Text(Reading::Bpressure)) + QStringLiteral(" / ") + TrimTrailing(row.Text(Reading::Dpressure)),
+        QStringLiteral("Blood Pressure"));
+    PrintAt(page, 46, line, row.Text(Reading::Bpulse), QStringLiteral("Pulse"));
+    PrintAt(page, 56, line, row.Text(Reading::Bweight), QStringLiteral("Weight"));
+    PrintAt(page, 65, line, row.Text(Reading::Temp), QStringLiteral("Temperature"));
+    PrintAt(page, 73, line, row.Text(Reading::SPO2), QStringLiteral("SPO2"));
     PrintAt(page, 0, line + 1, QStringLiteral("Comments:"));
     PrintAt(page, 12, line + 1, row.Text(Reading::Bcomm));
 }

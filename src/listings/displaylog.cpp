@@ -8,12 +8,13 @@ namespace {
 
 void PrintLogRow(forms::PictureBox& page, const Reading& row, int line)
 {
-    PrintAt(page, 0, line, FormatShortDate(row.Text(Reading::Bdate)));
-    PrintAt(page, 11, line, FormatMediumTime(row.Text(Reading::Btime)));
-    PrintAt(page, 22, line, row.Text(Reading::Bsugar));
-    PrintAt(page, 30, line, TrimTrailing(row.Text(Reading::Instype)));
-    PrintAt(page, 51, line, TrimTrailing(row.Text(Reading::Insamt)));
-    PrintAt(page, 57, line, TrimTrailing(row.Text(Reading::Site)));
+    // Each value under the name of its column, as a screen reader hears it.
+    PrintAt(page, 0, line, FormatShortDate(row.Text(Reading::Bdate)), QStringLiteral("Date"));
+    PrintAt(page, 11, line, FormatMediumTime(row.Text(Reading::Btime)), QStringLiteral("Time"));
+    PrintAt(page, 22, line, row.Text(Reading::Bsugar), QStringLiteral("Blood Sugar"));
+    PrintAt(page, 30, line, TrimTrailing(row.Text(Reading::Instype)), QStringLiteral("Insulin Injected"));
+    PrintAt(page, 51, line, TrimTrailing(row.Text(Reading::Insamt)), QStringLiteral("Dosage"));
+    PrintAt(page, 57, line, TrimTrailing(row.Text(Reading::Site)), QStringLiteral("Injection Site"));
     PrintAt(page, 0, line + 1, QStringLiteral("Comments: ") + row.Text(Reading::Bcomm));
 }
 

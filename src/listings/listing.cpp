@@ -28,11 +28,11 @@ QString TrimTrailing(const QString& text)
     return text.left(n);
 }
 
-void PrintAt(forms::PictureBox& page, double x, double y, const QString& text)
+void PrintAt(forms::PictureBox& page, double x, double y, const QString& text, const QString& name)
 {
     page.SetCurrentX(x);
     page.SetCurrentY(y);
-    page.Print(text);
+    page.PrintNamed(name, text);
 }
 
 ListingWindow::ListingWindow(const char* name, ListingDescription description)

@@ -44,8 +44,9 @@ inline constexpr int RowsPerPage = 8;
 
 // The text less its trailing blanks.
 QString TrimTrailing(const QString& text);
-// Prints a text with its top left corner at (x, y) of the page.
-void PrintAt(forms::PictureBox& page, double x, double y, const QString& text);
+// Prints a text with its top left corner at (x, y) of the page; with a
+// name, a screen reader hears the text under the name of its column.
+void PrintAt(forms::PictureBox& page, double x, double y, const QString& text, const QString& name = {});
 
 class ListingWindow : public forms::Form {
     Q_OBJECT

@@ -59,7 +59,7 @@ public:
     {
         if (t == QAccessible::Value) return all();
         // The description is the text as a whole, for reading at once.
-        if (t == QAccessible::Description && described_) return lines_().join(QLatin1Char('\n'));
+        if (t == QAccessible::Description && described_) return Sentences(lines_());
         return QAccessibleWidget::text(t);
     }
 
@@ -97,6 +97,18 @@ public:
         for (const QString& line : lines)
             ended << line + QLatin1Char(' ');
         return ended.join(QLatin1Char('\n'));
+    }
+    // The lines as one text to speak, each heard as a sentence (a reader
+    // speaks a description on one line).
+    static QString Sentences(const QStringList& lines)
+    {
+        QString spoken;
+        for (const QString& line : lines) {
+            if (!spoken.isEmpty())
+                spoken += spoken.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". ");
+            spoken += line;
+        }
+        return spoken;
     }
     // Where line `line` starts in the text (the last line's start for a line
     // past the end).

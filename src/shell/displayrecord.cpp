@@ -14,6 +14,8 @@
 
 #include "reading.h"
 
+#include <QTimer>
+
 #include <algorithm>
 #include <array>
 
@@ -294,11 +296,22 @@ QString DisplayRecord::ReadingText() const
     return parts.join(QStringLiteral(", "));
 }
 
+QString DisplayRecord::SpokenReading() const
+{
+    const QString reading = ReadingText();
+    return reading.isEmpty() ? QStringLiteral("There are no readings.") : reading;
+}
+
 void DisplayRecord::AnnounceReading(QWidget& where)
 {
     // The boxes change under the focused button, which a screen reader does
     // not follow: it is told the reading shown.
-    forms::Announce(where, ReadingText());
+    forms::Announce(where, SpokenReading());
+}
+
+void DisplayRecord::AnnounceReading()
+{
+    AnnounceReading(*this);
 }
 
 void DisplayRecord::ClearRecord()
@@ -386,12 +399,14 @@ void DisplayRecord::PreviousRecord_Click()
 
 void DisplayRecord::Delete_Click()
 {
-    WithReadings([this](dao::Recordset& rs) {
+    bool deleted = false;
+    WithReadings([this, &deleted](dao::Recordset& rs) {
         if (forms::MsgBox("Are You Sure?", forms::Buttons::OKCancel, forms::Icon::Question, "Delete Reading", 1)
             != forms::vbOK)
             return;
         if (!FindCurrent(rs)) return;
         rs.Delete();
+        deleted = true;
         ClearRecord();
         rs.MoveNext();
         if (!rs.EOF_()) {
@@ -401,6 +416,9 @@ void DisplayRecord::Delete_Click()
         rs.MovePrevious();
         if (!rs.BOF()) ShowRecord(rs);
     });
+    // Qt has the window back as the confirmation closes, the desktop some
+    // moments later, and a screen reader drops a text spoken before that.
+    if (deleted) QTimer::singleShot(500, this, [this] { AnnounceReading(); });
 }
 
 void DisplayRecord::Command1_Click()

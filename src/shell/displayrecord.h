@@ -44,6 +44,10 @@ public:
     QString ReadingText() const;
     // Empties the fourteen reading boxes: no reading shown.
     void ClearRecord();
+    // Has a screen reader speak the reading shown, or that there is none,
+    // at whichever control of this window holds the focus, now or once the
+    // focus is back from the window that wrote the boxes.
+    void AnnounceReading();
     // The row the boxes show (its bookmark); a window that writes the boxes
     // itself names the row it wrote.
     std::optional<long long> ShownRow() const { return shownRow_; }
@@ -106,6 +110,7 @@ private:
     void SetMenuState(bool databaseOpen);
     // Has a screen reader speak the reading shown, the focus staying on `where`.
     void AnnounceReading(QWidget& where);
+    QString SpokenReading() const;
     // The typing limit a value box is drawn with (0: none).
     int DesignLimit(const forms::TextBox& box) const;
 

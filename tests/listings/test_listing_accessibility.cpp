@@ -4,7 +4,12 @@
 
 #include "platform/accessible_text.h"
 
+#include "support/heard.h"
+
 #include <QAccessible>
+
+#include <map>
+#include <tuple>
 
 using namespace listingtest;
 
@@ -44,16 +49,20 @@ protected:
         }
         return lines;
     }
-    // What the page shows for the listed readings: a line of values, then
-    // the comment.
+    // What the page shows for the listed readings: a line of values, each
+    // under its column's name, then the comment.
     void ExpectRows(const QStringList& lines, int from, int to) const
     {
+        static const std::map<std::string, QString> columns { { "Bsugar", "Blood Sugar" }, { "Bpulse", "Pulse" },
+            { "Instype", "Insulin Injected" }, { "Site", "Injection Site" } };
         ASSERT_EQ(lines.size(), 2 * (to - from + 1)) << lines.join(" | ").toStdString();
         for (int i = from; i <= to; ++i) {
+            const QString& line = lines[2 * (i - from)];
             const QString date = tellora::FormatShortDate(QString::fromStdString(DateOf(QStringLiteral("L%1").arg(i))));
-            EXPECT_TRUE(lines[2 * (i - from)].startsWith(date)) << lines[2 * (i - from)].toStdString();
+            EXPECT_TRUE(line.startsWith("Date: " + date + ", Time: ")) << line.toStdString();
             for (const auto& [field, value] : kind().listed)
-                EXPECT_TRUE(lines[2 * (i - from)].contains(QString::fromStdString(value)));
+                EXPECT_TRUE(line.contains(", " + columns.at(field) + ": " + QString::fromStdString(value)))
+                    << line.toStdString();
             EXPECT_EQ(lines[2 * (i - from) + 1], QStringLiteral("Comments: L%1").arg(i));
         }
     }
@@ -90,6 +99,32 @@ TEST_P(PageText, EveryPageIsReadLineByLineAndAnnounced)
     QCoreApplication::processEvents();
     ExpectRows(Lines(), 1, 8);
     EXPECT_EQ(announced.last(), text()->text(0, -1));
+}
+
+TEST_P(PageText, EachPageAStepShowsIsSpokenWhileTheFocusStaysOnItsButton)
+{
+    Build("LLLLLLLLLL");
+    OpenAt("L1");
+    QCoreApplication::processEvents();
+    testsupport::Heard heard;
+    // Forward, back, and back again onto the same first page.
+    for (const auto& [button, first, last] :
+        { std::tuple { kind().next, 9, 10 }, std::tuple { "Previous", 1, 8 }, std::tuple { "Previous", 1, 8 } }) {
+        SCOPED_TRACE(button);
+        auto* press = window()->findChild<forms::CommandButton*>(button);
+        ASSERT_NE(press, nullptr);
+        heard.said.clear();
+        press->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(press, Qt::Key_Space);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(heard.said.size(), 1u);
+        EXPECT_EQ(heard.said[0].at, press);
+        // Line after line, each a sentence.
+        QStringList lines = heard.said[0].text.split(". ");
+        if (!lines.isEmpty() && lines.last().endsWith('.')) lines.last().chop(1);
+        ExpectRows(lines, first, last);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Listings, PageText, ::testing::Values(StandardListing, LogListing));

@@ -2,6 +2,9 @@
 #include "shell_fixture.h"
 
 #include "platform/accessible_text.h"
+#include "platform/forms/screenreader.h"
+
+#include "support/heard.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -37,34 +40,24 @@ QList<QObject*> labelsOf(QWidget& box)
 
 class Accessibility : public ShellTest { };
 
-// As Orca starting tells the program: a screen reader runs until the end of
-// the scope.
+// As the desktop tells the program: accessibility on, and the screen reader
+// switched on, or not, until the end of the scope.
 struct ScreenReaderRunning {
-    ScreenReaderRunning() { QAccessible::setActive(true); }
-    ~ScreenReaderRunning() { QAccessible::setActive(false); }
+    explicit ScreenReaderRunning(bool reader = true)
+    {
+        QAccessible::setActive(true);
+        forms::screenReaderEnabled = [reader] { return reader; };
+        forms::ScreenReaderSwitched();
+    }
+    ~ScreenReaderRunning()
+    {
+        QAccessible::setActive(false);
+        forms::screenReaderEnabled = [] { return false; };
+        forms::ScreenReaderSwitched();
+    }
 };
 
-// What the program told a screen reader, as tests can see it.
-struct Heard {
-    struct Said {
-        QString text;
-        QObject* at; // the control holding the focus meanwhile
-    };
-    std::vector<Said> said; // notifications shown
-    std::vector<QString> focused; // names of items the focus went to
-    Heard()
-    {
-        platform::noticeWatcher() = [this](QAccessibleEvent& e) {
-            QAccessibleInterface* iface = e.accessibleInterface();
-            if (!iface) return;
-            if (e.type() == QAccessible::ObjectShow && iface->role() == QAccessible::Notification)
-                said.push_back({ iface->text(QAccessible::Name), QApplication::focusWidget() });
-            else if (e.type() == QAccessible::Focus && e.child() >= 0)
-                focused.push_back(iface->text(QAccessible::Name));
-        };
-    }
-    ~Heard() { platform::noticeWatcher() = nullptr; }
-};
+using testsupport::Heard;
 
 // The Tab stops from the focus on, once round.
 std::vector<QString> tabRound()
@@ -104,6 +97,22 @@ TEST_F(Accessibility, WhileAScreenReaderRunsTabReachesEveryBoxOfTheReading)
     // And a reader started while the window is open is followed.
     ScreenReaderRunning reader;
     EXPECT_EQ(tabRound(), withReader);
+}
+
+TEST_F(Accessibility, AccessibilityOnWithoutAScreenReaderKeepsTheDrawnTabOrder)
+{
+    // A magnifier or a testing tool turns the accessibility bus on; only the
+    // desktop's screen-reader switch adds the boxes to the Tab order.
+    makeDatabase("JANE_DOE.mdb", { { "2024-03-05", "08:30", "120" } });
+    ScreenReaderRunning accessibilityOnly(false);
+    open("JANE_DOE.mdb");
+    ASSERT_NE(record(), nullptr);
+    activate(record());
+    EXPECT_EQ(tabRound(), ButtonStops);
+    // The screen reader switched on while the window is open is followed.
+    forms::screenReaderEnabled = [] { return true; };
+    forms::ScreenReaderSwitched();
+    EXPECT_EQ(tabRound().size(), ButtonStops.size() + 12);
 }
 
 TEST_F(Accessibility, TheReadingShownIsSpokenWhileTheFocusStaysOnTheButton)
@@ -158,6 +167,38 @@ TEST_F(Accessibility, TheReadingShownIsSpokenWhileTheFocusStaysOnTheButton)
         EXPECT_EQ(heard.said[0].at, &press.button);
         EXPECT_TRUE(heard.said[0].text.startsWith("Date: " + r.Bdates.Text() + ", Time: " + press.time + ", "))
             << heard.said[0].text.toStdString();
+    }
+}
+
+TEST_F(Accessibility, AnEmptyDatabaseAndTheReadingShownAfterADeleteAreSpoken)
+{
+    makeDatabase("EMPTY_ONE.mdb");
+    makeDatabase("JANE_DOE.mdb", { { "2024-03-05", "08:30", "120" }, { "2024-03-06", "07:00", "110" } });
+    Heard heard;
+    open("EMPTY_ONE.mdb");
+    ASSERT_NE(record(), nullptr);
+    activate(record());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(heard.Texts(), std::vector<QString> { "There are no readings." });
+    click(&record()->Command1);
+    flushDeletes();
+
+    open("JANE_DOE.mdb");
+    ASSERT_NE(record(), nullptr);
+    DisplayRecord& r = *record();
+    activate(&r);
+    QCoreApplication::processEvents();
+    // Deleting the newest shows the one before it, then none is left; the
+    // focus stays on the button, where each result is spoken.
+    for (const QString& after : { "Date: " + FormatShortDate("2024-03-05") + ", Time: 08:30 AM, Blood Sugar: 120",
+             QStringLiteral("There are no readings.") }) {
+        heard.said.clear();
+        r.Delete.setFocus(Qt::TabFocusReason);
+        QTest::keyClick(&r.Delete, Qt::Key_Space);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !heard.said.empty(); }));
+        ASSERT_EQ(heard.said.size(), 1u) << after.toStdString();
+        EXPECT_TRUE(heard.said[0].text.startsWith(after)) << heard.said[0].text.toStdString();
+        EXPECT_EQ(heard.said[0].at, &r.Delete);
     }
 }
 

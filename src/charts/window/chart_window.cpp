@@ -56,6 +56,7 @@ dao::RowFilter FilterOf(const FieldTest& test)
 // What a failed click must put back so the window stays as it was.
 struct Snapshot {
     std::array<QString, ChartGroupSize> labels;
+    std::array<QString, ChartGroupSize> descriptions;
     std::array<std::array<double, chart::ChartControl::MaxColumns>, ChartGroupSize> cells {};
     QString bdate, btime, lineCount;
 };
@@ -65,6 +66,7 @@ Snapshot Take(const ChartWindow& w)
     Snapshot s;
     for (int r = 1; r <= ChartGroupSize; ++r) {
         s.labels[r - 1] = w.MSChart1.rowLabel(r);
+        s.descriptions[r - 1] = w.MSChart1.rowDescription(r);
         for (int c = 1; c <= w.MSChart1.ColumnCount(); ++c)
             s.cells[r - 1][c - 1] = w.MSChart1.value(r, c);
     }
@@ -78,6 +80,7 @@ void Restore(ChartWindow& w, const Snapshot& s)
 {
     for (int r = 1; r <= ChartGroupSize; ++r) {
         w.MSChart1.setRowLabel(r, s.labels[r - 1]);
+        w.MSChart1.setRowDescription(r, s.descriptions[r - 1]);
         for (int c = 1; c <= w.MSChart1.ColumnCount(); ++c)
             w.MSChart1.setValue(r, c, s.cells[r - 1][c - 1]);
     }
@@ -299,6 +302,8 @@ void ChartWindow::Fill(dao::StepCursor& rs, Handler handler, const std::vector<l
         }
         if (chartable) {
             MSChart1.SetRow(k);
+            // A screen reader hears the time of the reading charted beside its date.
+            MSChart1.SetRowDescription(FormatMediumTime(r.Text(Reading::Btime)));
             for (int c = 1; c <= int(d.columns.size()); ++c) {
                 const ChartColumn& column = d.columns[c - 1];
                 MSChart1.SetColumn(c);
@@ -329,6 +334,7 @@ void ChartWindow::BlankFill(int row)
     for (int r = row; r <= ChartGroupSize; ++r) {
         MSChart1.SetRow(r);
         MSChart1.SetRowLabel(QString());
+        MSChart1.SetRowDescription(QString());
         for (int c = 1; c <= MSChart1.ColumnCount(); ++c) {
             MSChart1.SetColumn(c);
             MSChart1.SetData("0");

@@ -1,6 +1,7 @@
 #include "platform/chart/chart_control.h"
 
 #include "platform/accessible_text.h"
+#include "platform/forms/accessible.h"
 
 #include <QAccessible>
 #include <QFontMetricsF>
@@ -110,6 +111,7 @@ double cellNumber(const QString& text)
 ChartControl::ChartControl(QWidget* parent)
     : QWidget(parent)
     , labels_(MaxRows)
+    , descriptions_(MaxRows)
     , cells_(MaxRows, std::vector<double>(MaxColumns, 0.0))
     , series_(MaxColumns)
 {
@@ -125,13 +127,19 @@ ChartControl::ChartControl(QWidget* parent)
     (void)installed;
 }
 
-QStringList ChartControl::TextLines() const
+QStringList ChartControl::titleLines() const
 {
     QStringList lines;
     for (const QString& title : { title_, categoryTitle_, valueTitle_, secondVisible_ ? secondTitle_ : QString() }) {
         const QString line = linesOf(title).join(QLatin1Char(' ')).simplified();
         if (!line.isEmpty()) lines << line;
     }
+    return lines;
+}
+
+QStringList ChartControl::TextLines() const
+{
+    QStringList lines = titleLines();
     for (int row = 1; row <= rowCount_; ++row) {
         QStringList values;
         for (int column = 1; column <= columnCount_; ++column) {
@@ -139,7 +147,8 @@ QStringList ChartControl::TextLines() const
             const QString value = valueText(cells_[row - 1][column - 1]);
             values << (series.isEmpty() ? value : series + QLatin1Char(' ') + value);
         }
-        const QString label = labels_[row - 1].simplified();
+        const QString label
+            = (labels_[row - 1].simplified() + QLatin1Char(' ') + descriptions_[row - 1].simplified()).trimmed();
         // A row with no label and nothing to draw shows as an empty slot.
         const auto& cells = cells_[row - 1];
         if (label.isEmpty()
@@ -163,14 +172,20 @@ void ChartControl::changed()
     announcing_ = true;
     QTimer::singleShot(0, this, [this] {
         announcing_ = false;
-        const QString text = platform::LinesAccessible::Joined(TextLines());
-        if (text == announced_) return;
-        caretLine_ = 0;
-        const QString before = std::exchange(announced_, text);
-        QAccessibleEvent described(this, QAccessible::DescriptionChanged);
-        platform::Notify(described);
-        QAccessibleTextUpdateEvent updated(this, 0, before, text);
-        platform::Notify(updated);
+        const QStringList lines = TextLines();
+        const int firstRow = int(titleLines().size());
+        const QString text = platform::LinesAccessible::Joined(lines);
+        if (text != announced_) {
+            // Read from the first reading charted: the titles are the chart's name.
+            caretLine_ = firstRow < lines.size() ? firstRow : 0;
+            const QString before = std::exchange(announced_, text);
+            QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+            platform::Notify(described);
+            QAccessibleTextUpdateEvent updated(this, 0, before, text);
+            platform::Notify(updated);
+        }
+        // A step that draws the same group again has a result all the same.
+        if (firstRow < lines.size()) forms::AnnounceRedrawn(*this, lines[firstRow]);
     });
 }
 
@@ -207,6 +222,7 @@ void ChartControl::SetRowCount(int rows)
     if (rows < 1 || rows > MaxRows) throw std::out_of_range("chart row count out of range");
     for (int r = rows; r < MaxRows; ++r) {
         labels_[r].clear();
+        descriptions_[r].clear();
         std::fill(cells_[r].begin(), cells_[r].end(), 0.0);
     }
     rowCount_ = rows;
@@ -244,6 +260,19 @@ QString ChartControl::Data() const
 void ChartControl::SetData(const QString& text)
 {
     setValue(row_, column_, cellNumber(text));
+}
+
+QString ChartControl::rowDescription(int row) const
+{
+    checkRow(row);
+    return descriptions_[row - 1];
+}
+
+void ChartControl::setRowDescription(int row, const QString& text)
+{
+    checkRow(row);
+    descriptions_[row - 1] = text;
+    changed();
 }
 
 QString ChartControl::rowLabel(int row) const

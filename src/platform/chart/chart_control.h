@@ -115,6 +115,11 @@ public:
 
     QString rowLabel(int row) const;
     void setRowLabel(int row, const QString& label);
+    // What a screen reader hears of a row after its label, not drawn (the
+    // time of the reading charted there); kept and cleared as labels are.
+    void SetRowDescription(const QString& text) { setRowDescription(row_, text); }
+    QString rowDescription(int row) const;
+    void setRowDescription(int row, const QString& text);
     double value(int row, int column) const;
     void setValue(int row, int column, double value);
 
@@ -163,11 +168,13 @@ public:
     void Draw(QPainter& painter, const QRectF& area) const;
 
     // The chart as text for a screen reader: the title, the axis titles
-    // shown, then a line per row: its label and each series' value (a row
-    // with neither label nor bar is left out).
+    // shown, then a line per row: its label, its description and each
+    // series' value (a row with neither label nor bar is left out).
     QStringList TextLines() const;
     // The text line a screen reader's reading position is on; Up and Down
-    // move it, a change of the chart puts it back on the title.
+    // move it, a change of the chart puts it on the first row (the title
+    // when there is none). A change that a step makes while the focus is on
+    // another control of the window (its button) speaks the first row there.
     int CaretLine() const { return caretLine_; }
     void SetCaretLine(int line);
 
@@ -185,6 +192,8 @@ private:
     void checkColumn(int column) const;
     bool usesSecond(int column) const;
     QFont font(double points, bool bold = false) const;
+    // The lines of TextLines that come before the rows.
+    QStringList titleLines() const;
     // Repaints, and tells a screen reader once the handler is done.
     void changed();
 
@@ -193,6 +202,7 @@ private:
     int row_ = 1;
     int column_ = 1;
     std::vector<QString> labels_; // MaxRows
+    std::vector<QString> descriptions_; // MaxRows
     std::vector<std::vector<double>> cells_; // MaxRows x MaxColumns
     std::vector<Series> series_; // MaxColumns
     ChartType type_ = ChartType::Bar2D;

@@ -3,6 +3,7 @@
 #include "form.h"
 #include "picturebox.h"
 #include "registry.h"
+#include "screenreader.h"
 
 #include "platform/accessible_text.h"
 
@@ -16,7 +17,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <optional>
+#include <utility>
 #include <vector>
 
 namespace forms {
@@ -97,7 +98,8 @@ private:
 };
 
 // Owns a control's reading point for as long as the control lives; also
-// holds a text that waits for the control to take the focus.
+// holds a text that waits for the focus. The owner is a control, or a window
+// whose controls any may hold the focus.
 class Announcer : public QObject {
 public:
     explicit Announcer(QWidget& owner)
@@ -107,7 +109,10 @@ public:
         , id_(QAccessible::registerAccessibleInterface(point_))
     {
         setObjectName(QStringLiteral("forms_announcer"));
-        owner.installEventFilter(this);
+        // The focus comes back to a window before the desktop activates it
+        // (a message box closing): the text waits for both.
+        connect(qApp, &QApplication::focusChanged, this, &Announcer::SayWaiting);
+        connect(qApp, &QGuiApplication::focusWindowChanged, this, &Announcer::SayWaiting);
     }
     ~Announcer() override { QAccessible::deleteAccessibleInterface(id_); }
 
@@ -121,23 +126,27 @@ public:
     void Say(const QString& text)
     {
         waiting_.clear();
-        if (owner_->hasFocus())
+        if (Holds(QApplication::focusWidget()))
             SayAfterFocus(text);
         else
             waiting_ = text;
     }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
+private:
+    // The focus is on the owner, in a window the desktop has activated: a
+    // screen reader then speaks what shows there.
+    bool Holds(const QWidget* focus) const
     {
-        if (watched == owner_ && event->type() == QEvent::FocusIn && !waiting_.isEmpty()) {
-            SayAfterFocus(waiting_);
-            waiting_.clear();
-        }
-        return false;
+        if (!focus || (focus != owner_ && !(owner_->isWindow() && focus->window() == owner_))) return false;
+        const QWindow* shown = focus->window()->windowHandle();
+        return shown && shown->isActive();
+    }
+    void SayWaiting()
+    {
+        if (!waiting_.isEmpty() && Holds(QApplication::focusWidget()))
+            SayAfterFocus(std::exchange(waiting_, QString()));
     }
 
-private:
     // The screen reader hears of the focus after the control does: the text
     // follows once that notice has gone out.
     void SayAfterFocus(const QString& text)
@@ -155,29 +164,8 @@ private:
     QString waiting_;
 };
 
-// Whether a screen reader runs: the platform says so at start, and tells
-// every switch on or off (which tests make too).
-class ReaderState : public QAccessible::ActivationObserver {
-public:
-    void accessibilityActiveChanged(bool active) override { switched_ = active; }
-    bool Running() const { return switched_.value_or(QAccessible::isActive()); }
-
-private:
-    std::optional<bool> switched_;
-};
-
-ReaderState& readerState()
-{
-    static ReaderState* state = [] {
-        auto* s = new ReaderState;
-        QAccessible::installActivationObserver(s);
-        return s;
-    }();
-    return *state;
-}
-
 // Makes boxes Tab stops while a screen reader runs.
-class ReadingTabStops : public QObject, public QAccessible::ActivationObserver {
+class ReadingTabStops : public QObject {
 public:
     ReadingTabStops(QWidget& after, std::initializer_list<QWidget*> boxes)
         : QObject(&after)
@@ -188,11 +176,9 @@ public:
             QWidget::setTabOrder(previous, box);
             previous = box;
         }
-        Apply(readerState().Running());
-        QAccessible::installActivationObserver(this);
+        Apply(ScreenReaderRuns());
+        FollowScreenReader(*this, [this](bool running) { Apply(running); });
     }
-    ~ReadingTabStops() override { QAccessible::removeActivationObserver(this); }
-    void accessibilityActiveChanged(bool active) override { Apply(active); }
 
 private:
     void Apply(bool reading)
@@ -209,6 +195,13 @@ private:
 void Announce(QWidget& where, const QString& text)
 {
     if (!text.isEmpty()) Announcer::Of(where).Say(text);
+}
+
+void AnnounceRedrawn(QWidget& control, const QString& text)
+{
+    // A focused control is read by the screen reader itself.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus != &control && focus->window() == control.window()) Announce(*focus, text);
 }
 
 void TellCurrentItem(QAbstractItemView& list)
@@ -240,7 +233,6 @@ void InstallAccessibility()
     if (installed) return;
     installed = true;
     QAccessible::installFactory(factory);
-    readerState();
 }
 
 } // namespace forms

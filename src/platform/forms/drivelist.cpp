@@ -1,5 +1,7 @@
 #include "drivelist.h"
 
+#include "accessible.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -175,6 +177,13 @@ void DirListBox::keyPressEvent(QKeyEvent* event)
         return;
     }
     QListWidget::keyPressEvent(event);
+}
+
+void DirListBox::focusInEvent(QFocusEvent* event)
+{
+    QListWidget::focusInEvent(event);
+    // The current folder is the one the list stands in: a screen reader names it.
+    TellCurrentItem(*this);
 }
 
 void DirListBox::focusOutEvent(QFocusEvent* event)

@@ -185,8 +185,15 @@ void PictureBox::Print(const QString& text, bool newline)
     textChanged();
 }
 
+void PictureBox::PrintNamed(const QString& name, const QString& text, bool newline)
+{
+    Print(text, newline);
+    drawn_.back().name = name;
+}
+
 void PictureBox::Cls()
 {
+    cleared_ = true;
     drawn_.clear();
     currentX_ = left_;
     currentY_ = top_;
@@ -216,19 +223,22 @@ QStringList PictureBox::ShownLines() const
 {
     const QRect interior = contentsRect();
     // Pixel row of the text's top, then its left edge.
-    std::map<int, std::multimap<double, QString>> rows;
+    std::map<int, std::multimap<double, const DrawnText*>> rows;
     for (const DrawnText& item : drawn_) {
         const QPointF at = toPixels(item.x, item.y);
         if (at.y() < interior.top() || at.y() > interior.bottom() || at.x() < interior.left()) continue;
-        const QString shown = VisibleText(item);
-        if (!shown.trimmed().isEmpty()) rows[qRound(at.y())].emplace(at.x(), shown.trimmed());
+        if (!VisibleText(item).trimmed().isEmpty()) rows[qRound(at.y())].emplace(at.x(), &item);
     }
     QStringList lines;
     for (const auto& [y, texts] : rows) {
         QStringList parts;
-        for (const auto& [x, text] : texts)
-            parts << text;
-        lines << parts.join(QLatin1Char(' '));
+        bool named = false;
+        for (const auto& [x, item] : texts) {
+            const QString shown = VisibleText(*item).trimmed();
+            named = named || !item->name.isEmpty();
+            parts << (item->name.isEmpty() ? shown : item->name + QStringLiteral(": ") + shown);
+        }
+        lines << parts.join(named ? QStringLiteral(", ") : QStringLiteral(" "));
     }
     return lines;
 }
@@ -258,14 +268,21 @@ void PictureBox::textChanged()
 void PictureBox::announceText()
 {
     announcing_ = false;
-    const QString text = platform::LinesAccessible::Joined(ShownLines());
-    if (text == announced_) return;
-    caretLine_ = 0;
-    const QString before = std::exchange(announced_, text);
-    QAccessibleTextUpdateEvent changed(this, 0, before, text);
-    platform::Notify(changed);
-    QAccessibleTextCursorEvent moved(this, 0);
-    platform::Notify(moved);
+    // The same page drawn again by a step is a step's result all the same.
+    const bool redrawn = std::exchange(cleared_, false);
+    const QStringList lines = ShownLines();
+    const QString text = platform::LinesAccessible::Joined(lines);
+    if (text != announced_) {
+        caretLine_ = 0;
+        const QString before = std::exchange(announced_, text);
+        QAccessibleTextUpdateEvent changed(this, 0, before, text);
+        platform::Notify(changed);
+        QAccessibleTextCursorEvent moved(this, 0);
+        platform::Notify(moved);
+    } else if (!redrawn) {
+        return;
+    }
+    if (!lines.isEmpty()) AnnounceRedrawn(*this, platform::LinesAccessible::Sentences(lines));
 }
 
 void PictureBox::paintEvent(QPaintEvent* event)

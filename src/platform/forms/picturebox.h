@@ -31,6 +31,7 @@ public:
         QString fontName;
         double fontSize = 0;
         bool fontBold = false;
+        QString name; // what a screen reader hears the text as: "Name: text"
     };
 
     explicit PictureBox(QWidget* parent = nullptr);
@@ -70,6 +71,10 @@ public:
     // With newline the position then moves to the start of the next line,
     // otherwise just past the text.
     void Print(const QString& text, bool newline = true);
+    // Draws as Print does; a screen reader hears the text under its name
+    // ("Blood Sugar: 120"), as it hears a labelled box, and the texts of a
+    // line that holds named ones apart ("Date: 03/05/2024, Time: 08:30 AM").
+    void PrintNamed(const QString& name, const QString& text, bool newline = true);
     // Clears the surface and moves the position to the scale's top left.
     void Cls();
 
@@ -85,7 +90,9 @@ public:
     QString VisibleText(const DrawnText& item) const;
     // What the box shows, as a screen reader reads it: the texts that start
     // inside it, a line for each height they stand at (top to bottom), left
-    // to right within a line, as far as each shows.
+    // to right within a line, as far as each shows, each under its name.
+    // A drawing that a step makes while the focus is on another control of
+    // the window (its button) is spoken there, line after line.
     QStringList ShownLines() const;
     // The line a screen reader's reading position is on. Up and Down move
     // it; a new drawing puts it back on the first line.
@@ -134,6 +141,7 @@ private:
     std::vector<DrawnText> drawn_;
     int caretLine_ = 0;
     bool announcing_ = false;
+    bool cleared_ = false; // cleared since the screen reader was last told
     QString announced_; // the text a screen reader was last told of
     struct KeptMetrics {
         QString name;

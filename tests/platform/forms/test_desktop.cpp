@@ -4,9 +4,11 @@
 #include "platform/forms/form.h"
 #include "platform/forms/menu.h"
 #include "platform/forms/registry.h"
+#include "platform/forms/screenreader.h"
 #include "support/tempdir.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -144,6 +146,18 @@ TEST(HelpKey, AsksForTheFocusedControlsIdElseTheWindows)
     EXPECT_EQ(desk.helpContexts, (std::vector<int> { 80, 30 }));
     Forms::Reset();
     Forms::Unregister("HelpWindow");
+}
+
+// With no session bus to ask, no screen reader can hear the program: the
+// desktop's answer is no, and it comes at once.
+TEST(ScreenReader, WithoutASessionBusNoScreenReaderRuns)
+{
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tellora-test-bus");
+    QElapsedTimer asked;
+    asked.start();
+    EXPECT_FALSE(screenReaderEnabled());
+    EXPECT_FALSE(ScreenReaderRuns());
+    EXPECT_LT(asked.elapsed(), 1000);
 }
 
 } // namespace

@@ -2,7 +2,11 @@
 #include "platform/forms/drivelist.h"
 #include "platform/forms/progressbar.h"
 
+#include "support/heard.h"
 #include "support/tempdir.h"
+
+#include <QApplication>
+#include <QFileInfo>
 
 #include <QDir>
 #include <QTest>
@@ -120,6 +124,23 @@ TEST_F(FolderLists, TheDriveListShowsTheVolumesAndStartsAtTheCurrentFolders)
     ASSERT_TRUE(drives.SetDrive(disk.path()));
     EXPECT_EQ(drives.Drive(), disk.path());
     EXPECT_EQ(changes, 1);
+}
+
+TEST_F(FolderLists, TheFolderListTakingTheFocusNamesItsCurrentFolder)
+{
+    QWidget window;
+    DirListBox dir(&window);
+    QWidget other(&window);
+    other.setFocusPolicy(Qt::StrongFocus);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    other.setFocus();
+    testsupport::Heard heard;
+    dir.setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(heard.focused.empty());
+    EXPECT_EQ(heard.focused.back().trimmed(), QFileInfo(QDir::currentPath()).fileName());
 }
 
 TEST(ProgressBarControl, KeepsValueInRangeAndRepaintsOnlyWhenTheBarMoves)
