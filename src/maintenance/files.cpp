@@ -437,6 +437,13 @@ std::optional<Placing> parseLine(const QByteArray& line)
     p.device = dev_t(f[3].toULongLong());
     p.inode = ino_t(f[4].toULongLong());
     if (p.target.isEmpty() || p.scratch.isEmpty()) return std::nullopt;
+    // A record is only trusted to name our own scratch copy beside its
+    // target: one that names anything else was not written by this step.
+    const QString target = QFile::decodeName(p.target), scratch = QFile::decodeName(p.scratch);
+    const QRegularExpression own(
+        QStringLiteral("^\\.%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(QFileInfo(target).fileName())));
+    if (folderOf(scratch) != folderOf(target) || !own.match(QFileInfo(scratch).fileName()).hasMatch())
+        return std::nullopt;
     return p;
 }
 
@@ -479,7 +486,8 @@ void finishInterruptedSet(const QByteArray& record)
     QFile f(QFile::decodeName(record));
     if (!f.open(QIODevice::ReadOnly)) return;
     std::vector<Placing> set;
-    for (const QByteArray& line : f.readAll().split('\n'))
+    // A set has a few files; a record is never larger than this.
+    for (const QByteArray& line : f.read(64 * 1024).split('\n'))
         if (std::optional<Placing> p = parseLine(line)) set.push_back(*p);
     f.close();
     for (auto it = set.rbegin(); it != set.rend(); ++it)

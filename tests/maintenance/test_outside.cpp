@@ -936,6 +936,27 @@ TEST_P(SetPosition, AKillBetweenRenamesIsUndoneAtTheNextStart)
 INSTANTIATE_TEST_SUITE_P(
     Positions, SetPosition, ::testing::Combine(::testing::Range(0, 3), ::testing::Bool()), setPositionName);
 
+TEST_F(Outside, ARecordNamingFilesThatAreNotItsCopiesTouchesNothingAtTheNextStart)
+{
+    makeSet("JANE_DOE");
+    for (const QString name : { "notes.txt", "notes.txt-old" }) {
+        QFile f(folder.file(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the person's own file");
+    }
+    const auto before = snapshot(folder.path());
+    // Left by another program, or cut short: it names a file of the person's
+    // as the copy and another as the kept old file.
+    QFile record(QDir(folder.path()).filePath(".JANE_DOE.mdb-set"));
+    ASSERT_TRUE(record.open(QIODevice::WriteOnly));
+    record.write(QFile::encodeName(folder.file("JANE_DOE.mdb")).toPercentEncoding() + ' '
+        + QFile::encodeName(folder.file("notes.txt")).toPercentEncoding() + " 1 0 0\n");
+    record.close();
+
+    files::FinishInterruptedSets(folder.path());
+    EXPECT_EQ(snapshot(folder.path()), before);
+}
+
 TEST_F(Outside, ACopyOrAStoreInWriteAheadModeIsCopiedWhole)
 {
     configure();
